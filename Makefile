@@ -1,0 +1,56 @@
+# Cuelark: a newcomer's two commands are `make run` and `make test`.
+# Both install what is missing (Debian packages), build both trees and go on.
+
+BUILD      := build
+NATIVE     := $(BUILD)/native
+WIN        := $(BUILD)/win
+PREFIX     := $(CURDIR)/$(BUILD)/wineprefix
+PREFIX144  := $(CURDIR)/$(BUILD)/wineprefix-144
+JOBS       ?= $(shell nproc)
+RIG        := tools/rig/with-rig.sh
+
+PACKAGES := cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 \
+            mingw-w64-tools wine wine64 libwine-dev xvfb xauth imagemagick \
+            fonts-wine fonts-liberation zip unzip
+
+.PHONY: all deps build native win prefix test bench run screenshots dist clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+
+native: deps
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCUELARK_WIN_BUILD_DIR=$(CURDIR)/$(WIN) >/dev/null
+	cmake --build $(NATIVE) -j $(JOBS)
+
+win: deps
+	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
+	cmake --build $(WIN) -j $(JOBS)
+
+build: native win
+
+prefix: deps
+	tools/rig/make-prefix.sh $(PREFIX) 96
+
+test: build prefix
+	$(RIG) $(PREFIX) ctest --test-dir $(NATIVE) --output-on-failure -j 1
+
+bench: build prefix
+	$(RIG) $(PREFIX) bench/run-all.sh $(CURDIR)/$(NATIVE) $(CURDIR)/$(WIN)
+
+run: build prefix
+	CUELARK_USE_DISPLAY=1 $(RIG) $(PREFIX) tools/rig/run-cuelark.sh $(CURDIR)/$(WIN)
+
+screenshots: build prefix
+	$(RIG) $(PREFIX) tools/rig/screenshots.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/screenshots
+
+clean:
+	rm -rf $(BUILD) dist

@@ -1,0 +1,5 @@
+# Windows test programs, built by the Windows tree and run under Wine by the
+# native tree's ctest. Each is a GoogleTest program in tests/win.
+set(CUELARK_WIN_TESTS
+  brevoni_tests
+)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a command inside the private test rig: a virtual X display of its own
+# and a persistent Wine server for the private prefix, both started before the
+# command (so the command's pipes are never inherited by them) and both
+# stopped by their own ids when the command ends, fails or is interrupted.
+# Usage: with-rig.sh PREFIX COMMAND [ARGS...]
+set -euo pipefail
+prefix=$1; shift
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+
+xvfb_pid=
+cleanup() {
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ "${CUELARK_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+  fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
+  xvfb_pid=$!
+  read -r display <"$fifo"; rm -f "$fifo"
+  export DISPLAY=":$display"
+fi
+
+wineserver -p >/dev/null 2>&1 </dev/null
+# Start Wine's own services now, off the runner's pipes.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+"$@"
