@@ -1,0 +1,111 @@
+#include "scheduler/core/Texts.h"
+
+#include <stdexcept>
+
+namespace cuelark {
+
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Floor division: serial numbers before 1970 are negative, and their day
+// must still start at 00:00:00, not end there.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b;
+  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// Days since 1970-01-01; the calendar is counted in 400-year eras from
+// 0000-03-01 so that the leap day falls at the end of each counted year.
+std::int64_t DaysFromCivil(CivilDate date) {
+  const std::int64_t year = date.year - (date.month <= 2 ? 1 : 0);
+  const std::int64_t era = FloorDiv(year, 400);
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t monthFromMarch = date.month > 2 ? date.month - 3 : date.month + 9;
+  const std::int64_t dayOfYear = (153 * monthFromMarch + 2) / 5 + date.day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+CivilDate CivilFromDays(std::int64_t days) {
+  const std::int64_t shifted = days + 719468;
+  const std::int64_t era = FloorDiv(shifted, 146097);
+  const std::int64_t dayOfEra = shifted - era * 146097;
+  const std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+  const int day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
+  const int month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+  const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+  return {year, month, day};
+}
+
+void AppendPadded(std::wstring& text, int value, std::size_t width) {
+  std::wstring digits = std::to_wstring(value);
+  if (digits.size() < width) text.append(width - digits.size(), L'0');
+  text += digits;
+}
+
+}  // namespace
+
+int IsoWeekday(CivilDate date) {
+  // 1970-01-01 was a Thursday (ISO 4).
+  const std::int64_t daysSinceMonday = DaysFromCivil(date) + 3;
+  return static_cast<int>(daysSinceMonday - FloorDiv(daysSinceMonday, 7) * 7) + 1;
+}
+
+std::int64_t SerialSecond(const LocalDateTime& moment) {
+  return DaysFromCivil(moment.date) * kSecondsPerDay + moment.time.hour * 3600 +
+         moment.time.minute * 60 + moment.time.second;
+}
+
+LocalDateTime FromSerialSecond(std::int64_t serial) {
+  const std::int64_t days = FloorDiv(serial, kSecondsPerDay);
+  const auto secondOfDay = static_cast<int>(serial - days * kSecondsPerDay);
+  return {CivilFromDays(days), {secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60}};
+}
+
+std::wstring FormatDate(CivilDate date) {
+  std::wstring text;
+  AppendPadded(text, date.year, 4);
+  text += L'-';
+  AppendPadded(text, date.month, 2);
+  text += L'-';
+  AppendPadded(text, date.day, 2);
+  return text;
+}
+
+std::wstring FormatTime(TimeOfDay time) {
+  std::wstring text;
+  AppendPadded(text, time.hour, 2);
+  text += L':';
+  AppendPadded(text, time.minute, 2);
+  text += L':';
+  AppendPadded(text, time.second, 2);
+  return text;
+}
+
+WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFirst,
+                          int firstDayIso) {
+  if (firstDayIso < 1 || firstDayIso > 7) {
+    throw std::invalid_argument("first day of the week must be 1 (Monday) to 7 (Sunday)");
+  }
+  WeekLocale locale;
+  for (std::size_t k = 0; k < 7; ++k) {
+    locale.labels[k] = upperNamesMondayFirst[(static_cast<std::size_t>(firstDayIso) - 1 + k) % 7];
+  }
+  return locale;
+}
+
+std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale) {
+  return locale.labels[static_cast<std::size_t>(IsoWeekday(date)) - 1];
+}
+
+std::wstring DayDateText(CivilDate picked, bool commWeek, bool commDay, const WeekLocale& locale) {
+  if (commDay) return std::wstring(kEveryDay);
+  if (commWeek) return WeekdayLabel(picked, locale);
+  return FormatDate(picked);
+}
+
+}  // namespace cuelark

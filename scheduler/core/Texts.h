@@ -1,0 +1,74 @@
+// Calendar arithmetic and the fixed text forms that entries, the clock and
+// the store compare character by character. Everything works on the local
+// wall clock: the shell hands in what the system clock shows, so a day here
+// is always 86400 seconds and time zones never enter.
+#pragma once
+
+#include <array>
+#include <compare>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cuelark {
+
+struct CivilDate {
+  int year;
+  int month;  // 1..12
+  int day;    // 1..31
+  friend auto operator<=>(const CivilDate&, const CivilDate&) = default;
+};
+
+struct TimeOfDay {
+  int hour;  // 0..23
+  int minute;
+  int second;
+  friend auto operator<=>(const TimeOfDay&, const TimeOfDay&) = default;
+};
+
+struct LocalDateTime {
+  CivilDate date;
+  TimeOfDay time;
+  friend auto operator<=>(const LocalDateTime&, const LocalDateTime&) = default;
+};
+
+// Monday 1 .. Sunday 7.
+int IsoWeekday(CivilDate date);
+
+// Seconds since 1970-01-01 00:00:00 on the proleptic Gregorian calendar, so
+// that "the next second" and "how far apart" are plain integer arithmetic.
+std::int64_t SerialSecond(const LocalDateTime& moment);
+LocalDateTime FromSerialSecond(std::int64_t serial);
+
+// "2026-12-06": four-digit year, two-digit month and day.
+std::wstring FormatDate(CivilDate date);
+// "00:00:00": two digits each, 24-hour clock.
+std::wstring FormatTime(TimeOfDay time);
+
+// The system's week as the user's regional settings count it.
+// labels[k] is the full upper-case name of day k+1 of that week, day 1 being
+// the system's first day of the week.
+struct WeekLocale {
+  std::array<std::wstring, 7> labels;
+};
+
+// upperNamesMondayFirst[0] names Monday; firstDayIso is the ISO number
+// (Monday 1 .. Sunday 7) of the day the system's week begins with.
+// Throws std::invalid_argument when firstDayIso is outside 1..7.
+WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFirst,
+                          int firstDayIso);
+
+// The label that weekly entries are saved under and that the clock looks for
+// today. It deliberately indexes the system's week with the ISO weekday
+// number: under a Sunday-first week a Monday gets Sunday's name. Saved
+// entries depend on that shift, and because saving and the clock both use
+// it, a weekly entry still fires on the weekday it was saved from.
+std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale);
+
+inline constexpr std::wstring_view kEveryDay = L"EVERY DAY";
+
+// The Day/Date text of a new entry: every day wins over weekly, weekly over
+// the picked date itself.
+std::wstring DayDateText(CivilDate picked, bool commWeek, bool commDay, const WeekLocale& locale);
+
+}  // namespace cuelark

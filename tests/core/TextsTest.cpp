@@ -1,0 +1,127 @@
+#include "scheduler/core/Texts.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace cuelark {
+namespace {
+
+// Independent of the era arithmetic under test: step the calendar one day at
+// a time the way a wall calendar does.
+bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+}
+
+CivilDate NextDay(CivilDate date) {
+  if (date.day < DaysInMonth(date.year, date.month)) return {date.year, date.month, date.day + 1};
+  if (date.month < 12) return {date.year, date.month + 1, 1};
+  return {date.year + 1, 1, 1};
+}
+
+struct KnownDay {
+  CivilDate date;
+  int isoWeekday;
+  std::int64_t serialMidnight;
+};
+
+TEST(CalendarTest, KnownDaysHaveTheirWeekdayAndSerial) {
+  const KnownDay kDays[] = {
+      {{1970, 1, 1}, 4, 0},
+      {{1969, 12, 31}, 3, -86400},
+      {{2000, 2, 29}, 2, 951782400},
+      {{2024, 2, 29}, 4, 1709164800},
+      {{2026, 12, 6}, 7, 1796515200},
+      {{2026, 12, 9}, 3, 1796774400},
+      {{2100, 3, 1}, 1, 4107542400},
+      {{1600, 3, 1}, 3, -11670912000},
+      {{1, 1, 1}, 1, -62135596800},
+  };
+  for (const KnownDay& known : kDays) {
+    SCOPED_TRACE(testing::Message() << known.date.year << "-" << known.date.month << "-" << known.date.day);
+    EXPECT_EQ(IsoWeekday(known.date), known.isoWeekday);
+    EXPECT_EQ(SerialSecond({known.date, {0, 0, 0}}), known.serialMidnight);
+  }
+}
+
+TEST(CalendarTest, EveryDayFrom1600To2400FollowsTheWallCalendar) {
+  CivilDate date{1600, 1, 1};
+  std::int64_t expectedSerial = SerialSecond({date, {0, 0, 0}});
+  int expectedWeekday = IsoWeekday(date);
+  while (date.year < 2400) {
+    const LocalDateTime lastSecond{date, {23, 59, 59}};
+    ASSERT_EQ(SerialSecond({date, {0, 0, 0}}), expectedSerial) << date.year << "-" << date.month << "-" << date.day;
+    ASSERT_EQ(IsoWeekday(date), expectedWeekday);
+    ASSERT_EQ(FromSerialSecond(expectedSerial), (LocalDateTime{date, {0, 0, 0}}));
+    ASSERT_EQ(FromSerialSecond(SerialSecond(lastSecond)), lastSecond);
+    date = NextDay(date);
+    expectedSerial += 86400;
+    expectedWeekday = expectedWeekday % 7 + 1;
+  }
+}
+
+TEST(CalendarTest, SecondsWithinADayCountUp) {
+  const CivilDate day{1969, 12, 31};  // before the epoch: floor, not truncation
+  const std::int64_t midnight = SerialSecond({day, {0, 0, 0}});
+  EXPECT_EQ(SerialSecond({day, {13, 45, 7}}), midnight + 13 * 3600 + 45 * 60 + 7);
+  EXPECT_EQ(FromSerialSecond(midnight + 49507), (LocalDateTime{day, {13, 45, 7}}));
+  EXPECT_EQ(FromSerialSecond(-1), (LocalDateTime{day, {23, 59, 59}}));
+}
+
+TEST(TextFormTest, DatesAndTimesArePaddedToFixedWidths) {
+  EXPECT_EQ(FormatDate({2026, 12, 6}), L"2026-12-06");
+  EXPECT_EQ(FormatDate({2024, 2, 29}), L"2024-02-29");
+  EXPECT_EQ(FormatDate({987, 1, 1}), L"0987-01-01");
+  EXPECT_EQ(FormatTime({0, 0, 0}), L"00:00:00");
+  EXPECT_EQ(FormatTime({9, 5, 7}), L"09:05:07");
+  EXPECT_EQ(FormatTime({23, 59, 59}), L"23:59:59");
+}
+
+const std::array<std::wstring, 7> kEnglish = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
+                                              L"FRIDAY", L"SATURDAY", L"SUNDAY"};
+
+TEST(WeekdayLabelTest, MondayFirstWeekLabelsEachDayWithItsOwnName) {
+  const WeekLocale locale = MakeWeekLocale(kEnglish, 1);
+  EXPECT_EQ(WeekdayLabel({2026, 12, 7}, locale), L"MONDAY");
+  EXPECT_EQ(WeekdayLabel({2026, 12, 9}, locale), L"WEDNESDAY");
+  EXPECT_EQ(WeekdayLabel({2026, 12, 6}, locale), L"SUNDAY");
+}
+
+TEST(WeekdayLabelTest, SundayFirstWeekLabelsEachDayWithThePreviousDaysName) {
+  const WeekLocale locale = MakeWeekLocale(kEnglish, 7);
+  EXPECT_EQ(locale.labels[0], L"SUNDAY");
+  EXPECT_EQ(WeekdayLabel({2026, 12, 7}, locale), L"SUNDAY");     // a Monday
+  EXPECT_EQ(WeekdayLabel({2026, 12, 9}, locale), L"TUESDAY");    // a Wednesday
+  EXPECT_EQ(WeekdayLabel({2026, 12, 6}, locale), L"SATURDAY");   // a Sunday
+}
+
+TEST(WeekdayLabelTest, ADayOutsideTheWeekIsRejected) {
+  EXPECT_THROW(MakeWeekLocale(kEnglish, 0), std::invalid_argument);
+  EXPECT_THROW(MakeWeekLocale(kEnglish, 8), std::invalid_argument);
+}
+
+TEST(DayDateTextTest, EveryDayWinsOverWeeklyWhichWinsOverTheDate) {
+  const WeekLocale locale = MakeWeekLocale(kEnglish, 1);
+  const CivilDate friday{2026, 12, 11};
+  struct Case {
+    bool commWeek;
+    bool commDay;
+    const wchar_t* expected;
+  };
+  const Case kCases[] = {
+      {false, false, L"2026-12-11"},
+      {true, false, L"FRIDAY"},
+      {false, true, L"EVERY DAY"},
+      {true, true, L"EVERY DAY"},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(DayDateText(friday, c.commWeek, c.commDay, locale), c.expected)
+        << "commWeek=" << c.commWeek << " commDay=" << c.commDay;
+  }
+}
+
+}  // namespace
+}  // namespace cuelark
