@@ -1,0 +1,33 @@
+// The live schedule: the entries in list order, as the list view shows them.
+// Entry number n (the store's key suffix) is index n-1 here.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "scheduler/core/SavedCommand.h"
+
+namespace cuelark {
+
+class Schedule {
+ public:
+  const std::vector<SavedCommand>& Entries() const { return entries_; }
+
+  // Appends as the last entry; the list is never sorted.
+  EntryId Append(SavedCommand entry);
+  // Replaces every entry, giving each a fresh id.
+  void Assign(std::vector<SavedCommand> entries);
+  bool Remove(EntryId id);
+  std::optional<std::size_t> IndexOf(EntryId id) const;
+  const SavedCommand* Find(EntryId id) const;
+  bool SetChecked(EntryId id, bool checked);
+
+ private:
+  std::vector<SavedCommand> entries_;
+  // Ids are never reused, so a stale id held across a removal finds nothing
+  // rather than a different entry.
+  EntryId nextId_ = 1;
+};
+
+}  // namespace cuelark
