@@ -1,0 +1,201 @@
+#include "inicontrol/engine/IniDocument.h"
+
+#include <algorithm>
+
+namespace brevoni {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
+}
+
+std::string_view TrimLeft(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  return s;
+}
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+
+// Names match without regard to the case of ASCII letters only: the
+// reference implementation folds no other characters.
+std::string Fold(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+// Lookups trim the name they are given; names are indexed the same way.
+std::string IndexKey(std::string_view name) { return Fold(Trim(name)); }
+
+}  // namespace
+
+IniDocument::Key* IniDocument::Section::Find(std::string_view key) {
+  auto it = index.find(IndexKey(key));
+  return it == index.end() ? nullptr : &keys[it->second.front()];
+}
+
+const IniDocument::Key* IniDocument::Section::Find(std::string_view key) const {
+  return const_cast<Section*>(this)->Find(key);
+}
+
+void IniDocument::Section::Append(Key key) {
+  index[IndexKey(key.name)].push_back(keys.size());
+  keys.push_back(std::move(key));
+}
+
+bool IniDocument::Section::Erase(std::string_view key) {
+  auto it = index.find(IndexKey(key));
+  if (it == index.end()) return false;
+  keys[it->second.front()].erased = true;
+  it->second.erase(it->second.begin());
+  if (it->second.empty()) index.erase(it);
+  return true;
+}
+
+IniDocument::IniDocument() { AppendSection(""); }
+
+IniDocument IniDocument::Parse(std::string_view bytes) {
+  IniDocument doc;
+  Section* section = &doc.sections_.front();
+  const Key* previous = nullptr;
+  while (!bytes.empty()) {
+    std::size_t end = bytes.find('\n');
+    std::string_view line = Trim(bytes.substr(0, end));
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    if (line.empty()) continue;
+
+    if (line.front() == '[') {
+      std::size_t close = line.rfind(']');
+      if (close != std::string_view::npos) {
+        section = &doc.AppendSection(std::string(Trim(line.substr(1, close - 1))));
+        previous = nullptr;
+        continue;
+      }
+    }
+
+    Key key;
+    std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      key.name = std::string(line);
+    } else {
+      key.name = std::string(TrimRight(line.substr(0, equals)));
+      key.value = std::string(TrimLeft(line.substr(equals + 1)));
+    }
+    // A nameless key right after another nameless one is dropped.
+    if (key.name.empty() && previous != nullptr && previous->name.empty()) continue;
+    section->Append(std::move(key));
+    previous = &section->keys.back();
+  }
+  return doc;
+}
+
+std::string IniDocument::Serialize() const {
+  std::size_t size = 0;
+  for (const Section& section : sections_) {
+    if (section.erased) continue;
+    size += section.name.size() + 4;
+    for (const Key& key : section.keys) {
+      size += key.name.size() + 3 + (key.value ? key.value->size() : 0);
+    }
+  }
+  std::string out;
+  out.reserve(size);
+  for (const Section& section : sections_) {
+    if (section.erased) continue;
+    // A section with an empty name gets no header line, like the unnamed one.
+    if (!section.name.empty()) {
+      out += '[';
+      out += section.name;
+      out += "]\r\n";
+    }
+    for (const Key& key : section.keys) {
+      if (key.erased) continue;
+      out += key.name;
+      if (key.value) {
+        out += '=';
+        out += *key.value;
+      }
+      out += "\r\n";
+    }
+  }
+  return out;
+}
+
+const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
+  auto it = index_.find(IndexKey(name));
+  return it == index_.end() ? nullptr : &sections_[it->second.front()];
+}
+
+IniDocument::Section* IniDocument::FindSection(std::string_view name) {
+  return const_cast<Section*>(static_cast<const IniDocument&>(*this).FindSection(name));
+}
+
+IniDocument::Section& IniDocument::AppendSection(std::string name) {
+  index_[IndexKey(name)].push_back(sections_.size());
+  Section& section = sections_.emplace_back();
+  section.name = std::move(name);
+  return section;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
+  const Section* s = FindSection(section);
+  const Key* k = s ? s->Find(key) : nullptr;
+  if (k == nullptr || !k->value) return std::nullopt;
+  std::string_view value = TrimRight(*k->value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
+  value = TrimLeft(value);
+  Section* s = FindSection(section);
+  if (s == nullptr) s = &AppendSection(std::string(TrimLeft(section)));
+  Key* k = s->Find(key);
+  if (k == nullptr) {
+    s->Append(Key{std::string(TrimLeft(key)), std::string(value)});
+    return true;
+  }
+  if (k->value && *k->value == value) return false;
+  k->value = std::string(value);
+  return true;
+}
+
+bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
+  // The key goes from the first section of that name that holds it.
+  auto it = index_.find(IndexKey(section));
+  if (it == index_.end()) return false;
+  for (std::size_t position : it->second) {
+    Section& s = sections_[position];
+    if (s.Erase(key)) return true;
+  }
+  return false;
+}
+
+bool IniDocument::DeleteSection(std::string_view section) {
+  auto it = index_.find(IndexKey(section));
+  if (it == index_.end()) return false;
+  std::size_t position = it->second.front();
+  // The unnamed section only loses its keys: it has no line of its own.
+  if (position == 0) {
+    Section& unnamed = sections_.front();
+    bool hadKeys = std::any_of(unnamed.keys.begin(), unnamed.keys.end(), [](const Key& k) { return !k.erased; });
+    unnamed.keys.clear();
+    unnamed.index.clear();
+    return hadKeys;
+  }
+  sections_[position].erased = true;
+  it->second.erase(it->second.begin());
+  if (it->second.empty()) index_.erase(it);
+  return true;
+}
+
+}  // namespace brevoni

@@ -1,0 +1,68 @@
+// The text format of INI files, as the platform's profile functions read and
+// write it (Wine's kernel32 is the reference the differential test checks):
+// - lines end at '\n'; blanks, tabs, '\r', '\v', '\f' and Ctrl-Z around a line
+//   are dropped, and so are empty lines;
+// - "[name]" (up to the last ']') opens a section; the name is trimmed;
+// - other lines are keys: "name=value", or a bare "name" without value
+//   (comments are such keys); blanks around '=' are dropped;
+// - a key without a name directly after another one without a name is dropped;
+// - names match without regard to the case of ASCII letters, and the first
+//   match wins; lines before the first section belong to an unnamed section,
+//   which the empty section name finds.
+// Serialising writes each section as "[name]\r\n" and each key as
+// "name=value\r\n" (or "name\r\n"), so a rewrite normalises the whole file.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace brevoni {
+
+class IniDocument {
+ public:
+  IniDocument();
+  static IniDocument Parse(std::string_view bytes);
+  std::string Serialize() const;
+
+  // The value as a reader sees it (trailing blanks dropped, one pair of
+  // matching surrounding quotes removed), or nullopt when the section or key
+  // is missing or the key has no '='.
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+  // Each returns whether the document changed. Set drops leading blanks of
+  // the value, keeps the key's line and spelling, and appends new keys at the
+  // end of their section and new sections at the end of the document.
+  bool Set(std::string_view section, std::string_view key, std::string_view value);
+  bool DeleteKey(std::string_view section, std::string_view key);
+  bool DeleteSection(std::string_view section);
+
+ private:
+  struct Key {
+    std::string name;
+    std::optional<std::string> value;
+    bool erased = false;
+  };
+  struct Section {
+    std::string name;
+    std::vector<Key> keys;
+    // Folded key name -> positions in keys, in file order (erased ones removed).
+    std::unordered_map<std::string, std::vector<std::size_t>> index;
+    bool erased = false;
+    Key* Find(std::string_view key);
+    const Key* Find(std::string_view key) const;
+    void Append(Key key);
+    bool Erase(std::string_view key);
+  };
+
+  const Section* FindSection(std::string_view name) const;
+  Section* FindSection(std::string_view name);
+  Section& AppendSection(std::string name);
+
+  std::vector<Section> sections_;  // sections_[0] is the unnamed one
+  std::unordered_map<std::string, std::vector<std::size_t>> index_;
+};
+
+}  // namespace brevoni

@@ -1,0 +1,187 @@
+#include "inicontrol/engine/IniDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace brevoni {
+namespace {
+
+std::string Normalised(std::string_view text) { return IniDocument::Parse(text).Serialize(); }
+
+struct ReadCase {
+  const char* section;
+  const char* key;
+  const char* expected;  // nullptr: not found
+};
+
+TEST(IniDocument, ReadsValuesAsTheProfileFunctionsDo) {
+  const IniDocument doc = IniDocument::Parse(
+      "lead=before any section\r\n"
+      "[Position]\r\n"
+      "Left=120\r\n"
+      "  Top  =   45  \r\n"
+      "Empty=\r\n"
+      "NoEquals\r\n"
+      "; note=commented\r\n"
+      "Quoted=\"a b\"\r\n"
+      "Single='c'\r\n"
+      "Mixed=\"d'\r\n"
+      "Lone=\"\r\n"
+      "Bracket=[ Not Found ] stays\r\n"
+      "Equals=a=b\r\n"
+      "Left=second Left is shadowed\r\n"
+      "[ Spaced Name ]\n"
+      "k=unix line end\n"
+      "[Position]\r\n"
+      "Left=shadowed section\r\n"
+      "[Tail] trailing text\r\n"
+      "t=1\r\n");
+  const ReadCase cases[] = {
+      {"Position", "Left", "120"},
+      {"position", "LEFT", "120"},
+      {"  Position ", " Left ", "120"},
+      {"Position", "Top", "45"},
+      {"Position", "Empty", ""},
+      {"Position", "NoEquals", nullptr},
+      {"Position", "; note", "commented"},
+      {"Position", "Quoted", "a b"},
+      {"Position", "Single", "c"},
+      {"Position", "Mixed", "\"d'"},
+      {"Position", "Lone", "\""},
+      {"Position", "Bracket", "[ Not Found ] stays"},
+      {"Position", "Equals", "a=b"},
+      {"Spaced Name", "k", "unix line end"},
+      {"Tail", "t", "1"},
+      {"", "lead", "before any section"},
+      {"Position", "Missing", nullptr},
+      {"Missing", "Left", nullptr},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+    auto value = doc.Get(c.section, c.key);
+    if (c.expected == nullptr) {
+      EXPECT_FALSE(value.has_value()) << *value;
+    } else {
+      ASSERT_TRUE(value.has_value());
+      EXPECT_EQ(*value, c.expected);
+    }
+  }
+}
+
+TEST(IniDocument, LetterCaseFoldsOnlyForAsciiLetters) {
+  const IniDocument doc = IniDocument::Parse("[\xC9t\xE9]\r\nK\xC9=1\r\n");
+  EXPECT_EQ(doc.Get("\xC9T\xE9", "k\xC9").value_or("-"), "1");
+  EXPECT_FALSE(doc.Get("\xE9t\xE9", "K\xC9").has_value());
+}
+
+struct NormaliseCase {
+  const char* input;
+  const char* output;
+};
+
+TEST(IniDocument, SerialisingNormalisesTheWholeFile) {
+  const NormaliseCase cases[] = {
+      {"", ""},
+      {"\r\n\r\n  \r\n", ""},
+      {"[a]\nk=v", "[a]\r\nk=v\r\n"},
+      {"  [ a ]  \r\n  k  =  v  \r\n\r\n[b]\r\n", "[a]\r\nk=v\r\n[b]\r\n"},
+      {"; comment\r\n[a]\r\n", "; comment\r\n[a]\r\n"},
+      {"[a]\r\n=one\r\n=two\r\nx\r\n=three\r\n", "[a]\r\n=one\r\nx\r\n=three\r\n"},
+      {"[broken\r\nk=v\r\n", "[broken\r\nk=v\r\n"},
+      {"[a]]x\r\n", "[a]]\r\n"},
+      {"[]\r\nk=v\r\n", "k=v\r\n"},
+      {"\x1a\r\n[a]\r\nk=v\x1a\r\n", "[a]\r\nk=v\r\n"},
+      {"[a]\rk=v\r\n", "[a]\r\n"},
+      {"[a]\r\nk=\xA0v\xA0\r\n", "[a]\r\nk=\xA0v\xA0\r\n"},
+  };
+  for (const NormaliseCase& c : cases) {
+    EXPECT_EQ(Normalised(c.input), c.output) << "input: " << c.input;
+  }
+}
+
+TEST(IniDocument, SetKeepsTheLineAndSpellingOfAnExistingKey) {
+  IniDocument doc = IniDocument::Parse("[Position]\r\nLeft=1\r\nTop=2\r\n[Other]\r\nx=y\r\n");
+  EXPECT_TRUE(doc.Set("position", "left", "99"));
+  EXPECT_EQ(doc.Serialize(), "[Position]\r\nLeft=99\r\nTop=2\r\n[Other]\r\nx=y\r\n");
+}
+
+TEST(IniDocument, SetAppendsNewKeysToTheirSectionAndNewSectionsAtTheEnd) {
+  IniDocument doc = IniDocument::Parse("[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
+  EXPECT_TRUE(doc.Set("a", "new", "3"));
+  EXPECT_TRUE(doc.Set("c", "k", "4"));
+  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\nnew=3\r\n[b]\r\nk=2\r\n[c]\r\nk=4\r\n");
+}
+
+TEST(IniDocument, SetDropsLeadingBlanksOfTheValueAndReportsNoChangeForTheSameValue) {
+  IniDocument doc;
+  EXPECT_TRUE(doc.Set("s", "k", "  v"));
+  EXPECT_EQ(doc.Serialize(), "[s]\r\nk=v\r\n");
+  EXPECT_FALSE(doc.Set("S", "K", "v"));
+  EXPECT_TRUE(doc.Set("s", "k", "V"));
+}
+
+TEST(IniDocument, SetGivesAValueToAKeyThatHadNone) {
+  IniDocument doc = IniDocument::Parse("[s]\r\nbare\r\n");
+  EXPECT_TRUE(doc.Set("s", "bare", ""));
+  EXPECT_EQ(doc.Serialize(), "[s]\r\nbare=\r\n");
+  EXPECT_EQ(doc.Get("s", "bare").value_or("-"), "");
+}
+
+TEST(IniDocument, ValuesOfAnyLengthRoundTrip) {
+  for (std::size_t length : {511u, 512u, 600u, 5000u, 100000u}) {
+    std::string value(length, 'x');
+    value.back() = 'y';
+    IniDocument doc;
+    doc.Set("s", "k", value);
+    EXPECT_EQ(IniDocument::Parse(doc.Serialize()).Get("s", "k").value_or(""), value) << length;
+  }
+}
+
+TEST(IniDocument, DeleteKeyRemovesTheFirstMatchAndUncoversADuplicate) {
+  IniDocument doc = IniDocument::Parse("[s]\r\nk=1\r\nk=2\r\n[t]\r\nk=3\r\n");
+  EXPECT_TRUE(doc.DeleteKey("S", "K"));
+  EXPECT_EQ(doc.Get("s", "k").value_or("-"), "2");
+  EXPECT_TRUE(doc.DeleteKey("s", "k"));
+  EXPECT_FALSE(doc.DeleteKey("s", "k"));
+  EXPECT_EQ(doc.Serialize(), "[s]\r\n[t]\r\nk=3\r\n");
+}
+
+TEST(IniDocument, DeleteKeyLooksIntoLaterSectionsOfTheSameName) {
+  IniDocument doc = IniDocument::Parse("[s]\r\na=1\r\n[s]\r\nk=2\r\n");
+  EXPECT_TRUE(doc.DeleteKey("s", "k"));
+  EXPECT_EQ(doc.Serialize(), "[s]\r\na=1\r\n[s]\r\n");
+}
+
+TEST(IniDocument, DeleteSectionRemovesTheFirstOfThatName) {
+  IniDocument doc = IniDocument::Parse("[s]\r\na=1\r\n[t]\r\nb=2\r\n[S]\r\nc=3\r\n");
+  EXPECT_TRUE(doc.DeleteSection("s"));
+  EXPECT_EQ(doc.Serialize(), "[t]\r\nb=2\r\n[S]\r\nc=3\r\n");
+  EXPECT_EQ(doc.Get("s", "c").value_or("-"), "3");
+  EXPECT_FALSE(doc.DeleteSection("missing"));
+}
+
+TEST(IniDocument, KeysAddedAfterADeleteAreFoundAgain) {
+  IniDocument doc = IniDocument::Parse("[s]\r\nk=1\r\n");
+  doc.DeleteKey("s", "k");
+  doc.Set("s", "k", "2");
+  doc.DeleteSection("s");
+  doc.Set("s", "k", "3");
+  EXPECT_EQ(doc.Serialize(), "[s]\r\nk=3\r\n");
+}
+
+TEST(IniDocument, ALargeBatchOfEditsStaysLinear) {
+  // 10000 entries of 7 keys: a linear scan per key would take minutes.
+  IniDocument doc;
+  for (int entry = 1; entry <= 10000; ++entry) {
+    for (const char* field : {"name", "command", "startDate", "startTime", "isChecked", "remWhenDone", "spare"}) {
+      doc.Set("Saved Commands", field + std::to_string(entry), "value of " + std::to_string(entry));
+    }
+  }
+  IniDocument again = IniDocument::Parse(doc.Serialize());
+  EXPECT_EQ(again.Get("saved commands", "STARTTIME9999").value_or("-"), "value of 9999");
+  EXPECT_TRUE(again.DeleteKey("Saved Commands", "name5000"));
+}
+
+}  // namespace
+}  // namespace brevoni

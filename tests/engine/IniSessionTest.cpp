@@ -1,0 +1,214 @@
+#include "inicontrol/engine/IniSession.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "TempFolder.h"
+
+namespace brevoni {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// Files in memory; a replace can be made to fail, and reads and replaces are counted.
+class MemoryStore final : public FileStore {
+ public:
+  std::optional<std::string> Load(const std::filesystem::path& file) override {
+    ++loads;
+    if (!unreadable.empty() && file == unreadable) throw IniError("cannot read " + file.string() + ": broken disk");
+    auto it = files.find(file.string());
+    return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
+  void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
+    ++replaces;
+    if (refuseWrites) throw IniError("cannot write " + file.string() + ": disk full");
+    files[file.string()] = std::string(bytes);
+  }
+  std::map<std::string, std::string> files;
+  std::filesystem::path unreadable;
+  bool refuseWrites = false;
+  int loads = 0;
+  int replaces = 0;
+};
+
+class IniSessionTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<FileStore> store = MakeNativeFileStore();
+  IniSession session{*store};
+  TempFolder folder;
+  std::filesystem::path cue = folder / "cue.ini";
+};
+
+TEST_F(IniSessionTest, WritingToAMissingFileCreatesItWithTheOneSectionAndKey) {
+  session.WriteINI("Position", "Left", "120", cue);
+  EXPECT_EQ(ReadBytes(cue), "[Position]\r\nLeft=120\r\n");
+  EXPECT_EQ(session.ReadINI("position", "left", cue), "120");
+}
+
+TEST_F(IniSessionTest, MissingFileSectionOrKeyReadsAsNotFound) {
+  EXPECT_EQ(session.ReadINI("Position", "Left", cue), kNotFound);
+  session.WriteINI("Position", "Left", "1", cue);
+  EXPECT_EQ(session.ReadINI("Other", "Left", cue), kNotFound);
+  EXPECT_EQ(session.ReadINI("Position", "Top", cue), kNotFound);
+  EXPECT_EQ(session.LastError(), "");
+}
+
+TEST_F(IniSessionTest, EmptyAndBracketedValuesReadBackUnchanged) {
+  session.WriteINI("s", "empty", "", cue);
+  session.WriteINI("s", "bracket", "[not a sentinel", cue);
+  EXPECT_EQ(session.ReadINI("s", "empty", cue), "");
+  EXPECT_EQ(session.ReadINI("s", "bracket", cue), "[not a sentinel");
+}
+
+TEST_F(IniSessionTest, LongValuesReadBackWhole) {
+  for (std::size_t length : {600u, 5000u}) {
+    std::string value;
+    for (std::size_t i = 0; i < length; ++i) value += static_cast<char>('a' + i % 26);
+    session.WriteINI("Saved Commands", "command1", value, cue);
+    EXPECT_EQ(session.ReadINI("Saved Commands", "command1", cue), value) << length;
+  }
+}
+
+TEST_F(IniSessionTest, AnEmptyFileArgumentUsesTheStoredNameAndLeavesItAlone) {
+  session.SetINIFileName(cue);
+  session.WriteINI("s", "k", "stored", "");
+  EXPECT_EQ(session.ReadINI("s", "k", ""), "stored");
+  const auto other = folder / "other.ini";
+  session.WriteINI("s", "k", "argument", other);
+  EXPECT_EQ(session.ReadINI("s", "k", other), "argument");
+  EXPECT_EQ(session.INIFileName(), cue);
+  EXPECT_EQ(session.ReadINI("s", "k", ""), "stored");
+}
+
+TEST_F(IniSessionTest, NoFileNameAtAllReadsNothingAndWritesNothing) {
+  EXPECT_EQ(session.ReadINI("s", "k", ""), kNotFound);
+  EXPECT_NE(session.LastError(), "");
+  session.WriteINI("s", "k", "v", "");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+TEST_F(IniSessionTest, AWriteThatChangesNothingLeavesTheFileAsItIs) {
+  WriteBytes(cue, "[s]\r\n\r\n   k = v   \r\n");
+  session.WriteINI("S", "K", "v", cue);
+  session.DeleteINI("s", "missing", cue);
+  EXPECT_EQ(ReadBytes(cue), "[s]\r\n\r\n   k = v   \r\n");
+  session.WriteINI("s", "k", "w", cue);
+  EXPECT_EQ(ReadBytes(cue), "[s]\r\nk=w\r\n");
+}
+
+TEST_F(IniSessionTest, DeleteRemovesAKeyOrWithAnEmptyKeyTheWholeSection) {
+  session.WriteINI("a", "k1", "1", cue);
+  session.WriteINI("a", "k2", "2", cue);
+  session.WriteINI("b", "k", "3", cue);
+  session.DeleteINI("A", "K1", cue);
+  EXPECT_EQ(ReadBytes(cue), "[a]\r\nk2=2\r\n[b]\r\nk=3\r\n");
+  session.DeleteINI("a", "", cue);
+  EXPECT_EQ(ReadBytes(cue), "[b]\r\nk=3\r\n");
+}
+
+TEST_F(IniSessionTest, AFailedWriteIsReportedOnlyThroughLastError) {
+  const auto nowhere = folder / "missing-folder" / "cue.ini";
+  session.WriteINI("s", "k", "v", nowhere);
+  EXPECT_NE(session.LastError().find("cue.ini"), std::string::npos) << session.LastError();
+  EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
+  session.WriteINI("s", "k", "v", cue);
+  EXPECT_NE(session.LastError(), "") << "a success leaves the last failure";
+}
+
+TEST(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
+  MemoryStore store;
+  IniSession session(store);
+  store.files["cue.ini"] = "[Total Count]\r\nCount=1\r\n";
+  session.BeginUpdate("cue.ini");
+  for (int i = 1; i <= 100; ++i) session.WriteINI("Saved Commands", "name" + std::to_string(i), "x", "cue.ini");
+  session.WriteINI("Total Count", "Count", "100", "cue.ini");
+  EXPECT_EQ(session.ReadINI("total count", "count", "cue.ini"), "100");
+  EXPECT_EQ(store.files["cue.ini"], "[Total Count]\r\nCount=1\r\n");
+  EXPECT_EQ(store.loads, 1);
+  EXPECT_TRUE(session.CommitUpdate());
+  EXPECT_EQ(store.replaces, 1);
+  EXPECT_FALSE(session.InUpdate());
+  EXPECT_EQ(IniDocument::Parse(store.files["cue.ini"]).Get("Saved Commands", "name100").value_or("-"), "x");
+}
+
+TEST(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
+  MemoryStore store;
+  IniSession session(store);
+  session.SetINIFileName("cue.ini");
+  session.BeginUpdate("");
+  session.WriteINI("s", "k", "v", "");
+  session.WriteINI("s", "k2", "v", "./cue.ini");
+  EXPECT_TRUE(store.files.empty());
+  EXPECT_TRUE(session.CommitUpdate());
+  EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=v\r\nk2=v\r\n");
+}
+
+TEST(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
+  MemoryStore store;
+  IniSession session(store);
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("Winamp", "Exe", "C:\\w.exe", "winamp.ini");
+  EXPECT_EQ(store.files["winamp.ini"], "[Winamp]\r\nExe=C:\\w.exe\r\n");
+  session.CancelUpdate();
+  EXPECT_EQ(store.files.count("cue.ini"), 0u);
+}
+
+TEST(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
+  MemoryStore store;
+  IniSession session(store);
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("s", "dropped", "1", "cue.ini");
+  session.BeginUpdate("cue.ini");
+  EXPECT_EQ(session.ReadINI("s", "dropped", "cue.ini"), kNotFound);
+  session.WriteINI("s", "kept", "1", "cue.ini");
+  EXPECT_TRUE(session.CommitUpdate());
+  session.BeginUpdate("cue.ini");
+  session.DeleteINI("s", "", "cue.ini");
+  session.CancelUpdate();
+  EXPECT_EQ(store.files["cue.ini"], "[s]\r\nkept=1\r\n");
+  session.CancelUpdate();  // nothing open: no effect
+}
+
+TEST(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
+  MemoryStore store;
+  IniSession session(store);
+  EXPECT_FALSE(session.CommitUpdate());
+  EXPECT_NE(session.LastError().find("BeginUpdate"), std::string::npos);
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("s", "k", "v", "other.ini");
+  EXPECT_TRUE(session.CommitUpdate());
+  EXPECT_EQ(store.replaces, 1);  // only other.ini
+}
+
+TEST(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
+  MemoryStore store;
+  IniSession session(store);
+  store.files["cue.ini"] = "[s]\r\nk=old\r\n";
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("s", "k", "new", "cue.ini");
+  store.refuseWrites = true;
+  EXPECT_FALSE(session.CommitUpdate());
+  EXPECT_EQ(session.LastError(), "cannot write cue.ini: disk full");
+  EXPECT_FALSE(session.InUpdate());
+  EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=old\r\n");
+}
+
+TEST(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
+  MemoryStore store;
+  IniSession session(store);
+  store.files["cue.ini"] = "[s]\r\nk=old\r\n";
+  store.unreadable = "cue.ini";
+  session.BeginUpdate("cue.ini");
+  EXPECT_TRUE(session.InUpdate());
+  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), kNotFound);
+  session.WriteINI("s", "k", "new", "cue.ini");
+  EXPECT_FALSE(session.CommitUpdate());
+  EXPECT_NE(session.LastError().find("broken disk"), std::string::npos) << session.LastError();
+  EXPECT_EQ(store.replaces, 0);
+}
+
+}  // namespace
+}  // namespace brevoni
