@@ -1,0 +1,132 @@
+#include "scheduler/win/DispatchIniStore.h"
+
+#include <vector>
+
+#include "inicontrol/BrevoniIds.h"
+#include "scheduler/win/Win32Handles.h"
+
+namespace cuelark {
+namespace {
+
+std::wstring DescribeHresult(HRESULT hr) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                          FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                      nullptr);
+  std::wstring result;
+  if (length && text) {
+    result.assign(text, length);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+      result.pop_back();
+  }
+  LocalFree(text);
+  wchar_t code[16];
+  swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+  return result.empty() ? std::wstring(L"error ") + code : result + L" (" + code + L")";
+}
+
+// The description the control attached to its last failure, if any.
+std::wstring TakeErrorDescription() {
+  Microsoft::WRL::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return {};
+  BSTR description = nullptr;
+  if (FAILED(info->GetDescription(&description))) return {};
+  unique_bstr owner(description);
+  return description ? std::wstring(description, SysStringLen(description)) : std::wstring();
+}
+
+}  // namespace
+
+std::unique_ptr<DispatchIniStore> DispatchIniStore::Create(std::wstring& error) {
+  CLSID clsid{};
+  HRESULT hr = CLSIDFromProgID(brevoni::kProgId, &clsid);
+  Microsoft::WRL::ComPtr<IDispatch> control;
+  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control));
+  if (FAILED(hr)) {
+    error = std::wstring(L"The INI control \"") + brevoni::kProgId + L"\" could not be created: " + DescribeHresult(hr);
+    return nullptr;
+  }
+  return std::make_unique<DispatchIniStore>(std::move(control));
+}
+
+HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result) {
+  // Invoke takes its arguments last first.
+  std::vector<VARIANT> variants(args.size());
+  std::vector<unique_bstr> strings;
+  strings.reserve(args.size());
+  std::size_t slot = args.size();
+  for (const std::wstring* arg : args) {
+    BSTR text = SysAllocStringLen(arg->data(), static_cast<UINT>(arg->size()));
+    if (!text) return E_OUTOFMEMORY;
+    strings.emplace_back(text);
+    VARIANT& v = variants[--slot];
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = text;
+  }
+  DISPPARAMS params{variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
+  EXCEPINFO exception{};
+  const HRESULT hr = control_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
+                                      &exception, nullptr);
+  if (exception.bstrSource) SysFreeString(exception.bstrSource);
+  if (exception.bstrHelpFile) SysFreeString(exception.bstrHelpFile);
+  if (FAILED(hr)) {
+    callFailure_ = exception.bstrDescription
+                       ? std::wstring(exception.bstrDescription, SysStringLen(exception.bstrDescription))
+                       : DescribeHresult(hr);
+  }
+  if (exception.bstrDescription) SysFreeString(exception.bstrDescription);
+  return hr;
+}
+
+std::wstring DispatchIniStore::ReadINI(const std::wstring& section, const std::wstring& key,
+                                       const std::wstring& file) {
+  VARIANT result;
+  VariantInit(&result);
+  if (FAILED(Call(brevoni::kDispIdReadINI, {&section, &key, &file}, &result))) return std::wstring(kNotFound);
+  std::wstring text;
+  if (result.vt == VT_BSTR && result.bstrVal) text.assign(result.bstrVal, SysStringLen(result.bstrVal));
+  VariantClear(&result);
+  return text;
+}
+
+void DispatchIniStore::WriteINI(const std::wstring& section, const std::wstring& key, const std::wstring& data,
+                                const std::wstring& file) {
+  Call(brevoni::kDispIdWriteINI, {&section, &key, &data, &file}, nullptr);
+}
+
+void DispatchIniStore::DeleteINI(const std::wstring& section, const std::wstring& key, const std::wstring& file) {
+  Call(brevoni::kDispIdDeleteINI, {&section, &key, &file}, nullptr);
+}
+
+void DispatchIniStore::BeginUpdate(const std::wstring& file) {
+  callFailure_.clear();
+  Call(brevoni::kDispIdBeginUpdate, {&file}, nullptr);
+}
+
+bool DispatchIniStore::CommitUpdate(std::wstring& reason) {
+  if (!callFailure_.empty()) {
+    reason = callFailure_;
+    CancelUpdate();
+    return false;
+  }
+  VARIANT result;
+  VariantInit(&result);
+  const HRESULT hr = Call(brevoni::kDispIdCommitUpdate, {}, &result);
+  const bool committed = SUCCEEDED(hr) && result.vt == VT_BOOL && result.boolVal != VARIANT_FALSE;
+  VariantClear(&result);
+  if (!committed) {
+    reason = SUCCEEDED(hr) ? TakeErrorDescription() : callFailure_;
+    if (reason.empty()) reason = L"the file could not be written";
+  }
+  callFailure_.clear();
+  return committed;
+}
+
+void DispatchIniStore::CancelUpdate() {
+  Call(brevoni::kDispIdCancelUpdate, {}, nullptr);
+  callFailure_.clear();
+}
+
+}  // namespace cuelark

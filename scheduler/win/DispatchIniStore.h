@@ -1,0 +1,41 @@
+// The main window's INI control instance, iniStore: one Brevoni object
+// created by its class identifier and called late bound, by dispatch id.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "scheduler/core/IniStore.h"
+
+namespace cuelark {
+
+class DispatchIniStore final : public IniStore {
+ public:
+  // Creates the control; on failure returns null and sets `error` to a text
+  // for the user.
+  static std::unique_ptr<DispatchIniStore> Create(std::wstring& error);
+
+  std::wstring ReadINI(const std::wstring& section, const std::wstring& key, const std::wstring& file) override;
+  void WriteINI(const std::wstring& section, const std::wstring& key, const std::wstring& data,
+                const std::wstring& file) override;
+  void DeleteINI(const std::wstring& section, const std::wstring& key, const std::wstring& file) override;
+  void BeginUpdate(const std::wstring& file) override;
+  bool CommitUpdate(std::wstring& reason) override;
+  void CancelUpdate() override;
+
+  explicit DispatchIniStore(Microsoft::WRL::ComPtr<IDispatch> control) : control_(std::move(control)) {}
+
+ private:
+  // Calls one member with text arguments in their declared order. A failed
+  // call is remembered so that the batch it belongs to cannot commit as if
+  // it had worked.
+  HRESULT Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result);
+
+  Microsoft::WRL::ComPtr<IDispatch> control_;
+  std::wstring callFailure_;
+};
+
+}  // namespace cuelark

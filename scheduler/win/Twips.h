@@ -1,0 +1,33 @@
+// Positions and sizes of the windows are designed in twips (1440 to the inch);
+// they become pixels with the real DPI of the window they belong to.
+#pragma once
+
+#include <windows.h>
+
+namespace cuelark {
+
+constexpr int kTwipsPerInch = 1440;
+
+inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch); }
+inline int PixelsToTwips(int pixels, UINT dpi) { return MulDiv(pixels, kTwipsPerInch, static_cast<int>(dpi)); }
+
+struct TwipsRect {
+  int left, top, width, height;
+};
+
+inline RECT ToPixels(const TwipsRect& r, UINT dpi) {
+  const int left = TwipsToPixels(r.left, dpi);
+  const int top = TwipsToPixels(r.top, dpi);
+  return RECT{left, top, left + TwipsToPixels(r.width, dpi), top + TwipsToPixels(r.height, dpi)};
+}
+
+// A font height in hundredths of a point, as the window designer gives it
+// (8.25 pt is 825), turned into a LOGFONT height for the DPI.
+inline int FontHeight(int centiPoints, UINT dpi) { return -MulDiv(centiPoints, static_cast<int>(dpi), 7200); }
+
+inline UINT DpiOf(HWND window) {
+  const UINT dpi = window ? GetDpiForWindow(window) : 0;
+  return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace cuelark

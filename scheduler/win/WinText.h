@@ -1,0 +1,21 @@
+// Text helpers at the edges of the program: window texts, the system's
+// locale, and the ANSI code page that INI files and the player speak.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cuelark {
+
+std::wstring WindowText(HWND window);
+std::wstring LocaleText(LCTYPE type);
+std::wstring UpperCase(const std::wstring& text);
+// The text in the ANSI code page, or nothing when a character has no exact
+// counterpart there (a best-fit or default character would change it).
+std::optional<std::string> ToAnsi(std::wstring_view text);
+inline bool CanStoreAsAnsi(std::wstring_view text) { return ToAnsi(text).has_value(); }
+
+}  // namespace cuelark
