@@ -2,4 +2,5 @@
 # native tree's ctest. Each is a GoogleTest program in tests/win.
 set(CUELARK_WIN_TESTS
   brevoni_tests
+  ui_editor_tests
 )

@@ -1,0 +1,287 @@
+// The main window as a user meets it: its layout in twips, and the rules of
+// the command editor.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/win/ui/CuelarkRun.h"
+
+namespace cuelark::test {
+namespace {
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { run.Start(); }
+  HWND operator[](int id) const { return run[id]; }
+
+  CuelarkRun run;
+};
+
+SYSTEMTIME Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now;
+}
+
+bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
+}
+
+struct Placement {
+  int id;
+  int left, top, width, height;  // twips, in the container's client area
+};
+
+// Every control where the window designer put it.
+TEST_F(EditorTest, EveryControlSitsAtItsDesignedPlaceWithinOnePixel) {
+  const Placement placements[] = {
+      {ids::kTabStrip1, 120, 120, 7455, 3015}, {ids::kFrmAdd, 240, 480, 7215, 2535},
+      {ids::kFrmSav, 240, 480, 7215, 2535},    {ids::kLabel1, 120, 240, 2775, 255},
+      {ids::kCommand, 120, 480, 6015, 285},    {ids::kBtnBrowse, 6240, 480, 855, 285},
+      {ids::kLabel2, 120, 840, 3855, 255},     {ids::kLabel3, 4800, 840, 1095, 255},
+      {ids::kLabel4, 6120, 840, 735, 255},     {ids::kPresName, 120, 1080, 4575, 285},
+      {ids::kStartDate, 4800, 1080, 1215, 285}, {ids::kStartTime, 6120, 1080, 975, 285},
+      {ids::kCommWeek, 120, 1440, 4815, 255},  {ids::kCommDay, 120, 1800, 3735, 255},
+      {ids::kRemWhenDone, 120, 2160, 3855, 255}, {ids::kBtnClear, 5520, 2160, 735, 285},
+      {ids::kBtnSave, 6360, 2160, 735, 285},   {ids::kLvFiles, 120, 240, 6975, 1815},
+      {ids::kBtnExe, 3840, 2160, 1575, 285},   {ids::kBtnRem, 5520, 2160, 1575, 285},
+  };
+  const int dpi = WindowDpi(run.Main());
+  for (const Placement& p : placements) {
+    SCOPED_TRACE("control " + std::to_string(p.id));
+    const RECT r = RectInParent(run[p.id]);
+    EXPECT_NEAR(r.left, TwipsToPixels(p.left, dpi), 1);
+    EXPECT_NEAR(r.top, TwipsToPixels(p.top, dpi), 1);
+    EXPECT_NEAR(r.right - r.left, TwipsToPixels(p.width, dpi), 1);
+    EXPECT_NEAR(r.bottom - r.top, TwipsToPixels(p.height, dpi), 1);
+  }
+
+  const SIZE client = ClientSize(run.Main());
+  EXPECT_NEAR(client.cx, TwipsToPixels(7695, dpi), 1);
+  RECT window;
+  ASSERT_TRUE(GetWindowRect(run.Main(), &window));
+  EXPECT_NEAR(window.bottom - window.top, TwipsToPixels(4200, dpi), 1);
+
+  const RECT status = RectInParent(run[ids::kStatusBar]);
+  EXPECT_EQ(status.bottom, client.cy);
+  EXPECT_EQ(status.right - status.left, client.cx);
+  EXPECT_NEAR(status.bottom - status.top, TwipsToPixels(300, dpi), 1);
+  const std::vector<int> edges = PanelRightEdges(run[ids::kStatusBar]);
+  ASSERT_EQ(edges.size(), 2u);
+  EXPECT_NEAR(edges[0], TwipsToPixels(6210, dpi), 1);
+  EXPECT_NEAR(edges[1], TwipsToPixels(6210 + 1440, dpi), 1);
+}
+
+TEST_F(EditorTest, WindowListAndFontsAreAsDesigned) {
+  EXPECT_EQ(GetText(run.Main()), L"Cuelark");
+  const DWORD style = StyleOf(run.Main());
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+
+  const HWND tabs = run[ids::kTabStrip1];
+  ASSERT_EQ(TabCount(tabs), 2);
+  EXPECT_EQ(TabText(tabs, 0), L"Add a Command");
+  EXPECT_EQ(TabText(tabs, 1), L"Saved Commands");
+
+  const HWND list = run[ids::kLvFiles];
+  EXPECT_TRUE(IsReportView(list));
+  EXPECT_TRUE(HasCheckBoxes(list));
+  const std::pair<const wchar_t*, int> columns[] = {{L"Name", 1700}, {L"Command", 3200}, {L"Day/Date", 1200},
+                                                    {L"Time", 800}};
+  ASSERT_EQ(ColumnCount(list), 4);
+  const int dpi = WindowDpi(run.Main());
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(ColumnText(list, i), columns[i].first);
+    EXPECT_NEAR(ColumnWidth(list, i), TwipsToPixels(columns[i].second, dpi), 1);
+  }
+
+  const std::pair<int, int> fonts[] = {{ids::kCommand, 675}, {ids::kCommWeek, 675}, {ids::kStartTime, 825},
+                                       {ids::kTabStrip1, 825}};
+  for (const auto& [id, centiPoints] : fonts) {
+    const LOGFONTW font = ControlFont(run[id]);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"Arial");
+    EXPECT_EQ(font.lfHeight, -MulDiv(centiPoints, dpi, 7200)) << "control " << id;
+  }
+
+  EXPECT_EQ(GetText(run[ids::kLabel1]), L"&Browse for a file or enter a Command ...");
+  EXPECT_EQ(PanelText(run[ids::kStatusBar], 0).empty(), false);
+}
+
+TEST_F(EditorTest, StartsEmptyOnTheEditorTabWithTodayAndMidnight) {
+  EXPECT_EQ(SelectedTab(run[ids::kTabStrip1]), 0);
+  EXPECT_TRUE(IsVisible(run[ids::kFrmAdd]));
+  EXPECT_FALSE(IsVisible(run[ids::kFrmSav]));
+  EXPECT_EQ(GetText(run[ids::kCommand]), L"");
+  EXPECT_EQ(GetText(run[ids::kPresName]), L"");
+  EXPECT_FALSE(IsChecked(run[ids::kCommWeek]));
+  EXPECT_FALSE(IsChecked(run[ids::kCommDay]));
+  EXPECT_TRUE(IsChecked(run[ids::kRemWhenDone]));
+  EXPECT_FALSE(IsEnabled(run[ids::kBtnSave]));
+  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 0);
+  EXPECT_FALSE(IsEnabled(run[ids::kBtnRem]));
+  EXPECT_FALSE(IsEnabled(run[ids::kBtnExe]));
+
+  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kStartDate]), Today()));
+  const PickerRange range = GetPickerRange(run[ids::kStartDate]);
+  ASSERT_TRUE(range.min && range.max);
+  EXPECT_TRUE(SameDay(*range.min, Today()));
+  EXPECT_EQ(range.max->wYear, 2099);
+  EXPECT_EQ(range.max->wMonth, 12);
+  EXPECT_EQ(range.max->wDay, 31);
+  const SYSTEMTIME time = GetPickerTime(run[ids::kStartTime]);
+  EXPECT_EQ(time.wHour + time.wMinute + time.wSecond, 0);
+
+  // A day before the start is refused by the picker.
+  SYSTEMTIME yesterday = Today();
+  FILETIME file;
+  ASSERT_TRUE(SystemTimeToFileTime(&yesterday, &file));
+  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+  ticks.QuadPart -= 24ull * 3600 * 10'000'000;
+  file = {ticks.LowPart, ticks.HighPart};
+  ASSERT_TRUE(FileTimeToSystemTime(&file, &yesterday));
+  SetPickerTime(run[ids::kStartDate], yesterday);
+  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kStartDate]), Today()));
+}
+
+struct SaveRuleCase {
+  const wchar_t* name;
+  const wchar_t* command;
+  bool enabled;
+};
+
+TEST_F(EditorTest, SaveIsEnabledExactlyWhileNameAndCommandHoldThreeCharacters) {
+  const SaveRuleCase cases[] = {
+      {L"ab", L"C:\\Music\\a long enough command.mp3", false},
+      {L"abc", L"C:\\Music\\a long enough command.mp3", true},
+      {L"   ", L"abc", true},
+      {L"abc", L"ab", false},
+      {L"", L"", false},
+      {L"name", L"   ", true},
+  };
+  for (const SaveRuleCase& c : cases) {
+    SetText(run[ids::kPresName], c.name);
+    SetText(run[ids::kCommand], c.command);
+    EXPECT_EQ(IsEnabled(run[ids::kBtnSave]), c.enabled) << "name '" << testing::PrintToString(c.name) << "'";
+  }
+  // Typing the third character enables it at once.
+  SetText(run[ids::kPresName], L"ab");
+  SetText(run[ids::kCommand], L"C:\\Music\\song.mp3");
+  ASSERT_FALSE(IsEnabled(run[ids::kBtnSave]));
+  TypeText(run[ids::kPresName], L"c");
+  EXPECT_TRUE(IsEnabled(run[ids::kBtnSave]));
+}
+
+TEST_F(EditorTest, ARepeatOptionUnticksTheOtherAndTheRemoveBox) {
+  const HWND day = run[ids::kCommDay];
+  const HWND week = run[ids::kCommWeek];
+  const HWND remove = run[ids::kRemWhenDone];
+
+  SetChecked(week, true);
+  EXPECT_FALSE(IsChecked(remove));
+  SetChecked(remove, true);
+  SetChecked(day, true);
+  EXPECT_FALSE(IsChecked(week));
+  EXPECT_FALSE(IsChecked(remove));
+  EXPECT_TRUE(IsChecked(day));
+
+  SetChecked(remove, true);
+  SetChecked(week, true);
+  EXPECT_FALSE(IsChecked(day));
+  EXPECT_FALSE(IsChecked(remove));
+
+  // Unticking changes nothing else, and the remove box may be ticked again.
+  SetChecked(remove, true);
+  SetChecked(week, false);
+  EXPECT_TRUE(IsChecked(remove));
+  EXPECT_FALSE(IsChecked(day));
+  SetChecked(day, true);
+  SetChecked(remove, true);
+  EXPECT_TRUE(IsChecked(day));
+  EXPECT_TRUE(IsChecked(remove));
+}
+
+TEST_F(EditorTest, ClearEmptiesTheEditorButKeepsTheRemoveBox) {
+  SetText(run[ids::kPresName], L"Morning news");
+  SetText(run[ids::kCommand], L"http://radio.example/stream");
+  SetChecked(run[ids::kCommDay], true);
+  SetChecked(run[ids::kRemWhenDone], true);
+  SYSTEMTIME later = Today();
+  later.wYear += 1;
+  later.wMonth = 1;
+  later.wDay = 2;
+  SetPickerTime(run[ids::kStartDate], later);
+  SYSTEMTIME time = Today();
+  time.wHour = 7;
+  time.wMinute = 30;
+  SetPickerTime(run[ids::kStartTime], time);
+
+  Click(run[ids::kBtnClear]);
+
+  EXPECT_EQ(GetText(run[ids::kPresName]), L"");
+  EXPECT_EQ(GetText(run[ids::kCommand]), L"");
+  EXPECT_FALSE(IsChecked(run[ids::kCommDay]));
+  EXPECT_FALSE(IsChecked(run[ids::kCommWeek]));
+  EXPECT_TRUE(IsChecked(run[ids::kRemWhenDone]));
+  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kStartDate]), Today()));
+  const SYSTEMTIME cleared = GetPickerTime(run[ids::kStartTime]);
+  EXPECT_EQ(cleared.wHour + cleared.wMinute + cleared.wSecond, 0);
+  EXPECT_FALSE(IsEnabled(run[ids::kBtnSave]));
+}
+
+TEST_F(EditorTest, BrowseCancelPutsTheLastChosenFileOrNothingIntoTheCommandBox) {
+  const HWND command = run[ids::kCommand];
+  auto browseAndAnswer = [&](const std::function<void(HWND)>& answer) {
+    ClickAsync(run[ids::kBtnBrowse]);
+    const HWND dialog = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
+    ASSERT_NE(dialog, nullptr);
+    answer(dialog);
+    WaitUntilGone(dialog, kDefaultTimeoutMs);
+  };
+
+  SetText(command, L"typed by hand");
+  browseAndAnswer(FileDialogCancel);
+  WaitUntil([&] { return GetText(command).empty(); }, kDefaultTimeoutMs, "the command box to be emptied");
+
+  const std::filesystem::path song = run.Folder() / "song.mp3";
+  std::ofstream(song) << "ID3";
+  browseAndAnswer([&](HWND dialog) {
+    FileDialogSetName(dialog, song);
+    FileDialogOk(dialog);
+  });
+  WaitUntil([&] { return !GetText(command).empty(); }, kDefaultTimeoutMs, "the chosen file in the command box");
+  const std::wstring chosen = GetText(command);
+  EXPECT_TRUE(std::filesystem::equivalent(chosen, song)) << testing::PrintToString(chosen);
+
+  SetText(command, L"typed again");
+  browseAndAnswer(FileDialogCancel);
+  WaitUntil([&] { return GetText(command) == chosen; }, kDefaultTimeoutMs, "the last choice back in the box");
+}
+
+TEST_F(EditorTest, SwitchingTabsShowsOneFrameAndKeepsTheEditor) {
+  SetText(run[ids::kPresName], L"Evening");
+  SetText(run[ids::kCommand], L"C:\\Music\\evening.m3u");
+  SetChecked(run[ids::kCommWeek], true);
+
+  run.SelectTab(1);
+  EXPECT_FALSE(IsVisible(run[ids::kFrmAdd]));
+  EXPECT_TRUE(IsVisible(run[ids::kFrmSav]));
+  run.SelectTab(1);
+  EXPECT_TRUE(IsVisible(run[ids::kFrmSav]));
+  run.SelectTab(0);
+  EXPECT_TRUE(IsVisible(run[ids::kFrmAdd]));
+  EXPECT_FALSE(IsVisible(run[ids::kFrmSav]));
+
+  EXPECT_EQ(GetText(run[ids::kPresName]), L"Evening");
+  EXPECT_EQ(GetText(run[ids::kCommand]), L"C:\\Music\\evening.m3u");
+  EXPECT_TRUE(IsChecked(run[ids::kCommWeek]));
+}
+
+TEST_F(EditorTest, ExitEndsTheProgramAtOnce) {
+  SendMenuCommand(run.Main(), ids::kMnuExit);
+  ASSERT_TRUE(run.app().WaitForExit(kDefaultTimeoutMs));
+  EXPECT_EQ(run.app().ExitCode(), 0u);
+}
+
+}  // namespace
+}  // namespace cuelark::test
