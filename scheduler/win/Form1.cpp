@@ -126,14 +126,17 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 bool RegisterClasses(HINSTANCE instance, WNDPROC form1Proc) {
-  WNDCLASSEXW frame{sizeof(frame)};
+  WNDCLASSEXW frame{};
+  frame.cbSize = sizeof(frame);
   frame.lpfnWndProc = FrameProc;
   frame.hInstance = instance;
   frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   frame.lpszClassName = kFrameClass;
 
-  WNDCLASSEXW form{sizeof(form)};
+  WNDCLASSEXW form{};
+
+  form.cbSize = sizeof(form);
   form.lpfnWndProc = form1Proc;
   form.hInstance = instance;
   form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon));
@@ -503,7 +506,8 @@ void Form1::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   // A minimised window reports where it would come back, not its icon.
-  WINDOWPLACEMENT placement{sizeof(placement)};
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
   RECT window{};
   if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement))
     window = placement.rcNormalPosition;
@@ -556,7 +560,8 @@ void Form1::btnBrowse_Click() {
   constexpr wchar_t kFilter[] = L"Audio Files (mp2, mp3, wav)\0*.mp3;*.mp2;*.wav\0";
   std::wstring buffer = browseFileName_;
   buffer.resize(32768, L'\0');
-  OPENFILENAMEW dialog{sizeof(dialog)};
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = hwnd_;
   dialog.lpstrFilter = kFilter;
   dialog.lpstrFile = buffer.data();
@@ -749,7 +754,8 @@ void Form1::ApplyMinimiseCheck() {
 }
 
 void Form1::AddTrayIcon() {
-  NOTIFYICONDATAW icon{sizeof(icon)};
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof(icon);
   icon.hWnd = hwnd_;
   icon.uID = kTrayIconId;
   icon.uFlags = NIF_ICON | NIF_MESSAGE;
@@ -759,7 +765,8 @@ void Form1::AddTrayIcon() {
 }
 
 void Form1::RemoveTrayIcon() {
-  NOTIFYICONDATAW icon{sizeof(icon)};
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof(icon);
   icon.hWnd = hwnd_;
   icon.uID = kTrayIconId;
   Shell_NotifyIconW(NIM_DELETE, &icon);

@@ -37,9 +37,9 @@ constexpr std::array kControls{
 };
 
 bool RegisterForm2Class(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW form{sizeof(form)};
-  if (GetClassInfoExW(instance, ids::kForm2Class, &form)) return true;
+  WNDCLASSEXW form{};
   form.cbSize = sizeof(form);
+  if (GetClassInfoExW(instance, ids::kForm2Class, &form)) return true;
   form.lpfnWndProc = proc;
   form.hInstance = instance;
   form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -145,7 +145,8 @@ void Form2::btnBrowse_Click() {
   playListPath.clear();
   std::wstring buffer = dialogFileName_;
   buffer.resize(32768, L'\0');
-  OPENFILENAMEW dialog{sizeof(dialog)};
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = hwnd_;
   dialog.lpstrFilter = kFilter;
   dialog.lpstrFile = buffer.data();
