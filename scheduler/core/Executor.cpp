@@ -1,0 +1,121 @@
+#include "scheduler/core/Executor.h"
+
+#include <array>
+#include <functional>
+
+#include "scheduler/core/IniStore.h"
+
+namespace cuelark {
+
+namespace {
+
+// Marks the executor busy for one job, also when the job ends by an
+// exception, so that a throwing host does not leave every later request
+// queued for ever.
+class BusyScope {
+ public:
+  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+  ~BusyScope() { busy_ = false; }
+
+ private:
+  bool& busy_;
+};
+
+}  // namespace
+
+Executor::Executor(Player& player, ExecutorHost& host) : player_(player), host_(host) {}
+
+void Executor::RequestExecute(EntryId id) {
+  queue_.push_back({false, id, 0});
+  RunQueue();
+}
+
+void Executor::RequestResume() {
+  queue_.push_back({true, 0, armings_});
+  RunQueue();
+}
+
+void Executor::RunQueue() {
+  // While busy we are inside a player wait of the running job: the job
+  // already in progress drains the queue when it returns.
+  while (!busy_ && !queue_.empty()) {
+    const Job job = queue_.front();
+    queue_.pop_front();
+    std::optional<Failure> failure;
+    {
+      const BusyScope busy(busy_);
+      failure = job.resume ? Resume(job.arming) : Execute(job.id);
+    }
+    // The message box is modal and may stay up for hours on an unattended
+    // machine; entries falling due meanwhile must still run.
+    if (failure) host_.ReportFailure(*failure);
+  }
+}
+
+std::optional<Failure> Executor::Execute(EntryId id) {
+  const std::optional<std::wstring> command = host_.CommandOf(id);
+  if (!command) return std::nullopt;
+  const PlayerStatus status = ExecutionSteps(*command);
+  // Also after a failed step: once the player's own playlist has been saved
+  // and possibly cleared, only the resume brings it back. Restarting the
+  // timer lets the resume follow the last of several executions.
+  if (resumePending_) {
+    ++armings_;
+    host_.ArmResume();
+  }
+  host_.RemoveIfDone(id);
+  if (status != PlayerStatus::kOk) return Failure{status, false};
+  return std::nullopt;
+}
+
+PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
+  // With a resume pending, the player's playlist is already the emptied one
+  // of the earlier execution; saving it again would overwrite the user's
+  // playlist file with nothing and lose the position to restore.
+  if (!resumePending_) {
+    std::int32_t position = 0;
+    if (const PlayerStatus status = player_.GetPlayListPos(position); status != PlayerStatus::kOk) {
+      return status;
+    }
+    savedPlayListPos_ = position;
+    std::int32_t unused = 0;
+    if (const PlayerStatus status = player_.WritePlayList(unused); status != PlayerStatus::kOk) {
+      return status;
+    }
+    resumePending_ = true;
+  }
+  const std::array<std::function<PlayerStatus()>, 4> steps{
+      [&] { return player_.ClearPlayList(); },
+      [&] { return player_.AddToPlayList(command); },
+      [&] { return player_.PressButton(1, 0); },  // Play
+      // Leaves the playlist empty while the command plays, so the resume
+      // rebuilds exactly the saved list and the saved position means the
+      // same entry.
+      [&] { return player_.ClearPlayList(); },
+  };
+  for (const auto& step : steps) {
+    if (const PlayerStatus status = step(); status != PlayerStatus::kOk) return status;
+  }
+  return PlayerStatus::kOk;
+}
+
+std::optional<Failure> Executor::Resume(std::uint64_t arming) {
+  // A tick that came while an execution was running has been overtaken: that
+  // execution restarted the timer, whose next tick does the resume, a full
+  // interval after the command started.
+  if (!resumePending_ || arming != armings_) return std::nullopt;
+  host_.DisarmResume();
+  resumePending_ = false;
+  const std::wstring playlist = host_.ReadPlaylistSetting();
+  PlayerStatus status = PlayerStatus::kOk;
+  // No player settings saved yet: nothing to append, but the position is
+  // still set back.
+  if (!playlist.empty() && !IsAbsent(playlist)) status = player_.AddToPlayList(playlist);
+  if (status == PlayerStatus::kOk) status = player_.SetPlayListPos(savedPlayListPos_);
+  if (status != PlayerStatus::kOk) return Failure{status, true};
+  return std::nullopt;
+}
+
+}  // namespace cuelark

@@ -1,0 +1,77 @@
+// Executions of entries and the later playlist resume, one at a time.
+//
+// A player operation can let window events run while it waits for a freshly
+// started player, so a tick or a click can ask for another execution, or the
+// resume timer can fire, in the middle of an execution. Such requests are
+// queued and run after the current job: the player never sees two sequences
+// interleaved.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "scheduler/core/Player.h"
+#include "scheduler/core/SavedCommand.h"
+
+namespace cuelark {
+
+struct Failure {
+  PlayerStatus status;
+  bool duringResume;
+};
+
+class ExecutorHost {
+ public:
+  virtual ~ExecutorHost() = default;
+  // nullopt: the entry is gone (removed while the job waited in the queue).
+  virtual std::optional<std::wstring> CommandOf(EntryId id) = 0;
+  virtual void RemoveIfDone(EntryId id) = 0;
+  // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
+  virtual void ArmResume() = 0;
+  virtual void DisarmResume() = 0;
+  // The raw "Playlist" value of section "Winamp" (may be "[ Not Found ]").
+  virtual std::wstring ReadPlaylistSetting() = 0;
+  // Tells the user (a modal message box). Called while the executor is not
+  // busy, so requests made meanwhile run at once.
+  virtual void ReportFailure(const Failure& failure) = 0;
+};
+
+class Executor {
+ public:
+  Executor(Player& player, ExecutorHost& host);
+
+  // Runs the entry's execution, followed by RemoveIfDone, now; or, when
+  // called during another job, as soon as that job (and those queued before
+  // it) are done.
+  void RequestExecute(EntryId id);
+  // The resume timer's tick.
+  void RequestResume();
+
+  bool Busy() const { return busy_; }
+  std::int32_t SavedPlayListPos() const { return savedPlayListPos_; }
+  bool ResumePending() const { return resumePending_; }
+
+ private:
+  struct Job {
+    bool resume;
+    EntryId id;            // execution: the entry
+    std::uint64_t arming;  // resume: armings seen when the tick came
+  };
+
+  void RunQueue();
+  std::optional<Failure> Execute(EntryId id);
+  PlayerStatus ExecutionSteps(const std::wstring& command);
+  std::optional<Failure> Resume(std::uint64_t arming);
+
+  Player& player_;
+  ExecutorHost& host_;
+  std::deque<Job> queue_;
+  bool busy_ = false;
+  std::int32_t savedPlayListPos_ = 0;
+  bool resumePending_ = false;
+  std::uint64_t armings_ = 0;
+};
+
+}  // namespace cuelark

@@ -1,0 +1,37 @@
+// The scheduler's view of the INI control instance `iniStore`. Every call
+// names its file; the shell implements this over the control, the tests over
+// the engine directly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cuelark {
+
+// What ReadINI yields for a missing file, section or key.
+inline constexpr std::wstring_view kNotFound = L"[ Not Found ]";
+
+// Readers treat any value starting with "[" as absent, not only kNotFound,
+// so that files written by hand with a bracketed placeholder read the same.
+inline bool IsAbsent(std::wstring_view value) { return !value.empty() && value.front() == L'['; }
+
+class IniStore {
+ public:
+  virtual ~IniStore() = default;
+  virtual std::wstring ReadINI(const std::wstring& section, const std::wstring& key,
+                               const std::wstring& file) = 0;
+  virtual void WriteINI(const std::wstring& section, const std::wstring& key,
+                        const std::wstring& data, const std::wstring& file) = 0;
+  // An empty key deletes the whole section.
+  virtual void DeleteINI(const std::wstring& section, const std::wstring& key,
+                         const std::wstring& file) = 0;
+  // Reads the file once; until the update ends, calls on that file work on
+  // that image in memory.
+  virtual void BeginUpdate(const std::wstring& file) = 0;
+  // Replaces the file in one step. On failure returns false with the reason
+  // and leaves the old file as it was.
+  virtual bool CommitUpdate(std::wstring& reason) = 0;
+  virtual void CancelUpdate() = 0;
+};
+
+}  // namespace cuelark

@@ -1,0 +1,272 @@
+#include "scheduler/core/Executor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+namespace cuelark {
+namespace {
+
+using Log = std::vector<std::wstring>;
+
+std::wstring StatusName(PlayerStatus status) {
+  switch (status) {
+    case PlayerStatus::kOk: return L"ok";
+    case PlayerStatus::kNotStarted: return L"not started";
+    case PlayerStatus::kNotResponding: return L"not responding";
+    case PlayerStatus::kFailed: return L"failed";
+  }
+  return L"?";
+}
+
+// Player and host write into one log, so a test sees the order of
+// everything the executor did.
+class FakePlayer : public Player {
+ public:
+  explicit FakePlayer(Log& log) : log_(log) {}
+
+  std::int32_t position = 0;
+  // The status of the player call with this index in the log (counting
+  // every logged line); all others succeed.
+  std::map<std::size_t, PlayerStatus> statusAt;
+  // Runs inside the player call with this log index, as window events run
+  // while the player link waits for a starting player.
+  std::map<std::size_t, std::function<void()>> during;
+
+  PlayerStatus GetPlayListPos(std::int32_t& result) override {
+    const PlayerStatus status = Record(L"GetPlayListPos");
+    if (status == PlayerStatus::kOk) result = position;
+    return status;
+  }
+  PlayerStatus WritePlayList(std::int32_t& result) override {
+    result = position;
+    return Record(L"WritePlayList");
+  }
+  PlayerStatus ClearPlayList() override { return Record(L"ClearPlayList"); }
+  PlayerStatus AddToPlayList(const std::wstring& entry) override { return Record(L"AddToPlayList " + entry); }
+  PlayerStatus PressButton(std::int32_t button, std::int32_t offset) override {
+    return Record(L"PressButton " + std::to_wstring(button) + L" " + std::to_wstring(offset));
+  }
+  PlayerStatus SetPlayListPos(std::int32_t newPosition) override {
+    return Record(L"SetPlayListPos " + std::to_wstring(newPosition));
+  }
+
+ private:
+  PlayerStatus Record(const std::wstring& call) {
+    const std::size_t index = log_.size();
+    log_.push_back(call);
+    if (const auto hook = during.find(index); hook != during.end()) {
+      const std::function<void()> run = std::move(hook->second);
+      during.erase(hook);
+      run();
+    }
+    const auto status = statusAt.find(index);
+    return status == statusAt.end() ? PlayerStatus::kOk : status->second;
+  }
+
+  Log& log_;
+};
+
+class FakeHost : public ExecutorHost {
+ public:
+  explicit FakeHost(Log& log) : log_(log) {}
+
+  std::map<EntryId, std::wstring> commands;
+  std::wstring playlistSetting = L"C:\\Player\\list.m3u";
+  std::vector<Failure> failures;
+  std::function<void()> duringReport;
+  std::function<void()> duringRemove;
+
+  std::optional<std::wstring> CommandOf(EntryId id) override {
+    const auto found = commands.find(id);
+    if (found == commands.end()) return std::nullopt;
+    return found->second;
+  }
+  void RemoveIfDone(EntryId id) override {
+    log_.push_back(L"RemoveIfDone " + std::to_wstring(id));
+    if (duringRemove) duringRemove();
+  }
+  void ArmResume() override { log_.push_back(L"ArmResume"); }
+  void DisarmResume() override { log_.push_back(L"DisarmResume"); }
+  std::wstring ReadPlaylistSetting() override { return playlistSetting; }
+  void ReportFailure(const Failure& failure) override {
+    failures.push_back(failure);
+    log_.push_back(L"ReportFailure " + StatusName(failure.status) + (failure.duringResume ? L" resume" : L""));
+    if (duringReport) duringReport();
+    log_.push_back(L"ReportFailure closed");
+  }
+
+ private:
+  Log& log_;
+};
+
+const Log kFirstExecution = {L"GetPlayListPos", L"WritePlayList",          L"ClearPlayList",
+                             L"AddToPlayList C:\\a.mp3", L"PressButton 1 0", L"ClearPlayList",
+                             L"ArmResume",       L"RemoveIfDone 1"};
+// An execution while a resume is pending keeps the first one's saved state.
+const Log kLaterExecution = {L"ClearPlayList", L"AddToPlayList C:\\b.mp3", L"PressButton 1 0",
+                             L"ClearPlayList", L"ArmResume", L"RemoveIfDone 2"};
+const Log kResume = {L"DisarmResume", L"AddToPlayList C:\\Player\\list.m3u", L"SetPlayListPos 5"};
+
+Log Joined(std::initializer_list<Log> parts) {
+  Log joined;
+  for (const Log& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+  return joined;
+}
+
+class ExecutorTest : public testing::Test {
+ protected:
+  ExecutorTest() {
+    host.commands = {{1, L"C:\\a.mp3"}, {2, L"C:\\b.mp3"}};
+    player.position = 5;
+  }
+
+  Log log;
+  FakePlayer player{log};
+  FakeHost host{log};
+  Executor executor{player, host};
+};
+
+TEST_F(ExecutorTest, AnExecutionAndItsResumeRestoreTheSavedPositionUnchanged) {
+  executor.RequestExecute(1);
+  EXPECT_EQ(log, kFirstExecution);
+  EXPECT_TRUE(executor.ResumePending());
+  EXPECT_EQ(executor.SavedPlayListPos(), 5);
+
+  player.position = 0;  // the command plays from an emptied playlist
+  executor.RequestResume();
+  EXPECT_EQ(log, Joined({kFirstExecution, kResume}));
+  EXPECT_FALSE(executor.ResumePending());
+  EXPECT_TRUE(host.failures.empty());
+}
+
+TEST_F(ExecutorTest, TwoExecutionsBeforeTheResumeRestoreTheFirstPlaylistOnce) {
+  executor.RequestExecute(1);
+  player.position = 0;
+  executor.RequestExecute(2);
+  executor.RequestResume();
+  executor.RequestResume();  // a stray second tick does nothing
+  EXPECT_EQ(log, Joined({kFirstExecution, kLaterExecution, kResume}));
+  EXPECT_EQ(executor.SavedPlayListPos(), 5);
+}
+
+TEST_F(ExecutorTest, AFailedStepEndsTheSequenceButTheEntryIsStillRemovedIfDone) {
+  struct Case {
+    std::size_t failingStep;  // index into kFirstExecution
+    PlayerStatus status;
+    bool resumeArmed;  // the player's playlist had been saved
+  };
+  const Case kCases[] = {
+      {0, PlayerStatus::kNotStarted, false},   {1, PlayerStatus::kNotResponding, false},
+      {2, PlayerStatus::kNotResponding, true}, {3, PlayerStatus::kFailed, true},
+      {4, PlayerStatus::kNotStarted, true},    {5, PlayerStatus::kNotResponding, true},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "failing step " << c.failingStep);
+    Log caseLog;
+    FakePlayer casePlayer(caseLog);
+    FakeHost caseHost(caseLog);
+    caseHost.commands = host.commands;
+    casePlayer.position = 5;
+    casePlayer.statusAt[c.failingStep] = c.status;
+    Executor caseExecutor(casePlayer, caseHost);
+    caseExecutor.RequestExecute(1);
+
+    Log expected(kFirstExecution.begin(), kFirstExecution.begin() + static_cast<std::ptrdiff_t>(c.failingStep) + 1);
+    if (c.resumeArmed) expected.push_back(L"ArmResume");
+    expected.push_back(L"RemoveIfDone 1");
+    expected.push_back(L"ReportFailure " + StatusName(c.status));
+    expected.push_back(L"ReportFailure closed");
+    EXPECT_EQ(caseLog, expected);
+    EXPECT_EQ(caseExecutor.ResumePending(), c.resumeArmed);
+    EXPECT_EQ(caseExecutor.SavedPlayListPos(), c.failingStep == 0 ? 0 : 5);
+    ASSERT_EQ(caseHost.failures.size(), 1u);
+    EXPECT_FALSE(caseHost.failures[0].duringResume);
+  }
+}
+
+TEST_F(ExecutorTest, RequestsDuringAPlayerWaitRunAfterTheJobNeverInsideIt) {
+  bool busyDuringWait = false;
+  player.during[0] = [&] {
+    busyDuringWait = executor.Busy();
+    executor.RequestExecute(2);
+    executor.RequestResume();  // overtaken: the running execution restarts the timer
+  };
+  executor.RequestExecute(1);
+  EXPECT_TRUE(busyDuringWait);
+  EXPECT_FALSE(executor.Busy());
+  EXPECT_EQ(log, Joined({kFirstExecution, kLaterExecution}));
+
+  executor.RequestResume();  // the restarted timer's tick
+  EXPECT_EQ(log, Joined({kFirstExecution, kLaterExecution, kResume}));
+}
+
+TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
+  player.statusAt[0] = PlayerStatus::kNotStarted;
+  bool busyDuringReport = true;
+  host.duringReport = [&] {
+    busyDuringReport = executor.Busy();
+    host.duringReport = nullptr;
+    executor.RequestExecute(2);
+  };
+  executor.RequestExecute(1);
+  EXPECT_FALSE(busyDuringReport);
+  const Log expected = {L"GetPlayListPos", L"RemoveIfDone 1", L"ReportFailure not started",
+                        // entry 2, while the message box is up
+                        L"GetPlayListPos", L"WritePlayList", L"ClearPlayList", L"AddToPlayList C:\\b.mp3",
+                        L"PressButton 1 0", L"ClearPlayList", L"ArmResume", L"RemoveIfDone 2",
+                        L"ReportFailure closed"};
+  EXPECT_EQ(log, expected);
+}
+
+TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
+  player.during[0] = [&] {
+    executor.RequestExecute(2);
+    host.commands.erase(2);  // e.g. the user removed it during the wait
+  };
+  executor.RequestExecute(1);
+  EXPECT_EQ(log, kFirstExecution);
+}
+
+TEST_F(ExecutorTest, TheResumeSkipsAMissingPlaylistSettingButStillSetsThePosition) {
+  for (const wchar_t* setting : {L"[ Not Found ]", L"[anything", L""}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(setting)));
+    log.clear();
+    host.playlistSetting = setting;
+    executor.RequestExecute(1);
+    executor.RequestResume();
+    EXPECT_EQ(log, Joined({kFirstExecution, {L"DisarmResume", L"SetPlayListPos 5"}}));
+  }
+}
+
+TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
+  executor.RequestExecute(1);
+  player.statusAt[kFirstExecution.size() + 1] = PlayerStatus::kNotStarted;  // adding the playlist
+  executor.RequestResume();
+  ASSERT_EQ(host.failures.size(), 1u);
+  EXPECT_TRUE(host.failures[0].duringResume);
+  EXPECT_EQ(host.failures[0].status, PlayerStatus::kNotStarted);
+  EXPECT_FALSE(executor.ResumePending());
+  const std::size_t before = log.size();
+  executor.RequestResume();
+  EXPECT_EQ(log.size(), before);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"SetPlayListPos 5"), 0);
+}
+
+TEST_F(ExecutorTest, AThrowingHostDoesNotLeaveTheExecutorBusy) {
+  host.duringRemove = [] { throw std::runtime_error("store failed"); };
+  EXPECT_THROW(executor.RequestExecute(1), std::runtime_error);
+  EXPECT_FALSE(executor.Busy());
+  host.duringRemove = nullptr;
+  log.clear();
+  executor.RequestExecute(2);
+  EXPECT_EQ(log, (Log{L"ClearPlayList", L"AddToPlayList C:\\b.mp3", L"PressButton 1 0", L"ClearPlayList",
+                      L"ArmResume", L"RemoveIfDone 2"}));
+}
+
+}  // namespace
+}  // namespace cuelark
