@@ -3,4 +3,5 @@
 set(CUELARK_WIN_TESTS
   brevoni_tests
   ui_editor_tests
+  ui_store_tests
 )

@@ -4,6 +4,44 @@
 
 namespace cuelark::test {
 
+std::vector<IniLine> IniLines(const std::string& bytes) {
+  std::vector<IniLine> lines;
+  std::string section;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';') continue;
+    if (line.front() == '[' && line.back() == ']') {
+      section = line.substr(1, line.size() - 2);
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) throw DriverError("not an INI line: " + line);
+    lines.push_back({section, line.substr(0, equals), line.substr(equals + 1)});
+  }
+  return lines;
+}
+
+std::vector<std::string> IniSections(const std::string& bytes) {
+  std::vector<std::string> sections;
+  for (const IniLine& line : IniLines(bytes))
+    if (sections.empty() || sections.back() != line.section) sections.push_back(line.section);
+  return sections;
+}
+
+std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
+                                const std::string& date, const std::string& time, bool checked, bool remove) {
+  const std::string n = std::to_string(number);
+  const std::string section = "Saved Commands";
+  return {{section, "name" + n, name},          {section, "command" + n, command},
+          {section, "startDate" + n, date},     {section, "startTime" + n, time},
+          {section, "isChecked" + n, checked ? "True" : "False"}, {section, "remWhenDone" + n, remove ? "1" : "0"}};
+}
+
 std::filesystem::path BuildTree() {
   std::wstring path(MAX_PATH, L'\0');
   path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
@@ -43,5 +81,21 @@ void CuelarkRun::SaveEntry(const std::wstring& name, const std::wstring& command
 }
 
 void CuelarkRun::SelectTab(int index) { test::SelectTab((*this)[ids::kTabStrip1], index); }
+
+}  // namespace cuelark::test
+
+namespace cuelark::test {
+
+void CuelarkRun::RemoveRow(int row, int answer) {
+  SelectItem((*this)[ids::kLvFiles], row);
+  ClickAsync((*this)[ids::kBtnRem]);
+  const HWND box = FindMessageBox(app().ProcessId(), L"Remove from list", kDefaultTimeoutMs);
+  if (!box) throw DriverError("no \"Remove from list\" box");
+  if (MessageBoxText(box) != L"Remove?") throw DriverError("the box does not ask \"Remove?\"");
+  PressDialogButton(box, answer);
+  WaitUntilGone(box, kDefaultTimeoutMs);
+  // The handler goes on after the box; a round trip waits for it.
+  SendMessageW(Main(), WM_NULL, 0, 0);
+}
 
 }  // namespace cuelark::test

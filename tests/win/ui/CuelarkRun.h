@@ -5,10 +5,27 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/driver/Driver.h"
 
 namespace cuelark::test {
+
+// One line of an INI file that holds a value, in file order.
+struct IniLine {
+  std::string section;
+  std::string key;
+  std::string value;
+  bool operator==(const IniLine&) const = default;
+};
+// The values of an INI file in the order they stand; throws on a line that
+// is neither a section, a value, a comment nor blank.
+std::vector<IniLine> IniLines(const std::string& bytes);
+// The names of the sections, in file order.
+std::vector<std::string> IniSections(const std::string& bytes);
+// The lines of one saved command, as the store writes them.
+std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
+                                const std::string& date, const std::string& time, bool checked, bool remove);
 
 // The Windows build tree (the test programs live two levels below it).
 std::filesystem::path BuildTree();
@@ -34,6 +51,9 @@ class CuelarkRun {
   // The editor's steps of saving one entry; returns once the list shows it.
   void SaveEntry(const std::wstring& name, const std::wstring& command, bool removeAfterExecution = false);
   void SelectTab(int index);
+  // Selects a row of the list and answers "Remove from list" with the button.
+  void RemoveRow(int row, int answer);
+  std::string CueIniBytes() const { return ReadFileText(CueIni()); }
 
  private:
   TempFolder folder_;
