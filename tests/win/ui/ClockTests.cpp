@@ -1,0 +1,87 @@
+// Entries firing by themselves at their second: once each, and only when
+// ticked.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/win/ui/CuelarkRun.h"
+#include "tests/win/ui/StandIn.h"
+
+namespace cuelark::test {
+namespace {
+
+SYSTEMTIME SecondsFromNow(int seconds) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME file;
+  SystemTimeToFileTime(&now, &file);
+  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+  ticks.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000;
+  file = {ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME later;
+  FileTimeToSystemTime(&file, &later);
+  return later;
+}
+
+class ClockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    player.WriteSettings(run.WinampIni());
+    player.Start();
+    run.Start();
+  }
+
+  // Saves an entry through the editor, due at the given moment.
+  void SaveDue(const std::wstring& name, const SYSTEMTIME& due, int repeatBox) {
+    if (repeatBox) SetChecked(run[repeatBox], true);
+    SetPickerTime(run[ids::kStartDate], due);
+    SetPickerTime(run[ids::kStartTime], due);
+    run.SaveEntry(name, L"C:\\" + name + L".mp3");
+  }
+
+  StandIn player{L"--position 1 --entry C:\\own.mp3"};
+  CuelarkRun run;
+};
+
+std::map<std::string, int> PlayedCommands(const std::vector<standin::LoggedMessage>& messages) {
+  std::map<std::string, int> played;
+  for (const auto& m : messages)
+    if (m.kind == standin::LoggedKind::kCopyData && CopyDataText(m).rfind("C:\\", 0) == 0 &&
+        CopyDataText(m).find(".mp3") != std::string::npos)
+      ++played[CopyDataText(m)];
+  return played;
+}
+
+TEST_F(ClockTest, DailyDatedAndWeeklyEntriesFireOnceEachAndUntickedOnesNever) {
+  // Far enough ahead for the four saves.
+  const SYSTEMTIME daily = SecondsFromNow(6);
+  const SYSTEMTIME dated = SecondsFromNow(7);
+  const SYSTEMTIME weekly = SecondsFromNow(8);
+  SaveDue(L"daily", daily, ids::kCommDay);
+  SaveDue(L"dated", dated, 0);
+  SaveDue(L"weekly", weekly, ids::kCommWeek);
+  SaveDue(L"unticked", daily, ids::kCommDay);
+  run.SelectTab(1);
+  SetItemChecked(run[ids::kLvFiles], 3, false);
+  ASSERT_EQ(ItemText(run[ids::kLvFiles], 0, 2), L"EVERY DAY");
+
+  // Each firing adds its command; the resume 3 s after the last adds the
+  // player's own playlist back, which ends the run.
+  const std::string ownPlaylist = player.Playlist().string();
+  WaitUntil(
+      [&] {
+        for (const auto& m : player.Messages())
+          if (m.kind == standin::LoggedKind::kCopyData && CopyDataText(m) == ownPlaylist) return true;
+        return false;
+      },
+      20000, "the resume after the last firing");
+
+  const auto played = PlayedCommands(player.Messages());
+  EXPECT_EQ(played, (std::map<std::string, int>{{"C:\\daily.mp3", 1}, {"C:\\dated.mp3", 1}, {"C:\\weekly.mp3", 1}}));
+  // None of them is flagged for removal, so all stay.
+  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 4);
+  EXPECT_EQ(PanelText(run[ids::kStatusBar], 1).size(), 8u);
+}
+
+}  // namespace
+}  // namespace cuelark::test

@@ -1,0 +1,162 @@
+// The window in the tray and back, the player executable dialog, and one
+// scheduler per folder.
+#include <gtest/gtest.h>
+
+#include "tests/win/ui/CuelarkRun.h"
+#include "tests/win/ui/StandIn.h"
+
+namespace cuelark::test {
+namespace {
+
+constexpr unsigned kTrayUid = 1;
+
+class TrayTest : public ::testing::Test {
+ protected:
+  void Tray() { TrayClick(run.Main(), ids::kTrayMessage, kTrayUid); }
+  HWND OpenDialog() {
+    SendMenuCommand(run.Main(), ids::kMnuSelWin);
+    return run.app().Window(ids::kForm2Class);
+  }
+  HWND DialogControl(HWND dialog, int id) const { return FindControl(dialog, id); }
+
+  CuelarkRun run;
+};
+
+TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayBringsItBackUnchanged) {
+  run.Start();
+  run.SaveEntry(L"Kept", L"C:\\kept.mp3");
+  SetText(run[ids::kPresName], L"half typed");
+  RECT before;
+  ASSERT_TRUE(GetWindowRect(run.Main(), &before));
+
+  Minimize(run.Main());
+  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
+  EXPECT_TRUE(IsMinimized(run.Main()));
+
+  Tray();
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the window to come back");
+  RECT after;
+  ASSERT_TRUE(GetWindowRect(run.Main(), &after));
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(GetText(run[ids::kPresName]), L"half typed");
+  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 1);
+
+  // While shown, the tray changes nothing.
+  Tray();
+  EXPECT_TRUE(IsWindowShown(run.Main()));
+  ASSERT_TRUE(GetWindowRect(run.Main(), &after));
+  EXPECT_EQ(after.left, before.left);
+}
+
+TEST_F(TrayTest, AnEntryFiresWhileTheWindowIsInTheTray) {
+  StandIn player;
+  player.WriteSettings(run.WinampIni());
+  player.Start();
+  run.Start();
+  SYSTEMTIME due;
+  GetLocalTime(&due);
+  FILETIME file;
+  SystemTimeToFileTime(&due, &file);
+  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+  ticks.QuadPart += 4ull * 10'000'000;
+  file = {ticks.LowPart, ticks.HighPart};
+  FileTimeToSystemTime(&file, &due);
+  SetChecked(run[ids::kCommDay], true);
+  SetPickerTime(run[ids::kStartTime], due);
+  run.SaveEntry(L"Tray", L"C:\\tray.mp3");
+  Minimize(run.Main());
+  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
+
+  const auto messages = player.WaitForMessages(7, 15000);
+  EXPECT_EQ(CopyDataText(messages[4]), "C:\\tray.mp3");
+  EXPECT_FALSE(IsWindowVisible(run.Main()));
+}
+
+TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
+  run.Start();
+  const std::filesystem::path exe = run.Folder() / "Program Files" / "Player" / "winamp.exe";
+  std::filesystem::create_directories(exe.parent_path());
+  WriteFileText(exe, "MZ");
+
+  const HWND dialog = OpenDialog();
+  EXPECT_FALSE(IsWindowVisible(run.Main()));
+  EXPECT_EQ(GetText(dialog), L"Select Winamp Executable ...");
+  EXPECT_EQ(GetText(DialogControl(dialog, ids::kBtnCancelSave)), L"Cancel");
+  // The tray does not bring the main window back while the dialog is open.
+  Tray();
+  EXPECT_FALSE(IsWindowVisible(run.Main()));
+
+  ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
+  const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
+  ASSERT_NE(files, nullptr);
+  FileDialogSetName(files, exe);
+  FileDialogOk(files);
+  WaitUntilGone(files, kDefaultTimeoutMs);
+  WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
+            "the button to offer Save");
+  EXPECT_TRUE(std::filesystem::equivalent(GetText(DialogControl(dialog, ids::kWinampExe)), exe));
+
+  Click(DialogControl(dialog, ids::kBtnCancelSave));
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window to come back");
+  const std::wstring storedExe = *run.IniValue(run.WinampIni(), L"Winamp", L"Exe");
+  EXPECT_TRUE(std::filesystem::equivalent(storedExe, exe));
+  const std::wstring storedPlaylist = *run.IniValue(run.WinampIni(), L"Winamp", L"Playlist");
+  EXPECT_EQ(storedPlaylist, storedExe.substr(0, storedExe.size() - 3) + L"m3u");
+
+  // The next opening shows what was stored.
+  const HWND again = OpenDialog();
+  EXPECT_EQ(GetText(DialogControl(again, ids::kWinampExe)), storedExe);
+  SendMessageW(again, WM_CLOSE, 0, 0);
+}
+
+TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
+  WriteFileText(run.WinampIni(), "[Winamp]\r\nExe=[ Not Found ]\r\n");
+  run.Start();
+  const std::string before = ReadFileText(run.WinampIni());
+
+  HWND dialog = OpenDialog();
+  EXPECT_EQ(GetText(DialogControl(dialog, ids::kWinampExe)), L"");
+  SetText(DialogControl(dialog, ids::kWinampExe), L"C:\\typed\\winamp.exe");
+  Click(DialogControl(dialog, ids::kBtnCancelSave));
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after Cancel");
+
+  const std::filesystem::path exe = run.Folder() / "winamp.exe";
+  WriteFileText(exe, "MZ");
+  dialog = OpenDialog();
+  ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
+  const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
+  ASSERT_NE(files, nullptr);
+  FileDialogSetName(files, exe);
+  FileDialogOk(files);
+  WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
+            "the button to offer Save");
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the close box");
+
+  EXPECT_EQ(ReadFileText(run.WinampIni()), before);
+}
+
+TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
+  run.Start();
+  Minimize(run.Main());
+  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION second{};
+  std::wstring commandLine = L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             run.Folder().c_str(), &startup, &second));
+  unique_handle process(second.hProcess);
+  unique_handle thread(second.hThread);
+  ASSERT_EQ(WaitForSingleObject(second.hProcess, kDefaultTimeoutMs), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(second.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the running window to show");
+  EXPECT_EQ(TopLevelWindows(second.dwProcessId, ids::kForm1Class).size(), 0u);
+}
+
+}  // namespace
+}  // namespace cuelark::test
