@@ -6,6 +6,8 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "scheduler/core/IniStore.h"
