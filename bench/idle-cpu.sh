@@ -42,7 +42,7 @@ find_pid() {
 }
 app=
 for _ in $(seq 1 100); do
-  app=$(find_pid "$folder/Cuelark.exe" || true)
+  app=$(find_pid "$(basename "$folder")" || true)
   [ -n "$app" ] && grep -q 'Cuelark' "/proc/$app/cmdline" 2>/dev/null && break
   sleep 0.1
 done
