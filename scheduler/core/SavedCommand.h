@@ -19,6 +19,7 @@ struct SavedCommand {
   std::wstring startTime;  // "HH:MM:SS"
   bool isChecked = true;
   bool remWhenDone = false;
+  friend bool operator==(const SavedCommand&, const SavedCommand&) = default;
 };
 
 }  // namespace cuelark

@@ -1,0 +1,50 @@
+// The persistent copy of the schedule and the window position in "cue.ini".
+// Each operation is one batch on the INI control: the file is read once and,
+// for writes, replaced in one step, so a crash or a full disk never leaves
+// half a schedule behind.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "scheduler/core/IniStore.h"
+#include "scheduler/core/SavedCommand.h"
+
+namespace cuelark {
+
+struct StoreResult {
+  bool ok = true;
+  std::wstring reason;  // set when !ok
+};
+
+// Loading never stops on its own beyond this many entries: the count has
+// always been read as a 16-bit signed number.
+inline constexpr int kMaxSavedCommands = 32767;
+
+class SavedCommandStore {
+ public:
+  SavedCommandStore(IniStore& iniStore, std::wstring iniPath);
+
+  // Reads every entry it can make sense of; never fails on file contents.
+  // Ids are left 0 (Schedule::Assign gives them).
+  std::vector<SavedCommand> LoadSavedCommands();
+  // Rewrites all entries, numbered from 1 in list order, keeping the window
+  // position. On failure the file is unchanged.
+  StoreResult WriteSavedCommands(const std::vector<SavedCommand>& entries);
+
+  // The raw "Left" and "Top" texts, or nothing when "Left" is absent. "Top"
+  // is returned as read (possibly "[ Not Found ]"); its meaning is the
+  // window's business.
+  std::optional<std::pair<std::wstring, std::wstring>> ReadPosition();
+  StoreResult WritePosition(const std::wstring& left, const std::wstring& top);
+
+  const std::wstring& Path() const { return iniPath_; }
+
+ private:
+  IniStore& iniStore_;
+  std::wstring iniPath_;
+};
+
+}  // namespace cuelark

@@ -1,0 +1,249 @@
+#include "scheduler/core/Store.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+#include "tests/core/EngineIniStore.h"
+#include "tests/engine/TempFolder.h"
+
+namespace cuelark {
+
+void PrintTo(const SavedCommand& entry, std::ostream* out) {
+  *out << testing::PrintToString(entry.name) << " " << testing::PrintToString(entry.command) << " "
+       << testing::PrintToString(entry.startDate) << " " << testing::PrintToString(entry.startTime)
+       << (entry.isChecked ? " checked" : " unchecked") << (entry.remWhenDone ? " remove" : " keep");
+}
+
+namespace {
+
+using brevoni::testing::ReadBytes;
+using brevoni::testing::TempFolder;
+using brevoni::testing::WriteBytes;
+
+// The real file store, watched: how often the file is read and replaced,
+// and a replace that fails like a full disk.
+class WatchedFileStore : public brevoni::FileStore {
+ public:
+  int loads = 0;
+  int replaces = 0;
+  bool failReplace = false;
+
+  std::optional<std::string> Load(const std::filesystem::path& file) override {
+    ++loads;
+    return disk_->Load(file);
+  }
+  void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
+    ++replaces;
+    if (failReplace) throw brevoni::IniError("no space left on the device");
+    disk_->ReplaceAtomically(file, bytes);
+  }
+
+ private:
+  std::unique_ptr<brevoni::FileStore> disk_ = brevoni::MakeNativeFileStore();
+};
+
+SavedCommand Entry(std::wstring name, std::wstring command, std::wstring startDate, std::wstring startTime,
+                   bool isChecked = true, bool remWhenDone = false) {
+  return {0, std::move(name), std::move(command), std::move(startDate), std::move(startTime), isChecked, remWhenDone};
+}
+
+const SavedCommand kMorning = Entry(L"Morning", L"C:\\Music\\wake.mp3", L"EVERY DAY", L"07:30:00", true, false);
+const SavedCommand kNews = Entry(L"News", L"http://radio/news", L"2026-12-09", L"12:00:00", true, true);
+const SavedCommand kWeekly = Entry(L"Weekly", L"C:\\Lists\\fri.m3u", L"FRIDAY", L"18:00:00", false, false);
+
+const std::string kMorningLines =
+    "name1=Morning\r\ncommand1=C:\\Music\\wake.mp3\r\nstartDate1=EVERY DAY\r\nstartTime1=07:30:00\r\n"
+    "isChecked1=True\r\nremWhenDone1=0\r\n";
+const std::string kNewsLines2 =
+    "name2=News\r\ncommand2=http://radio/news\r\nstartDate2=2026-12-09\r\nstartTime2=12:00:00\r\n"
+    "isChecked2=True\r\nremWhenDone2=1\r\n";
+const std::string kWeeklyLines2 =
+    "name2=Weekly\r\ncommand2=C:\\Lists\\fri.m3u\r\nstartDate2=FRIDAY\r\nstartTime2=18:00:00\r\n"
+    "isChecked2=False\r\nremWhenDone2=0\r\n";
+
+class StoreTest : public testing::Test {
+ protected:
+  TempFolder folder;
+  std::filesystem::path file = folder / "cue.ini";
+  WatchedFileStore files;
+  EngineIniStore iniStore{files};
+  SavedCommandStore store{iniStore, file.wstring()};
+};
+
+TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCount) {
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
+  EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + "[Total Count]\r\ncount=1\r\n");
+}
+
+TEST_F(StoreTest, ASecondSaveKeepsTheFirstEntryAndRaisesTheCount) {
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews}).ok);
+  EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kNewsLines2 + "[Total Count]\r\ncount=2\r\n");
+  EXPECT_EQ(store.LoadSavedCommands(), (std::vector<SavedCommand>{kMorning, kNews}));
+}
+
+TEST_F(StoreTest, ARemovalRenumbersTheEntriesBehindAndKeepsTheWindowPosition) {
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews, kWeekly}).ok);
+  ASSERT_TRUE(store.WritePosition(L"1200", L"-45").ok);
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning, kWeekly}).ok);
+  EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kWeeklyLines2 +
+                                 "[Total Count]\r\ncount=2\r\n[Position]\r\nLeft=1200\r\nTop=-45\r\n");
+}
+
+TEST_F(StoreTest, RemovingTheLastEntryLeavesOnlyThePosition) {
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
+  ASSERT_TRUE(store.WriteSavedCommands({}).ok);
+  EXPECT_EQ(ReadBytes(file), "");
+  EXPECT_TRUE(store.LoadSavedCommands().empty());
+
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
+  ASSERT_TRUE(store.WritePosition(L"300", L"400").ok);
+  ASSERT_TRUE(store.WriteSavedCommands({}).ok);
+  EXPECT_EQ(ReadBytes(file), "[Position]\r\nLeft=300\r\nTop=400\r\n");
+}
+
+TEST_F(StoreTest, OtherSectionsAndAPositionWithoutTopSurviveARewrite) {
+  WriteBytes(file, "[Position]\nLeft=15\n[Other]\nkey=value\n[Saved Commands]\nname9=stale\n");
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
+  EXPECT_EQ(ReadBytes(file), "[Other]\r\nkey=value\r\n[Saved Commands]\r\n" + kMorningLines +
+                                 "[Total Count]\r\ncount=1\r\n[Position]\r\nLeft=15\r\n");
+}
+
+TEST_F(StoreTest, EachOperationReadsTheFileOnceAndWritesItAtMostOnce) {
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews, kWeekly}).ok);
+  EXPECT_EQ(files.loads, 1);
+  EXPECT_EQ(files.replaces, 1);
+  const std::string written = ReadBytes(file);
+  EXPECT_EQ(store.LoadSavedCommands().size(), 3u);
+  EXPECT_TRUE(store.ReadPosition() == std::nullopt);
+  EXPECT_EQ(files.loads, 3);
+  EXPECT_EQ(files.replaces, 1);
+  EXPECT_EQ(ReadBytes(file), written);
+}
+
+TEST_F(StoreTest, AFailedWriteReportsWhyAndLeavesTheFileAsItWas) {
+  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
+  const std::string before = ReadBytes(file);
+  files.failReplace = true;
+  const StoreResult result = store.WriteSavedCommands({kMorning, kNews});
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.reason.find(L"no space left"), std::wstring::npos);
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_FALSE(store.WritePosition(L"1", L"2").ok);
+  files.failReplace = false;
+  EXPECT_TRUE(store.WritePosition(L"1", L"2").ok);  // the control is not left mid-update
+}
+
+TEST_F(StoreTest, TheWindowPositionIsReadOnlyWhenLeftIsPresent) {
+  struct Case {
+    std::string bytes;
+    std::optional<std::pair<std::wstring, std::wstring>> position;
+  };
+  const Case kCases[] = {
+      {"", std::nullopt},
+      {"[Position]\r\nTop=900\r\n", std::nullopt},
+      {"[Position]\r\nLeft=[x]\r\nTop=900\r\n", std::nullopt},
+      {"[Position]\r\nLeft=1200\r\n", std::pair<std::wstring, std::wstring>{L"1200", L"[ Not Found ]"}},
+      {"[Position]\r\nLeft=abc\r\nTop=12.5\r\n", std::pair<std::wstring, std::wstring>{L"abc", L"12.5"}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.bytes);
+    WriteBytes(file, c.bytes);
+    EXPECT_EQ(store.ReadPosition(), c.position);
+  }
+}
+
+TEST_F(StoreTest, TextsComeBackAsTheyWereWritten) {
+  const std::vector<SavedCommand> entries = {
+      Entry(L"Caf\u00e9 \u00bd [live]", L"D:\\M\u00fcsik\\" + std::wstring(5000, L'x') + L".mp3", L"MERCREDI",
+            L"23:59:59", false, true),
+      Entry(L"[bracketed]", L"a=b=c ; not a comment", L"2099-12-31", L"00:00:00", true, false),
+  };
+  ASSERT_TRUE(store.WriteSavedCommands(entries).ok);
+  EXPECT_EQ(store.LoadSavedCommands(), entries);
+}
+
+// Entry n of a hand-made file, every key present.
+std::string Keys(int n, const std::string& isChecked = "True", const std::string& remWhenDone = "0") {
+  const std::string k = std::to_string(n);
+  return "name" + k + "=N" + k + "\r\ncommand" + k + "=C" + k + "\r\nstartDate" + k + "=EVERY DAY\r\nstartTime" +
+         k + "=0" + k + ":00:00\r\nisChecked" + k + "=" + isChecked + "\r\nremWhenDone" + k + "=" + remWhenDone +
+         "\r\n";
+}
+
+SavedCommand Loaded(int n, bool isChecked = true, bool remWhenDone = false) {
+  const std::wstring k = std::to_wstring(n);
+  return Entry(L"N" + k, L"C" + k, L"EVERY DAY", L"0" + k + L":00:00", isChecked, remWhenDone);
+}
+
+const std::wstring kMissing(kNotFound);
+const SavedCommand kMissingEntry = Entry(kMissing, kMissing, kMissing, kMissing, false, false);
+
+struct MalformedCase {
+  const char* what;
+  std::string bytes;
+  std::vector<SavedCommand> loaded;
+};
+
+TEST_F(StoreTest, MalformedFilesLoadWhatIsReadable) {
+  const std::string s = "[Saved Commands]\r\n";
+  const std::vector<MalformedCase> kCases = {
+      {"no count", s + Keys(1), {}},
+      {"count in brackets", s + Keys(1) + "[Total Count]\r\ncount=[1]\r\n", {}},
+      {"count zero", s + Keys(1) + "[Total Count]\r\ncount=0\r\n", {}},
+      {"count negative", s + Keys(1) + "[Total Count]\r\ncount=-2\r\n", {}},
+      {"count below the entries", s + Keys(1) + Keys(2) + Keys(3) + "[Total Count]\r\ncount=2\r\n",
+       {Loaded(1), Loaded(2)}},
+      {"count beyond the entries", s + Keys(1) + Keys(2) + "[Total Count]\r\ncount=500\r\n", {Loaded(1), Loaded(2)}},
+      {"count not a number", s + Keys(1) + Keys(2) + Keys(4) + "[Total Count]\r\ncount=two\r\n",
+       {Loaded(1), Loaded(2)}},
+      {"count empty", s + Keys(1) + "[Total Count]\r\ncount=\r\n", {Loaded(1)}},
+      {"gap inside the count", s + Keys(1) + Keys(3) + "[Total Count]\r\ncount=3\r\n",
+       {Loaded(1), kMissingEntry, Loaded(3)}},
+      {"entry with only a flag", s + Keys(1) + "isChecked2=True\r\n[Total Count]\r\ncount=2\r\n",
+       {Loaded(1), Entry(kMissing, kMissing, kMissing, kMissing, true, false)}},
+      {"missing command", s + "name1=N1\r\nstartDate1=EVERY DAY\r\nstartTime1=01:00:00\r\n[Total Count]\r\ncount=1\r\n",
+       {Entry(L"N1", kMissing, L"EVERY DAY", L"01:00:00", false, false)}},
+      {"odd bytes", s + "name1=\x01\xff\tx\r\ncommand1=\xe9\r\n[Total Count]\r\ncount=1\r\n",
+       {Entry(L"\u0001\u00ff\tx", L"\u00e9", kMissing, kMissing, false, false)}},
+  };
+  for (const MalformedCase& c : kCases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(file, c.bytes);
+    EXPECT_EQ(store.LoadSavedCommands(), c.loaded);
+  }
+}
+
+TEST_F(StoreTest, AHugeCountLoadsAtMost32767Entries) {
+  WriteBytes(file, "[Saved Commands]\r\n" + Keys(1) + Keys(3) + Keys(32767) + Keys(32768) +
+                       "[Total Count]\r\ncount=123456789012345678901234567890\r\n");
+  const std::vector<SavedCommand> loaded = store.LoadSavedCommands();
+  ASSERT_EQ(loaded.size(), 32767u);
+  EXPECT_EQ(loaded[1], kMissingEntry);
+  EXPECT_EQ(loaded[2], Loaded(3));
+  EXPECT_EQ(loaded.back(), Loaded(32767));
+}
+
+TEST_F(StoreTest, FlagsReadInAnyCaseOrAsNumbers) {
+  struct Case {
+    std::string isChecked;
+    std::string remWhenDone;
+    bool checked;
+    bool remove;
+  };
+  const Case kCases[] = {
+      {"True", "1", true, true},    {"False", "0", false, false}, {"true", "01", true, true},
+      {"FALSE", "2", false, false}, {"1", "-1", true, false},     {"-1", "yes", true, false},
+      {"0", "", false, false},      {"yes", "1.0", false, false}, {"", "[x]", false, false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.isChecked + " / " + c.remWhenDone);
+    WriteBytes(file, "[Saved Commands]\r\n" + Keys(1, c.isChecked, c.remWhenDone) + "[Total Count]\r\ncount=1\r\n");
+    EXPECT_EQ(store.LoadSavedCommands(), std::vector<SavedCommand>{Loaded(1, c.checked, c.remove)});
+  }
+}
+
+}  // namespace
+}  // namespace cuelark
