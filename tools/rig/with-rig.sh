@@ -9,8 +9,9 @@ prefix=$1; shift
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 
 xvfb_pid=
+server_started=0
 cleanup() {
-  wineserver -k >/dev/null 2>&1 </dev/null || true
+  [ "$server_started" = 1 ] && { wineserver -k >/dev/null 2>&1 </dev/null || true; }
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
@@ -24,7 +25,13 @@ if [ "${CUELARK_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$display"
 fi
 
-wineserver -p >/dev/null 2>&1 </dev/null
+# One rig per prefix: a second one would share (and later stop) the first's
+# server and send its windows to the first's display.
+if ! wineserver -p >/dev/null 2>&1 </dev/null; then
+  echo "with-rig: a Wine server already runs for $WINEPREFIX; use another prefix" >&2
+  exit 1
+fi
+server_started=1
 # Start Wine's own services now, off the runner's pipes.
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
