@@ -34,26 +34,16 @@ TEST(ScheduleTest, IdsHeldAcrossAReloadNeverNameANewEntry) {
   Schedule schedule;
   const EntryId old = schedule.Append(Named(L"old"));
   schedule.Assign({Named(L"a"), Named(L"b")});
-  EXPECT_EQ(schedule.Find(old), nullptr);
   const EntryId appended = schedule.Append(Named(L"c"));
-  EXPECT_NE(appended, old);
-  std::vector<EntryId> ids;
-  for (const SavedCommand& entry : schedule.Entries()) ids.push_back(entry.id);
-  EXPECT_NE(ids[0], ids[1]);
-  EXPECT_NE(ids[0], old);
-  EXPECT_NE(ids[1], old);
-  EXPECT_EQ(ids.back(), appended);
-}
-
-TEST(ScheduleTest, CheckMarksChangeOnlyTheNamedEntry) {
-  Schedule schedule;
-  const EntryId first = schedule.Append(Named(L"one"));
-  const EntryId second = schedule.Append(Named(L"two"));
-  EXPECT_TRUE(schedule.SetChecked(second, false));
-  EXPECT_TRUE(schedule.Find(first)->isChecked);
-  EXPECT_FALSE(schedule.Find(second)->isChecked);
-  schedule.Remove(second);
-  EXPECT_FALSE(schedule.SetChecked(second, true));
+  EXPECT_EQ(schedule.Find(old), nullptr);
+  EXPECT_FALSE(schedule.SetChecked(old, false));
+  const std::vector<SavedCommand>& entries = schedule.Entries();
+  EXPECT_NE(entries[0].id, entries[1].id);
+  EXPECT_EQ(entries[2].id, appended);
+  for (const SavedCommand& entry : entries) EXPECT_NE(entry.id, old);
+  EXPECT_TRUE(schedule.SetChecked(entries[1].id, false));
+  EXPECT_TRUE(entries[0].isChecked);
+  EXPECT_FALSE(entries[1].isChecked);
 }
 
 }  // namespace
