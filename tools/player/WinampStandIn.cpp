@@ -1,0 +1,452 @@
+// A stand-in for the media player, for tests and the demonstration: a
+// top-level window of the player's class that answers the player's messages,
+// keeps a playlist, shows it, and logs every message it receives so that a
+// test in another process can see exactly what arrived and when.
+//
+// Options come from "<own name>.options" beside the program (one line, quoted
+// like a command line), then from the command line, so that a copy started by
+// its bare name with no arguments can still be told to start late or hang.
+//   --version N         answer to the version query (default 0x5666)
+//   --log PATH          message log (default "<own name>.log" beside the program)
+//   --playlist-file P   where the write-playlist message writes (default "<own name>.m3u")
+//   --entry TEXT        an initial playlist entry; repeat for more
+//   --position N        initial playlist position (default 0)
+//   --late-ms N         create the window only after N ms
+//   --hang-after N      answer N window messages, then stop answering for good
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/player/StandInLog.h"
+
+namespace {
+
+using cuelark::standin::LoggedKind;
+using cuelark::standin::LoggedMessage;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct LocalFreeDeleter {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+
+constexpr wchar_t kClassName[] = L"Winamp v1.x";
+constexpr wchar_t kTitle[] = L"Winamp stand-in";
+
+constexpr LPARAM kIpcGetVersion = 0;
+constexpr LPARAM kIpcDelete = 101;
+constexpr LPARAM kIpcWritePlaylist = 120;
+constexpr LPARAM kIpcSetPlaylistPos = 121;
+constexpr LPARAM kIpcGetListPos = 125;
+constexpr ULONG_PTR kIpcPlayFile = 100;
+constexpr WPARAM kPlayCommand = 40045;
+
+constexpr int kStatusHeight = 22;
+
+struct Options {
+  std::int32_t version = 0x5666;
+  std::filesystem::path logPath;
+  std::filesystem::path playlistPath;
+  std::vector<std::wstring> entries;
+  std::int32_t position = 0;
+  DWORD lateMs = 0;
+  std::optional<std::uint32_t> hangAfter;
+};
+
+std::optional<long long> ParseInteger(const std::wstring& text) {
+  if (text.empty()) return std::nullopt;
+  wchar_t* end = nullptr;
+  errno = 0;
+  const long long value = std::wcstoll(text.c_str(), &end, 0);
+  if (errno != 0 || *end != L'\0') return std::nullopt;
+  return value;
+}
+
+std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
+  // CommandLineToArgvW treats its first word as a program path with other
+  // quoting rules, so give it a dummy one.
+  const std::wstring withProgram = L"standin " + line;
+  int count = 0;
+  const std::unique_ptr<LPWSTR, LocalFreeDeleter> argv(CommandLineToArgvW(withProgram.c_str(), &count));
+  if (!argv) return {};
+  return std::vector<std::wstring>(argv.get() + 1, argv.get() + count);
+}
+
+std::wstring Widen(UINT codePage, const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  if (MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length) != length) {
+    return {};
+  }
+  return text;
+}
+
+std::wstring ReadOptionsFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return {};
+  return Widen(CP_UTF8, std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
+}
+
+std::optional<Options> ParseOptions(const std::filesystem::path& programPath, const wchar_t* commandLine) {
+  std::filesystem::path base = programPath;
+  base.replace_extension();
+  Options options;
+  options.logPath = std::filesystem::path(base).replace_extension(L".log");
+  options.playlistPath = std::filesystem::path(base).replace_extension(L".m3u");
+
+  std::vector<std::wstring> args = SplitCommandLine(ReadOptionsFile(std::filesystem::path(base).replace_extension(L".options")));
+  const std::vector<std::wstring> given = SplitCommandLine(commandLine);
+  args.insert(args.end(), given.begin(), given.end());
+
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return std::nullopt;
+    const std::wstring& name = args[i];
+    const std::wstring& value = args[i + 1];
+    const std::optional<long long> number = ParseInteger(value);
+    if (name == L"--log") {
+      options.logPath = value;
+    } else if (name == L"--playlist-file") {
+      options.playlistPath = value;
+    } else if (name == L"--entry") {
+      options.entries.push_back(value);
+    } else if (name == L"--version" && number) {
+      options.version = static_cast<std::int32_t>(*number);
+    } else if (name == L"--position" && number) {
+      options.position = static_cast<std::int32_t>(*number);
+    } else if (name == L"--late-ms" && number && *number >= 0) {
+      options.lateMs = static_cast<DWORD>(*number);
+    } else if (name == L"--hang-after" && number && *number >= 0) {
+      options.hangAfter = static_cast<std::uint32_t>(*number);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  if (WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
+                          nullptr) != length) {
+    return {};
+  }
+  return bytes;
+}
+
+std::wstring FromAnsi(const std::string& bytes) { return Widen(CP_ACP, bytes); }
+
+bool EndsWithM3u(const std::string& entry) {
+  constexpr std::string_view kExtension = ".m3u";
+  if (entry.size() < kExtension.size()) return false;
+  for (std::size_t i = 0; i < kExtension.size(); ++i) {
+    const char c = entry[entry.size() - kExtension.size() + i];
+    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (lower != kExtension[i]) return false;
+  }
+  return true;
+}
+
+// Lines of a playlist file that name entries, in order; comment lines start
+// with '#'. A file that cannot be read adds nothing, as with the player.
+std::vector<std::string> ReadM3u(const std::filesystem::path& path) {
+  std::vector<std::string> entries;
+  std::ifstream file(path, std::ios::binary);
+  for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() != '#') entries.push_back(line);
+  }
+  return entries;
+}
+
+bool WriteM3u(const std::filesystem::path& path, const std::vector<std::string>& entries) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << "#EXTM3U\r\n";
+  for (const std::string& entry : entries) file << entry << "\r\n";
+  file.close();
+  return !file.fail();
+}
+
+class MessageLog {
+ public:
+  bool Open(const std::filesystem::path& path) {
+    // Shared for reading and deleting: tests read it while the stand-in runs
+    // and remove their folders after terminating it.
+    file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file_.get() == INVALID_HANDLE_VALUE) file_.release();
+    return file_ != nullptr;
+  }
+
+  // The receipt time, taken before the message is handled.
+  static LoggedMessage Stamp(LoggedKind kind) {
+    LoggedMessage message;
+    message.kind = kind;
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    message.qpc = counter.QuadPart;
+    FILETIME utc{};
+    GetSystemTimePreciseAsFileTime(&utc);
+    FILETIME local{};
+    SYSTEMTIME parts{};
+    if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &parts)) {
+      const ULONGLONG ticks = (ULONGLONG{local.dwHighDateTime} << 32) | local.dwLowDateTime;
+      char text[40];
+      const int length = std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u.%06u", unsigned{parts.wYear},
+                                       unsigned{parts.wMonth}, unsigned{parts.wDay}, unsigned{parts.wHour},
+                                       unsigned{parts.wMinute}, unsigned{parts.wSecond},
+                                       static_cast<unsigned>((ticks % 10'000'000) / 10));
+      if (length > 0) message.localTime.assign(text, static_cast<std::size_t>(length));
+    }
+    return message;
+  }
+
+  // One write per line, so a reader never sees two half lines. A stand-in
+  // that cannot keep its log must not go on answering: a test would read the
+  // gap as the caller's fault.
+  void Write(const LoggedMessage& message) {
+    const std::string line = cuelark::standin::FormatStandInLogLine(message) + "\n";
+    DWORD written = 0;
+    if (!WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+        written != line.size()) {
+      ExitProcess(3);
+    }
+  }
+
+ private:
+  UniqueHandle file_;
+};
+
+class StandInWindow {
+ public:
+  StandInWindow(const Options& options, MessageLog& log) : options_(options), log_(log) {
+    for (const std::wstring& entry : options.entries) playlist_.push_back(ToAnsi(entry));
+    position_ = options.position;
+  }
+
+  HWND Create(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &StandInWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass)) return nullptr;
+    return CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 320,
+                           nullptr, nullptr, instance, this);
+  }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* self = static_cast<StandInWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      self->window_ = window;
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<StandInWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_CREATE:
+        return CreateControls() ? 0 : -1;
+      case WM_SIZE:
+        MoveWindow(status_, 0, 0, LOWORD(lParam), kStatusHeight, TRUE);
+        MoveWindow(list_, 0, kStatusHeight, LOWORD(lParam), HIWORD(lParam) - kStatusHeight, TRUE);
+        return 0;
+      case WM_USER:
+        return Answer(LoggedKind::kUser, wParam, lParam, [&] { return OnUser(wParam, lParam); });
+      case WM_COPYDATA:
+        return Answer(LoggedKind::kCopyData, wParam, lParam,
+                      [&] { return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)); });
+      case WM_COMMAND:
+        if (lParam != 0 && IsChild(window_, reinterpret_cast<HWND>(lParam))) break;
+        return Answer(LoggedKind::kCommand, wParam, lParam, [&] { return OnCommand(wParam); });
+      case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+  }
+
+  // Logs the message with its answer; or, once the hang point is reached,
+  // logs it without one and never returns, like a player stuck in a long
+  // operation.
+  template <typename Handler>
+  LRESULT Answer(LoggedKind kind, WPARAM wParam, LPARAM lParam, Handler handle) {
+    LoggedMessage entry = MessageLog::Stamp(kind);
+    entry.wParam = static_cast<std::int64_t>(wParam);
+    entry.lParam = static_cast<std::int64_t>(lParam);
+    if (kind == LoggedKind::kCopyData) {
+      const auto& record = *reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      entry.dwData = record.dwData;
+      entry.cbData = record.cbData;
+      const auto* bytes = static_cast<const std::uint8_t*>(record.lpData);
+      if (bytes) entry.data.assign(bytes, bytes + record.cbData);
+    }
+    if (options_.hangAfter && answered_ >= *options_.hangAfter) {
+      log_.Write(entry);
+      Sleep(INFINITE);
+    }
+    const LRESULT result = handle();
+    ++answered_;
+    entry.answer = static_cast<std::int64_t>(result);
+    log_.Write(entry);
+    return result;
+  }
+
+  LRESULT OnUser(WPARAM wParam, LPARAM lParam) {
+    switch (lParam) {
+      case kIpcGetVersion:
+        return options_.version;
+      case kIpcDelete:
+        playlist_.clear();
+        position_ = 0;
+        ShowPlaylist();
+        return 0;
+      case kIpcWritePlaylist:
+        if (!WriteM3u(options_.playlistPath, playlist_)) {
+          ShowStatus(L"Could not write " + options_.playlistPath.wstring());
+        }
+        return position_;
+      case kIpcSetPlaylistPos:
+        position_ = static_cast<std::int32_t>(wParam);
+        ShowPlaylist();
+        return 0;
+      case kIpcGetListPos:
+        return position_;
+    }
+    return 0;
+  }
+
+  LRESULT OnCopyData(const COPYDATASTRUCT& record) {
+    if (record.dwData != kIpcPlayFile) return FALSE;
+    const auto* bytes = static_cast<const char*>(record.lpData);
+    std::string entry(bytes, bytes ? record.cbData : 0);
+    entry.resize(entry.find('\0') == std::string::npos ? entry.size() : entry.find('\0'));
+    if (EndsWithM3u(entry)) {
+      const std::vector<std::string> added = ReadM3u(std::filesystem::path(FromAnsi(entry)));
+      playlist_.insert(playlist_.end(), added.begin(), added.end());
+    } else {
+      playlist_.push_back(entry);
+    }
+    ShowPlaylist();
+    return TRUE;
+  }
+
+  LRESULT OnCommand(WPARAM command) {
+    if (command != kPlayCommand) return 0;
+    if (position_ >= 0 && static_cast<std::size_t>(position_) < playlist_.size()) {
+      ShowStatus(L"Playing: " + FromAnsi(playlist_[static_cast<std::size_t>(position_)]));
+    } else {
+      ShowStatus(L"Nothing to play");
+    }
+    return 0;
+  }
+
+  bool CreateControls() {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    status_ = CreateWindowExW(0, L"STATIC", L"Stopped", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0,
+                              window_, nullptr, instance, nullptr);
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
+                            0, 0, 0, 0, window_, nullptr, instance, nullptr);
+    if (!status_ || !list_) return false;
+    const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    SendMessageW(status_, WM_SETFONT, font, FALSE);
+    SendMessageW(list_, WM_SETFONT, font, FALSE);
+    ShowPlaylist();
+    return true;
+  }
+
+  void ShowPlaylist() {
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : playlist_) {
+      const LRESULT added = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(entry).c_str()));
+      if (added == LB_ERR || added == LB_ERRSPACE) break;
+    }
+    // A position outside the list selects nothing, which is what it means.
+    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(position_), 0);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+
+  void ShowStatus(const std::wstring& text) { SetWindowTextW(status_, text.c_str()); }
+
+  const Options& options_;
+  MessageLog& log_;
+  HWND window_ = nullptr;
+  HWND status_ = nullptr;
+  HWND list_ = nullptr;
+  std::vector<std::string> playlist_;  // ANSI bytes, as the messages carry them
+  std::int32_t position_ = 0;
+  std::uint32_t answered_ = 0;
+};
+
+std::filesystem::path ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+  const std::filesystem::path programPath = ProgramPath();
+  if (programPath.empty()) return 2;
+  const std::optional<Options> options = ParseOptions(programPath, commandLine);
+  if (!options) {
+    OutputDebugStringW(L"Winamp stand-in: unknown option or missing value\n");
+    return 2;
+  }
+  MessageLog log;
+  if (!log.Open(options->logPath)) return 3;
+  LoggedMessage started = MessageLog::Stamp(LoggedKind::kStarted);
+  started.processId = GetCurrentProcessId();
+  log.Write(started);
+
+  if (options->lateMs > 0) Sleep(options->lateMs);
+
+  StandInWindow standIn(*options, log);
+  const HWND window = standIn.Create(instance);
+  if (!window) return 4;
+  log.Write(MessageLog::Stamp(LoggedKind::kCreated));
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+
+  MSG message;
+  for (BOOL got; (got = GetMessageW(&message, nullptr, 0, 0)) != 0;) {
+    if (got == -1) return 5;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
