@@ -1,0 +1,204 @@
+#include "scheduler/win/PlayerRemote.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+#include "scheduler/win/Win32Handles.h"
+#include "scheduler/win/WinText.h"
+
+namespace cuelark::PlayerRemote {
+namespace {
+
+constexpr wchar_t kPlayerClass[] = L"Winamp v1.x";
+constexpr wchar_t kPlayerProgram[] = L"Winamp.exe";
+constexpr wchar_t kTooOldTitle[] = L"Winamp Control";
+constexpr wchar_t kWriteTooOld[] = L"WritePlayList is only available in Winamp v1.666 and above.";
+constexpr wchar_t kSetPosTooOld[] = L"SetPlayListPos is only available in Winamp v2.0 and above.";
+
+// The player's message interface: WM_USER with the operation in lParam,
+// WM_COPYDATA to add an entry, WM_COMMAND for its buttons.
+constexpr LPARAM kIpcGetVersion = 0;
+constexpr LPARAM kIpcDelete = 101;
+constexpr LPARAM kIpcWritePlaylist = 120;
+constexpr LPARAM kIpcSetPlaylistPos = 121;
+constexpr LPARAM kIpcGetListPos = 125;
+constexpr ULONG_PTR kIpcPlayFile = 100;
+constexpr std::int64_t kFirstButtonCommand = 40044;
+
+constexpr std::int32_t kWritePlaylistVersion = 0x16B4;
+constexpr std::int32_t kSetPlaylistPosVersion = 0x2000;
+
+// Between looks for a starting player's window. Long enough that the wait
+// costs no measurable processor time, short enough that the caller goes on
+// soon after the window appears; window events end a step early anyway.
+constexpr std::chrono::milliseconds kWaitStep{50};
+
+struct Reply {
+  PlayerStatus status = PlayerStatus::kOk;
+  LRESULT answer = 0;
+};
+
+Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const TimeLimits& limits) {
+  const auto timeout = static_cast<UINT>(
+      std::clamp<std::chrono::milliseconds::rep>(limits.reply.count(), 1, std::numeric_limits<UINT>::max()));
+  DWORD_PTR answer = 0;
+  // SMTO_NORMAL keeps our own windows answering messages sent to them while
+  // we wait; SMTO_ABORTIFHUNG spares a second full wait on a player already
+  // known to be hung.
+  if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_NORMAL, timeout, &answer) != 0) {
+    return {PlayerStatus::kOk, static_cast<LRESULT>(answer)};
+  }
+  // A window gone between finding and sending means the player was closed;
+  // anything else means it did not answer in time.
+  return {GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? PlayerStatus::kFailed : PlayerStatus::kNotResponding, 0};
+}
+
+PlayerStatus StartPlayer() {
+  // No application name, so that the ordinary program search finds the
+  // player; the command line must be writable for CreateProcessW.
+  std::wstring commandLine = kPlayerProgram;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PlayerStatus::kNotStarted
+                                                                          : PlayerStatus::kFailed;
+  }
+  // The player lives on by itself; from here only its window matters.
+  const unique_handle thread(process.hThread);
+  const unique_handle player(process.hProcess);
+  return PlayerStatus::kOk;
+}
+
+// Runs the caller's window events while the player starts, so that the
+// scheduler's own window stays alive; sleeps between looks.
+PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // The program is ending; its own message loop must still see the quit.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return PlayerStatus::kFailed;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    window = FindWindowW(kPlayerClass, nullptr);
+    if (window) return PlayerStatus::kOk;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return PlayerStatus::kNotStarted;
+    const auto step = static_cast<DWORD>(std::min(left, kWaitStep).count());
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, step, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
+      return PlayerStatus::kFailed;
+    }
+  }
+}
+
+Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const TimeLimits& limits) {
+  HWND window = nullptr;
+  if (const PlayerStatus found = FindPlayerWindow(window, limits); found != PlayerStatus::kOk) return {found, 0};
+  return Send(window, message, wParam, lParam, limits);
+}
+
+// For the operations a player has only from some version on: asks the
+// version, then sends the operation, or tells the user the player is too old
+// (which is not a failure: the caller carries on, with the answer 0).
+Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WPARAM wParam, LPARAM lParam,
+                      const TimeLimits& limits) {
+  HWND window = nullptr;
+  if (const PlayerStatus found = FindPlayerWindow(window, limits); found != PlayerStatus::kOk) return {found, 0};
+  const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, limits);
+  if (version.status != PlayerStatus::kOk) return version;
+  if (static_cast<std::int32_t>(version.answer) >= minimumVersion) {
+    return Send(window, WM_USER, wParam, lParam, limits);
+  }
+  if (MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK) == 0) return {PlayerStatus::kFailed, 0};
+  return {PlayerStatus::kOk, 0};
+}
+
+}  // namespace
+
+PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits) {
+  window = FindWindowW(kPlayerClass, nullptr);
+  if (window) return PlayerStatus::kOk;
+  if (const PlayerStatus started = StartPlayer(); started != PlayerStatus::kOk) return started;
+  return WaitForPlayerWindow(window, limits.startWait);
+}
+
+PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) {
+  // Text the code page cannot hold is refused rather than sent as a
+  // lookalike that names some other file.
+  std::optional<std::string> bytes = ToAnsi(entry);
+  if (!bytes) return PlayerStatus::kFailed;
+  // The player reads up to the zero, so it travels too. cbData counts bytes,
+  // not characters: in a multi-byte code page the two differ.
+  bytes->push_back('\0');
+  COPYDATASTRUCT record{kIpcPlayFile, static_cast<DWORD>(bytes->size()), bytes->data()};
+  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), limits).status;
+}
+
+PlayerStatus ClearPlayList(const TimeLimits& limits) {
+  return FindAndSend(WM_USER, 0, kIpcDelete, limits).status;
+}
+
+PlayerStatus WritePlayList(std::int32_t& position, const TimeLimits& limits) {
+  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, limits);
+  // Whole 32 bits: long playlists have positions past 32767.
+  position = static_cast<std::int32_t>(reply.answer);
+  return reply.status;
+}
+
+PlayerStatus SetPlayListPos(std::int32_t position, const TimeLimits& limits) {
+  return SendIfNewEnough(kSetPlaylistPosVersion, kSetPosTooOld, static_cast<WPARAM>(position), kIpcSetPlaylistPos,
+                         limits)
+      .status;
+}
+
+PlayerStatus GetPlayListPos(std::int32_t& position, const TimeLimits& limits) {
+  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, limits);
+  position = static_cast<std::int32_t>(reply.answer);
+  return reply.status;
+}
+
+PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLimits& limits) {
+  const std::int64_t command = kFirstButtonCommand + button + offset;
+  if (command < std::numeric_limits<std::int32_t>::min() || command > std::numeric_limits<std::int32_t>::max()) {
+    return PlayerStatus::kFailed;
+  }
+  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, limits).status;
+}
+
+}  // namespace cuelark::PlayerRemote
+
+namespace cuelark {
+
+PlayerStatus WindowPlayer::GetPlayListPos(std::int32_t& position) {
+  return PlayerRemote::GetPlayListPos(position, limits_);
+}
+
+PlayerStatus WindowPlayer::WritePlayList(std::int32_t& position) {
+  return PlayerRemote::WritePlayList(position, limits_);
+}
+
+PlayerStatus WindowPlayer::ClearPlayList() { return PlayerRemote::ClearPlayList(limits_); }
+
+PlayerStatus WindowPlayer::AddToPlayList(const std::wstring& entry) {
+  return PlayerRemote::AddToPlayList(entry, limits_);
+}
+
+PlayerStatus WindowPlayer::PressButton(std::int32_t button, std::int32_t offset) {
+  return PlayerRemote::PressButton(button, offset, limits_);
+}
+
+PlayerStatus WindowPlayer::SetPlayListPos(std::int32_t position) {
+  return PlayerRemote::SetPlayListPos(position, limits_);
+}
+
+}  // namespace cuelark
