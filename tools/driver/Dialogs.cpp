@@ -1,0 +1,86 @@
+#include <windows.h>
+#include <dlgs.h>
+
+#include "tools/driver/Internal.h"
+
+namespace cuelark::test {
+
+using namespace detail;
+
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+// The static control that holds a message box's text.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+// GetWindowTextW reads another process's caption without sending it a
+// message, so a dialog closing during the search cannot fail the search.
+std::wstring Caption(HWND window) {
+  wchar_t caption[512] = L"";
+  GetWindowTextW(window, caption, 512);
+  return caption;
+}
+
+// The file name box: an edit inside combo box cmb13 in the explorer-style
+// dialog, a plain edit edt1 in others.
+HWND FileNameBox(HWND dialog) {
+  const HWND combo = FindDescendant(dialog, cmb13);
+  return combo ? combo : FindDescendant(dialog, edt1);
+}
+
+HWND FindDialog(DWORD processId, DWORD timeoutMs, const std::function<bool(HWND)>& matches) {
+  HWND found = nullptr;
+  PollUntil(
+      [&] {
+        for (HWND window : TopLevelWindows(processId, kDialogClass))
+          if (IsWindowVisible(window) && matches(window)) {
+            found = window;
+            return true;
+          }
+        return false;
+      },
+      timeoutMs);
+  return found;
+}
+
+}  // namespace
+
+HWND FindMessageBox(DWORD processId, std::wstring_view title, DWORD timeoutMs) {
+  return FindDialog(processId, timeoutMs, [&](HWND window) { return Caption(window) == title; });
+}
+
+std::wstring MessageBoxText(HWND box) { return GetText(FindControl(box, kMessageBoxTextId)); }
+
+// Only the dialog's own buttons count: a file dialog also holds a list view
+// and a toolbar with the id IDOK.
+void PressDialogButton(HWND dialog, int buttonId) {
+  for (HWND child = nullptr; (child = FindWindowExW(Existing(dialog), child, L"Button", nullptr));)
+    if (GetDlgCtrlID(child) == buttonId) return Click(child);
+  Fail("No button with id " + std::to_string(buttonId) + " in " + Describe(dialog));
+}
+
+void WaitUntilGone(HWND window, DWORD timeoutMs) {
+  WaitUntil([&] { return !IsWindow(window); }, timeoutMs, Describe(window) + " to go away");
+}
+
+HWND FindFileDialog(DWORD processId, DWORD timeoutMs) {
+  return FindDialog(processId, timeoutMs, [](HWND window) { return FileNameBox(window) != nullptr; });
+}
+
+void FileDialogSetName(HWND dialog, const std::filesystem::path& file) {
+  const HWND box = FileNameBox(Existing(dialog));
+  if (!box) Fail("No file name box in " + Describe(dialog));
+  SetText(box, file.wstring());
+}
+
+void FileDialogOk(HWND dialog) { PressDialogButton(dialog, IDOK); }
+
+void FileDialogCancel(HWND dialog) { PressDialogButton(dialog, IDCANCEL); }
+
+void SendMenuCommand(HWND window, int commandId) { Deliver(Existing(window), WM_COMMAND, MAKEWPARAM(commandId, 0), 0); }
+
+void TrayClick(HWND mainWindow, unsigned callbackMessage, unsigned trayUid) {
+  Deliver(Existing(mainWindow), callbackMessage, trayUid, WM_LBUTTONUP);
+}
+
+}  // namespace cuelark::test
