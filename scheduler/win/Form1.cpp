@@ -453,7 +453,9 @@ void Form1::AddListColumns() {
 
 void Form1::SetUpStatusBar() {
   const HWND status = Control(ids::kStatusBar);
-  SendMessageW(status, SB_SETMINHEIGHT, TwipsToPixels(kStatusHeight, dpi_), 0);
+  // The bar adds its borders to the least height it is given.
+  SendMessageW(status, SB_SETMINHEIGHT,
+               TwipsToPixels(kStatusHeight, dpi_) - 2 * GetSystemMetricsForDpi(SM_CYBORDER, dpi_), 0);
   std::array<int, kPanelWidths.size()> edges{};
   int right = 0;
   for (std::size_t i = 0; i < kPanelWidths.size(); ++i) edges[i] = right += TwipsToPixels(kPanelWidths[i], dpi_);

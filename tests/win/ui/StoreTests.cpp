@@ -264,6 +264,7 @@ TEST_F(StoreTest, AKilledProgramLeavesAStoreItWroteWhole) {
     } else {
       SetText(run[ids::kPresName], L"Entry " + std::to_wstring(from + 1));
       SetText(run[ids::kCommand], L"C:\\music\\" + std::to_wstring(from + 1) + L".mp3");
+      SetChecked(run[ids::kRemWhenDone], false);
       ClickAsync(run[ids::kBtnSave]);
       expectedAfter = states[from + 1];
     }
