@@ -19,8 +19,8 @@ struct StoreResult {
   std::wstring reason;  // set when !ok
 };
 
-// Loading never stops on its own beyond this many entries: the count has
-// always been read as a 16-bit signed number.
+// At most this many entries are loaded: the count has always been read as a
+// 16-bit signed number, and files in use may rely on that limit.
 inline constexpr int kMaxSavedCommands = 32767;
 
 class SavedCommandStore {
