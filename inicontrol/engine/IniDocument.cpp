@@ -1,7 +1,5 @@
 #include "inicontrol/engine/IniDocument.h"
 
-#include <algorithm>
-
 namespace brevoni {
 namespace {
 
@@ -59,14 +57,16 @@ bool IniDocument::Section::Erase(std::string_view key) {
   return true;
 }
 
-IniDocument::IniDocument() { AppendSection(""); }
-
 IniDocument IniDocument::Parse(std::string_view bytes) {
   IniDocument doc;
-  Section* section = &doc.sections_.front();
+  if (bytes.substr(0, kUtf8Signature.size()) == kUtf8Signature) {
+    doc.utf8Signature_ = true;
+    bytes.remove_prefix(kUtf8Signature.size());
+  }
+  Section* section = &doc.AppendSection("");
   const Key* previous = nullptr;
   while (!bytes.empty()) {
-    std::size_t end = bytes.find('\n');
+    std::size_t end = bytes.find_first_of("\r\n");
     std::string_view line = Trim(bytes.substr(0, end));
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     if (line.empty()) continue;
@@ -106,7 +106,8 @@ std::string IniDocument::Serialize() const {
     }
   }
   std::string out;
-  out.reserve(size);
+  out.reserve(size + kUtf8Signature.size());
+  if (utf8Signature_) out += kUtf8Signature;
   for (const Section& section : sections_) {
     if (section.erased) continue;
     // A section with an empty name gets no header line, like the unnamed one.
@@ -183,16 +184,7 @@ bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
 bool IniDocument::DeleteSection(std::string_view section) {
   auto it = index_.find(IndexKey(section));
   if (it == index_.end()) return false;
-  std::size_t position = it->second.front();
-  // The unnamed section only loses its keys: it has no line of its own.
-  if (position == 0) {
-    Section& unnamed = sections_.front();
-    bool hadKeys = std::any_of(unnamed.keys.begin(), unnamed.keys.end(), [](const Key& k) { return !k.erased; });
-    unnamed.keys.clear();
-    unnamed.index.clear();
-    return hadKeys;
-  }
-  sections_[position].erased = true;
+  sections_[it->second.front()].erased = true;
   it->second.erase(it->second.begin());
   if (it->second.empty()) index_.erase(it);
   return true;

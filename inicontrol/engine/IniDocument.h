@@ -1,6 +1,6 @@
 // The text format of INI files, as the platform's profile functions read and
 // write it (Wine's kernel32 is the reference the differential test checks):
-// - lines end at '\n'; blanks, tabs, '\r', '\v', '\f' and Ctrl-Z around a line
+// - lines end at '\n' or '\r'; blanks, tabs, '\r', '\v', '\f' and Ctrl-Z around a line
 //   are dropped, and so are empty lines;
 // - "[name]" (up to the last ']') opens a section; the name is trimmed;
 // - other lines are keys: "name=value", or a bare "name" without value
@@ -8,7 +8,8 @@
 // - a key without a name directly after another one without a name is dropped;
 // - names match without regard to the case of ASCII letters, and the first
 //   match wins; lines before the first section belong to an unnamed section,
-//   which the empty section name finds.
+//   which the empty section name finds;
+// - a UTF-8 signature at the start is kept; the text after it is UTF-8.
 // Serialising writes each section as "[name]\r\n" and each key as
 // "name=value\r\n" (or "name\r\n"), so a rewrite normalises the whole file.
 #pragma once
@@ -24,9 +25,14 @@ namespace brevoni {
 
 class IniDocument {
  public:
-  IniDocument();
+  // The document of a file that does not exist: no section at all, not even
+  // the unnamed one that every read file has.
+  IniDocument() = default;
   static IniDocument Parse(std::string_view bytes);
   std::string Serialize() const;
+  // Whether the text is UTF-8 (the file starts with a UTF-8 signature)
+  // rather than in the ANSI code page.
+  bool IsUtf8() const { return utf8Signature_; }
 
   // The value as a reader sees it (trailing blanks dropped, one pair of
   // matching surrounding quotes removed), or nullopt when the section or key
@@ -61,7 +67,10 @@ class IniDocument {
   Section* FindSection(std::string_view name);
   Section& AppendSection(std::string name);
 
-  std::vector<Section> sections_;  // sections_[0] is the unnamed one
+  static constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
+
+  std::vector<Section> sections_;  // a read file's first one is the unnamed section
+  bool utf8Signature_ = false;
   std::unordered_map<std::string, std::vector<std::size_t>> index_;
 };
 

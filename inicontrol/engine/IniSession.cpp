@@ -43,22 +43,27 @@ std::optional<IniDocument> IniSession::LoadDocument(const std::filesystem::path&
   }
   try {
     std::optional<std::string> bytes = files_.Load(file);
-    return IniDocument::Parse(bytes ? *bytes : std::string_view());
+    return bytes ? IniDocument::Parse(*bytes) : IniDocument();
   } catch (const IniError& e) {
     Fail(e.what());
     return std::nullopt;
   }
 }
 
+std::string IniSession::ForDocument(const IniDocument& document, std::string_view text) {
+  return document.IsUtf8() ? files_.AnsiToUtf8(text) : std::string(text);
+}
+
 std::string IniSession::ReadINI(std::string_view section, std::string_view key, const std::filesystem::path& file) {
   const std::filesystem::path chosen = Choose(file);
-  std::optional<std::string> value;
-  if (Batch* batch = BatchFor(chosen)) {
-    value = batch->document.Get(section, key);
-  } else if (std::optional<IniDocument> document = LoadDocument(chosen)) {
-    value = document->Get(section, key);
-  }
-  return value ? std::move(*value) : std::string(kNotFound);
+  auto read = [&](const IniDocument& document) -> std::string {
+    std::optional<std::string> value = document.Get(ForDocument(document, section), ForDocument(document, key));
+    if (!value) return std::string(kNotFound);
+    return document.IsUtf8() ? files_.Utf8ToAnsi(*value) : std::move(*value);
+  };
+  if (Batch* batch = BatchFor(chosen)) return read(batch->document);
+  std::optional<IniDocument> document = LoadDocument(chosen);
+  return document ? read(*document) : std::string(kNotFound);
 }
 
 template <typename Edit>
@@ -80,12 +85,15 @@ void IniSession::Modify(const std::filesystem::path& file, Edit edit) {
 
 void IniSession::WriteINI(std::string_view section, std::string_view key, std::string_view data,
                           const std::filesystem::path& file) {
-  Modify(file, [&](IniDocument& document) { return document.Set(section, key, data); });
+  Modify(file, [&](IniDocument& document) {
+    return document.Set(ForDocument(document, section), ForDocument(document, key), ForDocument(document, data));
+  });
 }
 
 void IniSession::DeleteINI(std::string_view section, std::string_view key, const std::filesystem::path& file) {
   Modify(file, [&](IniDocument& document) {
-    return key.empty() ? document.DeleteSection(section) : document.DeleteKey(section, key);
+    const std::string name = ForDocument(document, section);
+    return key.empty() ? document.DeleteSection(name) : document.DeleteKey(name, ForDocument(document, key));
   });
 }
 

@@ -33,6 +33,11 @@ class FileStore {
   // folder, flushed, renamed over it). Throws IniError and leaves the old file
   // untouched when that fails.
   virtual void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) = 0;
+  // Texts come in the ANSI code page, but a file that starts with a UTF-8
+  // signature holds UTF-8: these convert between the two. Without an ANSI
+  // code page (POSIX) both are the identity.
+  virtual std::string AnsiToUtf8(std::string_view text) { return std::string(text); }
+  virtual std::string Utf8ToAnsi(std::string_view text) { return std::string(text); }
 };
 
 #ifndef _WIN32
@@ -102,6 +107,8 @@ class IniSession {
   template <typename Edit>
   void Modify(const std::filesystem::path& file, Edit edit);
   void Fail(std::string reason) { lastError_ = std::move(reason); }
+  // A text given to the session, in the encoding of the document it goes to.
+  std::string ForDocument(const IniDocument& document, std::string_view text);
 
   FileStore& files_;
   std::filesystem::path iniFileName_;

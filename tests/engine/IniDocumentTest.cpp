@@ -92,7 +92,8 @@ TEST(IniDocument, SerialisingNormalisesTheWholeFile) {
       {"[a]]x\r\n", "[a]]\r\n"},
       {"[]\r\nk=v\r\n", "k=v\r\n"},
       {"\x1a\r\n[a]\r\nk=v\x1a\r\n", "[a]\r\nk=v\r\n"},
-      {"[a]\rk=v\r\n", "[a]\r\n"},
+      {"[a]\rk=v\r[b]\r", "[a]\r\nk=v\r\n[b]\r\n"},
+      {"\xEF\xBB\xBF[a]\nk=v", "\xEF\xBB\xBF[a]\r\nk=v\r\n"},
       {"[a]\r\nk=\xA0v\xA0\r\n", "[a]\r\nk=\xA0v\xA0\r\n"},
   };
   for (const NormaliseCase& c : cases) {
@@ -151,6 +152,20 @@ TEST(IniDocument, DeleteKeyLooksIntoLaterSectionsOfTheSameName) {
   IniDocument doc = IniDocument::Parse("[s]\r\na=1\r\n[s]\r\nk=2\r\n");
   EXPECT_TRUE(doc.DeleteKey("s", "k"));
   EXPECT_EQ(doc.Serialize(), "[s]\r\na=1\r\n[s]\r\n");
+}
+
+TEST(IniDocument, TheUnnamedSectionCanBeDeletedAndComesBackAtTheEnd) {
+  IniDocument doc = IniDocument::Parse("lead=1\r\n[a]\r\nk=1\r\n");
+  EXPECT_TRUE(doc.DeleteSection(""));
+  EXPECT_FALSE(doc.DeleteSection(""));
+  EXPECT_TRUE(doc.Set("", "lead", "2"));
+  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\nlead=2\r\n");
+}
+
+TEST(IniDocument, AMissingFileHasNoSectionToDelete) {
+  IniDocument missing;
+  EXPECT_FALSE(missing.DeleteSection(""));
+  EXPECT_TRUE(IniDocument::Parse("").DeleteSection(""));
 }
 
 TEST(IniDocument, DeleteSectionRemovesTheFirstOfThatName) {

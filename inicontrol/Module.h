@@ -1,0 +1,17 @@
+// The DLL's module state: its handle and the count of live objects and
+// server locks that DllCanUnloadNow reads.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+
+namespace brevoni::module {
+
+HMODULE Handle();
+// The DLL's own full path (throws std::runtime_error when it cannot be found).
+std::filesystem::path Path();
+void AddRef();
+void Release();
+
+}  // namespace brevoni::module

@@ -1,0 +1,109 @@
+#include "inicontrol/Win32FileStore.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "inicontrol/WinText.h"
+#include "inicontrol/Win32Owners.h"
+
+namespace brevoni {
+namespace {
+
+std::string Utf8(const std::filesystem::path& file) {
+  const auto text = file.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+[[noreturn]] void Throw(const char* what, const std::filesystem::path& file, DWORD error) {
+  throw IniError(std::string("cannot ") + what + " " + Utf8(file) + ": " + DescribeError(error));
+}
+
+}  // namespace
+
+std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
+  if (!file.has_root_name() && !file.has_root_directory() && !file.has_parent_path()) {
+    std::vector<wchar_t> folder(MAX_PATH);
+    UINT length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length >= folder.size()) {
+      folder.resize(length + 1);
+      length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    }
+    if (length == 0 || length >= folder.size()) Throw("find the Windows folder for", file, GetLastError());
+    return std::filesystem::path(std::wstring(folder.data(), length)) / file;
+  }
+  DWORD length = GetFullPathNameW(file.c_str(), 0, nullptr, nullptr);
+  std::vector<wchar_t> full(length + 1);
+  length = GetFullPathNameW(file.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) Throw("resolve", file, GetLastError());
+  return std::filesystem::path(std::wstring(full.data(), length));
+}
+
+std::optional<std::string> Win32FileStore::Load(const std::filesystem::path& name) {
+  const std::filesystem::path file = ResolveIniPath(name);
+  unique_handle handle = OwnFile(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    Throw("read", file, error);
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle.get(), &size)) Throw("read", file, GetLastError());
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    if (!ReadFile(handle.get(), bytes.data() + done, chunk, &read, nullptr)) Throw("read", file, GetLastError());
+    if (read == 0) break;  // the file shrank meanwhile
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::string_view bytes) {
+  const std::filesystem::path file = ResolveIniPath(name);
+  // The profile functions cannot write a read-only file; neither does the control.
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    Throw("write", file, ERROR_ACCESS_DENIED);
+  }
+  const std::filesystem::path folder = file.parent_path();
+  wchar_t temp[MAX_PATH + 1];
+  // The temporary file sits in the same folder so that the rename cannot cross volumes.
+  if (GetTempFileNameW(folder.c_str(), L"brv", 0, temp) == 0) Throw("write", file, GetLastError());
+  auto fail = [&](const char* what, DWORD error) {
+    DeleteFileW(temp);
+    Throw(what, file, error);
+  };
+  {
+    unique_handle handle = OwnFile(
+        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) fail("write", GetLastError());
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD written = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      if (!WriteFile(handle.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+        fail("write", GetLastError());
+      }
+      done += written;
+    }
+    if (!FlushFileBuffers(handle.get())) fail("write", GetLastError());
+  }
+  if (!MoveFileExW(temp, file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    fail("replace", GetLastError());
+  }
+}
+
+std::string Win32FileStore::AnsiToUtf8(std::string_view text) {
+  return WideToCodePage(CP_UTF8, CodePageToWide(CP_ACP, text));
+}
+
+std::string Win32FileStore::Utf8ToAnsi(std::string_view text) {
+  return WideToCodePage(CP_ACP, CodePageToWide(CP_UTF8, text));
+}
+
+}  // namespace brevoni

@@ -1,0 +1,55 @@
+// The control's size as a container sees it through IOleObject: fixed at
+// 500 x 500 twips (882 x 882 HIMETRIC), whatever the container asks.
+#include <ocidl.h>
+
+#include "Support.h"
+
+namespace brevoni::testing {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using Extent = ControlTest;
+
+constexpr LONG kFixed = 882;  // 500 twips = 500/1440 in = 8.82 mm
+
+TEST_F(Extent, StaysFixedWhateverTheContainerAsks) {
+  ComPtr<IOleObject> object;
+  ASSERT_EQ(control.As(&object), S_OK);
+  SIZEL size{};
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+  EXPECT_EQ(size.cx, kFixed);
+  EXPECT_EQ(size.cy, kFixed);
+
+  const SIZEL asks[] = {{2000, 100}, {0, 0}, {100000, 100000}, {kFixed, 100}};
+  for (SIZEL ask : asks) {
+    EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &ask), E_FAIL) << ask.cx << "x" << ask.cy;
+    ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, kFixed);
+    EXPECT_EQ(size.cy, kFixed);
+  }
+  SIZEL same{kFixed, kFixed};
+  EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &same), S_OK);
+  EXPECT_EQ(object->GetExtent(DVASPECT_ICON, &size), E_INVALIDARG);
+}
+
+TEST_F(Extent, TheControlNamesItsClassAndSavesNothing) {
+  ComPtr<IPersistStreamInit> persist;
+  ASSERT_EQ(control.As(&persist), S_OK);
+  CLSID clsid{};
+  EXPECT_EQ(persist->GetClassID(&clsid), S_OK);
+  EXPECT_EQ(clsid, kClsid);
+  EXPECT_EQ(persist->InitNew(), S_OK);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+  ComPtr<IProvideClassInfo> classInfo;
+  ASSERT_EQ(control.As(&classInfo), S_OK);
+  ComPtr<ITypeInfo> info;
+  ASSERT_EQ(classInfo->GetClassInfo(&info), S_OK);
+  TYPEATTR* attributes = nullptr;
+  ASSERT_EQ(info->GetTypeAttr(&attributes), S_OK);
+  EXPECT_EQ(attributes->guid, kClsid);
+  info->ReleaseTypeAttr(attributes);
+}
+
+}  // namespace
+}  // namespace brevoni::testing

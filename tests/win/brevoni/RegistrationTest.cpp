@@ -1,0 +1,174 @@
+// Self-registration, the DLL's resources and imports, and the type library
+// that late-bound callers depend on.
+#include <set>
+
+#include "Support.h"
+
+namespace brevoni::testing {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+class Registration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    dll = LoadLibraryW(client::BuiltControlPath().c_str());
+    ASSERT_NE(dll, nullptr) << client::BuiltControlPath();
+  }
+  void TearDown() override {
+    Export("DllUnregisterServer")();
+    CoUninitialize();
+  }
+  using Entry = HRESULT(STDAPICALLTYPE*)();
+  Entry Export(const char* name) { return client::Export<Entry>(dll, name); }
+
+  HMODULE dll = nullptr;
+};
+
+std::wstring RegistryText(const std::wstring& path, const wchar_t* name = nullptr) {
+  wchar_t value[1024];
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return value;
+}
+
+std::wstring GuidText(const GUID& guid) {
+  wchar_t text[40];
+  StringFromGUID2(guid, text, 40);
+  return text;
+}
+
+DWORD RunRegsvr32(const std::wstring& arguments) {
+  unique_handle process =
+      StartProcess(L"regsvr32.exe /s " + arguments + L" \"" + client::BuiltControlPath().native() + L"\"");
+  if (!process) return GetLastError() | 0x80000000u;
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  return code;
+}
+
+TEST_F(Registration, RegisteringRecordsTheClassSoThatItsNameCreatesIt) {
+  ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
+  const std::wstring clsidKey = L"CLSID\\" + GuidText(kClsid);
+  EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32"), client::BuiltControlPath().native());
+  EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+  EXPECT_EQ(RegistryText(clsidKey + L"\\ProgID"), kProgId);
+  EXPECT_EQ(RegistryText(clsidKey + L"\\TypeLib"), GuidText(kLibId));
+  EXPECT_EQ(RegistryText(std::wstring(kProgId) + L"\\CLSID"), GuidText(kClsid));
+
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  EXPECT_EQ(clsid, kClsid);
+  ComPtr<IDispatch> control;
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)), S_OK);
+  ComPtr<ITypeLib> registered;
+  EXPECT_EQ(LoadRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, &registered), S_OK);
+}
+
+TEST_F(Registration, UnregisteringRemovesTheRecordsAndMayBeRepeated) {
+  ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
+  ASSERT_EQ(Export("DllUnregisterServer")(), S_OK);
+  CLSID clsid{};
+  EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  EXPECT_EQ(RegistryText(L"CLSID\\" + GuidText(kClsid) + L"\\InprocServer32"), L"<missing>");
+  ComPtr<ITypeLib> registered;
+  EXPECT_NE(LoadRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, &registered), S_OK);
+  EXPECT_EQ(Export("DllUnregisterServer")(), S_OK);
+}
+
+TEST_F(Registration, Regsvr32RegistersAndUnregisters) {
+  ASSERT_EQ(RunRegsvr32(L""), 0u);
+  CLSID clsid{};
+  EXPECT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  ASSERT_EQ(RunRegsvr32(L"/u"), 0u);
+  EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK);
+}
+
+TEST_F(Registration, TheServerCanUnloadOnlyWhenNoObjectLives) {
+  ComPtr<IDispatch> control;
+  ASSERT_EQ(client::CreateFromFile(client::BuiltControlPath(), control), S_OK);
+  EXPECT_EQ(Export("DllCanUnloadNow")(), S_FALSE);
+  control.Reset();
+  EXPECT_EQ(Export("DllCanUnloadNow")(), S_OK);
+}
+
+TEST_F(Registration, TheTypeLibraryHoldsTheIdsThatClientsCompileIn) {
+  ComPtr<ITypeLib> library;
+  ASSERT_EQ(LoadTypeLibEx(client::BuiltControlPath().c_str(), REGKIND_NONE, &library), S_OK);
+  TLIBATTR* libraryAttributes = nullptr;
+  ASSERT_EQ(library->GetLibAttr(&libraryAttributes), S_OK);
+  EXPECT_EQ(libraryAttributes->guid, kLibId);
+  library->ReleaseTLibAttr(libraryAttributes);
+
+  const struct {
+    GUID guid;
+    TYPEKIND kind;
+    WORD flags;
+  } types[] = {
+      {kIidBrevoni, TKIND_DISPATCH, TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN},
+      {kDiidBrevoniEvents, TKIND_DISPATCH, TYPEFLAG_FHIDDEN},
+      {kClsid, TKIND_COCLASS, TYPEFLAG_FCONTROL},
+  };
+  for (const auto& type : types) {
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(library->GetTypeInfoOfGuid(type.guid, &info), S_OK) << GuidText(type.guid);
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->typekind, type.kind) << GuidText(type.guid);
+    EXPECT_EQ(attributes->wTypeFlags & type.flags, type.flags) << GuidText(type.guid);
+    if (type.guid == kDiidBrevoniEvents) {
+      EXPECT_EQ(attributes->cFuncs, 0) << "the event interface has no members";
+    }
+    info->ReleaseTypeAttr(attributes);
+  }
+}
+
+TEST_F(Registration, TheLibraryCarriesItsFacePaletteBitmapAndSelfRegisterFlag) {
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(dll, MAKEINTRESOURCEW(30000), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  DeleteObject(bitmap);
+  EXPECT_EQ(info.bmWidth, 16);
+  EXPECT_EQ(info.bmHeight, 15);
+  EXPECT_EQ(info.bmBitsPixel, 24);
+
+  HRSRC face = FindResourceW(dll, MAKEINTRESOURCEW(1), L"GIF");
+  ASSERT_NE(face, nullptr);
+  const auto* gif = static_cast<const unsigned char*>(LockResource(LoadResource(dll, face)));
+  ASSERT_GE(SizeofResource(dll, face), 10u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(gif), 3), "GIF");
+  EXPECT_EQ(gif[6] | gif[7] << 8, 33);
+  EXPECT_EQ(gif[8] | gif[9] << 8, 33);
+
+  const std::wstring path = client::BuiltControlPath().native();
+  std::vector<char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+  void* value = nullptr;
+  UINT length = 0;
+  EXPECT_TRUE(VerQueryValueW(version.data(), L"\\StringFileInfo\\040904B0\\OLESelfRegister", &value, &length));
+}
+
+TEST_F(Registration, TheLibraryImportsOnlySystemLibraries) {
+  const auto* base = reinterpret_cast<const unsigned char*>(dll);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  ASSERT_NE(directory.VirtualAddress, 0u);
+  const std::set<std::string> system{"advapi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
+                                     "user32.dll", "gdi32.dll"};
+  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); entry->Name;
+       ++entry) {
+    std::string name = reinterpret_cast<const char*>(base + entry->Name);
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(system.count(name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace brevoni::testing
