@@ -13,7 +13,7 @@ PACKAGES := cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 \
             mingw-w64-tools wine wine64 libwine-dev xvfb xauth imagemagick \
             fonts-wine fonts-liberation zip unzip
 
-.PHONY: all deps build native win prefix test bench run screenshots dist clean
+.PHONY: all deps build native win prefix prefix144 test bench run screenshots dist clean
 
 all: build
 
@@ -49,8 +49,12 @@ bench: build prefix
 run: build prefix
 	CUELARK_USE_DISPLAY=1 $(RIG) $(PREFIX) tools/rig/run-cuelark.sh $(CURDIR)/$(WIN)
 
-screenshots: build prefix
+prefix144: deps
+	tools/rig/make-prefix.sh $(PREFIX144) 144
+
+screenshots: build prefix prefix144
 	$(RIG) $(PREFIX) tools/rig/screenshots.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/screenshots
+	$(RIG) $(PREFIX144) tools/rig/screenshots.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/screenshots -144dpi
 
 clean:
 	rm -rf $(BUILD) dist

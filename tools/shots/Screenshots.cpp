@@ -1,0 +1,114 @@
+// Pictures of Cuelark for the README and for a person checking the layout:
+// both tabs of the main window with a few entries, the player executable
+// dialog, and the whole screen with the tray icon. Written as BMP files;
+// the calling script turns them into PNG.
+// Usage: screenshots.exe OUTPUT_FOLDER CUELARK_EXE BREVONI_DLL
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/driver/Driver.h"
+
+using namespace cuelark;
+using namespace cuelark::test;
+
+namespace {
+
+constexpr char kSampleStore[] =
+    "[Saved Commands]\r\n"
+    "name1=Morning news\r\ncommand1=http://radio.example/news.m3u\r\nstartDate1=EVERY DAY\r\n"
+    "startTime1=07:00:00\r\nisChecked1=True\r\nremWhenDone1=0\r\n"
+    "name2=Friday mix\r\ncommand2=C:\\Music\\Playlists\\friday.m3u\r\nstartDate2=FRIDAY\r\n"
+    "startTime2=18:30:00\r\nisChecked2=True\r\nremWhenDone2=0\r\n"
+    "name3=Birthday song\r\ncommand3=C:\\Music\\happy birthday.mp3\r\nstartDate3=2027-03-14\r\n"
+    "startTime3=08:15:00\r\nisChecked3=False\r\nremWhenDone3=1\r\n"
+    "[Total Count]\r\ncount=3\r\n";
+
+// Copies a rectangle of the screen into a 24-bit BMP file.
+void SaveScreenRect(const RECT& r, const std::filesystem::path& file) {
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const int stride = ((width * 3 + 3) / 4) * 4;
+  std::vector<char> pixels(static_cast<std::size_t>(stride) * height);
+  GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  BITMAPFILEHEADER fileHeader{};
+  fileHeader.bfType = 0x4D42;
+  fileHeader.bfOffBits = sizeof(fileHeader) + sizeof(header);
+  fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fileHeader), sizeof(fileHeader));
+  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  if (!out) throw DriverError("could not write " + file.string());
+}
+
+void SaveWindow(HWND window, const std::filesystem::path& file) {
+  // Let the window finish painting before it is copied.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendMessageW(window, WM_NULL, 0, 0);
+  Sleep(300);
+  RECT r;
+  GetWindowRect(window, &r);
+  SaveScreenRect(r, file);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) return 2;
+  try {
+    const std::filesystem::path out = argv[1];
+    TempFolder folder;
+    CopyFileTo(argv[2], folder.Path());
+    CopyFileTo(argv[3], folder.Path());
+    WriteFileText(folder / "cue.ini", kSampleStore);
+    App app = App::Launch(folder / "Cuelark.exe", folder.Path());
+    SetWindowPos(app.MainWindow(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+
+    SetText(app.Control(ids::kPresName), L"Evening concert");
+    SetText(app.Control(ids::kCommand), L"C:\\Music\\Live\\evening concert.mp3");
+    SetChecked(app.Control(ids::kCommWeek), true);
+    SaveWindow(app.MainWindow(), out / "main-add.bmp");
+
+    SelectTab(app.Control(ids::kTabStrip1), 1);
+    SelectItem(app.Control(ids::kLvFiles), 1);
+    SaveWindow(app.MainWindow(), out / "main-saved.bmp");
+
+    SendMenuCommand(app.MainWindow(), ids::kMnuSelWin);
+    const HWND dialog = app.Window(ids::kForm2Class);
+    SaveWindow(dialog, out / "dialog.bmp");
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+
+    // The tray icon lives in the desktop's notification area.
+    Minimize(app.MainWindow());
+    WaitUntil([&] { return !IsWindowVisible(app.MainWindow()); }, kDefaultTimeoutMs, "the window to hide");
+    Sleep(300);
+    SaveScreenRect({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, out / "screen-tray.bmp");
+    app.Kill();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "screenshots: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
