@@ -332,7 +332,7 @@ class StandInWindow {
         return position_;
       case kIpcSetPlaylistPos:
         position_ = static_cast<std::int32_t>(wParam);
-        ShowPlaylist();
+        ShowPosition();
         return 0;
       case kIpcGetListPos:
         return position_;
@@ -345,13 +345,14 @@ class StandInWindow {
     const auto* bytes = static_cast<const char*>(record.lpData);
     std::string entry(bytes, bytes ? record.cbData : 0);
     entry.resize(entry.find('\0') == std::string::npos ? entry.size() : entry.find('\0'));
+    const std::size_t first = playlist_.size();
     if (EndsWithM3u(entry)) {
       const std::vector<std::string> added = ReadM3u(std::filesystem::path(FromAnsi(entry)));
       playlist_.insert(playlist_.end(), added.begin(), added.end());
     } else {
       playlist_.push_back(entry);
     }
-    ShowPlaylist();
+    ShowAdded(first);
     return TRUE;
   }
 
@@ -379,18 +380,23 @@ class StandInWindow {
     return true;
   }
 
+  // The list box follows each change instead of being refilled, so that a
+  // long playlist does not slow every answer.
   void ShowPlaylist() {
-    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    for (const std::string& entry : playlist_) {
-      const LRESULT added = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(entry).c_str()));
+    ShowAdded(0);
+  }
+
+  void ShowAdded(std::size_t first) {
+    for (std::size_t i = first; i < playlist_.size(); ++i) {
+      const LRESULT added = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(playlist_[i]).c_str()));
       if (added == LB_ERR || added == LB_ERRSPACE) break;
     }
-    // A position outside the list selects nothing, which is what it means.
-    SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(position_), 0);
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, TRUE);
+    ShowPosition();
   }
+
+  // A position outside the list selects nothing, which is what it means.
+  void ShowPosition() { SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(position_), 0); }
 
   void ShowStatus(const std::wstring& text) { SetWindowTextW(status_, text.c_str()); }
 
