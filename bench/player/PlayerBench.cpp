@@ -1,0 +1,116 @@
+// Speed of the player link against the stand-in player: one message's round
+// trip, one whole execution, and the processor time spent waiting for the
+// window of a player that starts late. Prints `bench: NAME VALUE UNIT` lines.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "scheduler/win/PlayerRemote.h"
+#include "tools/player/StandInControl.h"
+
+namespace {
+
+using cuelark::PlayerStatus;
+using cuelark::test::App;
+using cuelark::test::TempFolder;
+namespace remote = cuelark::PlayerRemote;
+
+constexpr int kRoundTrips = 2000;
+constexpr int kExecutions = 50;
+constexpr int kWarmUp = 20;
+constexpr DWORD kLateWindowMs = 5000;
+
+double Milliseconds(std::chrono::steady_clock::duration duration) {
+  return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+double Median(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  return samples[samples.size() / 2];
+}
+
+void Check(PlayerStatus status, const char* what) {
+  if (status != PlayerStatus::kOk) throw std::runtime_error(std::string(what) + " failed");
+}
+
+// Median duration in milliseconds of run, after a few unmeasured runs that
+// let both processes settle.
+double MedianOf(int count, const std::function<void()>& run) {
+  for (int i = 0; i < kWarmUp; ++i) run();
+  std::vector<double> samples;
+  for (int i = 0; i < count; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    samples.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+  }
+  return Median(samples);
+}
+
+// The execution's six messages, in its order.
+void Execute(cuelark::WindowPlayer& player) {
+  std::int32_t position = 0;
+  Check(player.GetPlayListPos(position), "GetPlayListPos");
+  Check(player.WritePlayList(position), "WritePlayList");
+  Check(player.ClearPlayList(), "ClearPlayList");
+  Check(player.AddToPlayList(L"C:\\Music\\cue.mp3"), "AddToPlayList");
+  Check(player.PressButton(1, 0), "PressButton");
+  Check(player.ClearPlayList(), "ClearPlayList");
+}
+
+ULONGLONG ProcessorTime100ns() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+    throw std::runtime_error("GetProcessTimes failed");
+  }
+  const auto ticks = [](const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
+  return ticks(kernel) + ticks(user);
+}
+
+void Run() {
+  {
+    const TempFolder folder;
+    cuelark::test::InstallStandIn(folder.Path());
+    const App standIn = cuelark::test::LaunchStandIn(folder.Path(), L"--entry C:\\Music\\own.mp3");
+    const double roundTrip = MedianOf(kRoundTrips, [] {
+      std::int32_t position = 0;
+      Check(remote::GetPlayListPos(position), "GetPlayListPos");
+    });
+    std::printf("bench: player.roundtrip_ms %.3f ms\n", roundTrip);
+    cuelark::WindowPlayer player;
+    std::printf("bench: execute.total_ms %.3f ms\n", MedianOf(kExecutions, [&] { Execute(player); }));
+  }
+
+  // The wait: the player is started by its bare name and shows its window
+  // only after kLateWindowMs.
+  const TempFolder folder;
+  cuelark::test::InstallStandIn(folder.Path(), L"--late-ms " + std::to_wstring(kLateWindowMs));
+  const cuelark::test::PathOverride path(folder.Path().wstring());
+  const ULONGLONG processorBefore = ProcessorTime100ns();
+  const auto start = std::chrono::steady_clock::now();
+  HWND window = nullptr;
+  const PlayerStatus found = remote::FindPlayerWindow(window);
+  const double wallMs = Milliseconds(std::chrono::steady_clock::now() - start);
+  const double processorMs = static_cast<double>(ProcessorTime100ns() - processorBefore) / 10'000.0;
+  const App late = cuelark::test::AdoptStandIn(folder.Path());
+  Check(found, "FindPlayerWindow");
+  if (wallMs < kLateWindowMs) throw std::runtime_error("the wait ended before the late window came");
+  std::printf("bench: player.wait_cpu_percent %.2f %%\n", 100.0 * processorMs / wallMs);
+}
+
+}  // namespace
+
+int main() {
+  try {
+    Run();
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "player bench: %s\n", error.what());
+    return 1;
+  }
+}
