@@ -29,17 +29,13 @@
 #include <string_view>
 #include <vector>
 
+#include "scheduler/win/Win32Handles.h"
 #include "tools/player/StandInLog.h"
 
 namespace {
 
 using cuelark::standin::LoggedKind;
 using cuelark::standin::LoggedMessage;
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 struct LocalFreeDeleter {
   void operator()(void* memory) const { LocalFree(memory); }
@@ -233,7 +229,7 @@ class MessageLog {
   }
 
  private:
-  UniqueHandle file_;
+  cuelark::unique_handle file_;
 };
 
 class StandInWindow {

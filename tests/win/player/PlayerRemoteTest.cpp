@@ -3,11 +3,14 @@
 // the player by its bare name, and a player that does not answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scheduler/win/PlayerRemote.h"
