@@ -3,6 +3,7 @@
 set(CUELARK_WIN_TESTS
   brevoni_tests
   ui_editor_tests
+  ui_layout_tests
   ui_store_tests
   ui_exec_tests
   ui_clock_tests

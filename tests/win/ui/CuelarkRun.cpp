@@ -49,6 +49,9 @@ std::filesystem::path BuildTree() {
 }
 
 CuelarkRun::CuelarkRun() {
+  // Pixels and DPI of the program's windows as the program itself sees
+  // them, not scaled for a caller that knows nothing of DPI.
+  SetProcessDPIAware();
   CopyFileTo(BuildTree() / "scheduler" / "win" / "Cuelark.exe", Folder());
   CopyFileTo(BuildTree() / "inicontrol" / "BrevoniControlX.dll", Folder());
 }

@@ -27,51 +27,6 @@ bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
   return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
 }
 
-struct Placement {
-  int id;
-  int left, top, width, height;  // twips, in the container's client area
-};
-
-// Every control where the window designer put it.
-TEST_F(EditorTest, EveryControlSitsAtItsDesignedPlaceWithinOnePixel) {
-  const Placement placements[] = {
-      {ids::kTabStrip1, 120, 120, 7455, 3015}, {ids::kFrmAdd, 240, 480, 7215, 2535},
-      {ids::kFrmSav, 240, 480, 7215, 2535},    {ids::kLabel1, 120, 240, 2775, 255},
-      {ids::kCommand, 120, 480, 6015, 285},    {ids::kBtnBrowse, 6240, 480, 855, 285},
-      {ids::kLabel2, 120, 840, 3855, 255},     {ids::kLabel3, 4800, 840, 1095, 255},
-      {ids::kLabel4, 6120, 840, 735, 255},     {ids::kPresName, 120, 1080, 4575, 285},
-      {ids::kStartDate, 4800, 1080, 1215, 285}, {ids::kStartTime, 6120, 1080, 975, 285},
-      {ids::kCommWeek, 120, 1440, 4815, 255},  {ids::kCommDay, 120, 1800, 3735, 255},
-      {ids::kRemWhenDone, 120, 2160, 3855, 255}, {ids::kBtnClear, 5520, 2160, 735, 285},
-      {ids::kBtnSave, 6360, 2160, 735, 285},   {ids::kLvFiles, 120, 240, 6975, 1815},
-      {ids::kBtnExe, 3840, 2160, 1575, 285},   {ids::kBtnRem, 5520, 2160, 1575, 285},
-  };
-  const int dpi = WindowDpi(run.Main());
-  for (const Placement& p : placements) {
-    SCOPED_TRACE("control " + std::to_string(p.id));
-    const RECT r = RectInParent(run[p.id]);
-    EXPECT_NEAR(r.left, TwipsToPixels(p.left, dpi), 1);
-    EXPECT_NEAR(r.top, TwipsToPixels(p.top, dpi), 1);
-    EXPECT_NEAR(r.right - r.left, TwipsToPixels(p.width, dpi), 1);
-    EXPECT_NEAR(r.bottom - r.top, TwipsToPixels(p.height, dpi), 1);
-  }
-
-  const SIZE client = ClientSize(run.Main());
-  EXPECT_NEAR(client.cx, TwipsToPixels(7695, dpi), 1);
-  RECT window;
-  ASSERT_TRUE(GetWindowRect(run.Main(), &window));
-  EXPECT_NEAR(window.bottom - window.top, TwipsToPixels(4200, dpi), 1);
-
-  const RECT status = RectInParent(run[ids::kStatusBar]);
-  EXPECT_EQ(status.bottom, client.cy);
-  EXPECT_EQ(status.right - status.left, client.cx);
-  EXPECT_NEAR(status.bottom - status.top, TwipsToPixels(300, dpi), 1);
-  const std::vector<int> edges = PanelRightEdges(run[ids::kStatusBar]);
-  ASSERT_EQ(edges.size(), 2u);
-  EXPECT_NEAR(edges[0], TwipsToPixels(6210, dpi), 1);
-  EXPECT_NEAR(edges[1], TwipsToPixels(6210 + 1440, dpi), 1);
-}
-
 TEST_F(EditorTest, WindowTabsListAndStatusBarAreAsDesigned) {
   EXPECT_EQ(GetText(run.Main()), L"Cuelark");
   const DWORD style = StyleOf(run.Main());

@@ -1,0 +1,99 @@
+// The windows' layout in twips, converted with the real DPI of the display:
+// this program runs at 96 and at 144 DPI.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/win/ui/CuelarkRun.h"
+
+namespace cuelark::test {
+namespace {
+
+class LayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    run.Start();
+    // The run at another DPI says which, so that it cannot pass at 96.
+    if (const char* expected = std::getenv("CUELARK_EXPECT_DPI")) {
+      ASSERT_EQ(WindowDpi(run.Main()), std::atoi(expected));
+    }
+  }
+  CuelarkRun run;
+};
+
+void ExpectNearTwips(const RECT& r, int left, int top, int width, int height, int dpi) {
+  EXPECT_NEAR(r.left, TwipsToPixels(left, dpi), 1);
+  EXPECT_NEAR(r.top, TwipsToPixels(top, dpi), 1);
+  EXPECT_NEAR(r.right - r.left, TwipsToPixels(width, dpi), 1);
+  EXPECT_NEAR(r.bottom - r.top, TwipsToPixels(height, dpi), 1);
+}
+
+struct Placement {
+  int id;
+  int left, top, width, height;  // twips, in the container's client area
+};
+
+// Every control where the window designer put it.
+TEST_F(LayoutTest, EveryControlOfTheMainWindowSitsAtItsDesignedPlace) {
+  const Placement placements[] = {
+      {ids::kTabStrip1, 120, 120, 7455, 3015}, {ids::kFrmAdd, 240, 480, 7215, 2535},
+      {ids::kFrmSav, 240, 480, 7215, 2535},    {ids::kLabel1, 120, 240, 2775, 255},
+      {ids::kCommand, 120, 480, 6015, 285},    {ids::kBtnBrowse, 6240, 480, 855, 285},
+      {ids::kLabel2, 120, 840, 3855, 255},     {ids::kLabel3, 4800, 840, 1095, 255},
+      {ids::kLabel4, 6120, 840, 735, 255},     {ids::kPresName, 120, 1080, 4575, 285},
+      {ids::kStartDate, 4800, 1080, 1215, 285}, {ids::kStartTime, 6120, 1080, 975, 285},
+      {ids::kCommWeek, 120, 1440, 4815, 255},  {ids::kCommDay, 120, 1800, 3735, 255},
+      {ids::kRemWhenDone, 120, 2160, 3855, 255}, {ids::kBtnClear, 5520, 2160, 735, 285},
+      {ids::kBtnSave, 6360, 2160, 735, 285},   {ids::kLvFiles, 120, 240, 6975, 1815},
+      {ids::kBtnExe, 3840, 2160, 1575, 285},   {ids::kBtnRem, 5520, 2160, 1575, 285},
+  };
+  const int dpi = WindowDpi(run.Main());
+  for (const Placement& p : placements) {
+    SCOPED_TRACE("control " + std::to_string(p.id));
+    ExpectNearTwips(RectInParent(run[p.id]), p.left, p.top, p.width, p.height, dpi);
+  }
+
+  const SIZE client = ClientSize(run.Main());
+  EXPECT_NEAR(client.cx, TwipsToPixels(7695, dpi), 1);
+  RECT window;
+  ASSERT_TRUE(GetWindowRect(run.Main(), &window));
+  EXPECT_NEAR(window.bottom - window.top, TwipsToPixels(4200, dpi), 1);
+
+  const RECT status = RectInParent(run[ids::kStatusBar]);
+  EXPECT_EQ(status.bottom, client.cy);
+  EXPECT_EQ(status.right - status.left, client.cx);
+  EXPECT_NEAR(status.bottom - status.top, TwipsToPixels(300, dpi), 1);
+  const std::vector<int> edges = PanelRightEdges(run[ids::kStatusBar]);
+  ASSERT_EQ(edges.size(), 2u);
+  EXPECT_NEAR(edges[0], TwipsToPixels(6210, dpi), 1);
+  EXPECT_NEAR(edges[1], TwipsToPixels(6210 + 1440, dpi), 1);
+}
+
+TEST_F(LayoutTest, ThePlayerDialogIsAFixedToolWindowWithItsRowOfControls) {
+  SendMenuCommand(run.Main(), ids::kMnuSelWin);
+  const HWND dialog = run.app().Window(ids::kForm2Class);
+  const int dpi = WindowDpi(dialog);
+  EXPECT_TRUE(ExStyleOf(dialog) & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(StyleOf(dialog) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+  const SIZE client = ClientSize(dialog);
+  EXPECT_NEAR(client.cx, TwipsToPixels(5415, dpi), 1);
+  EXPECT_NEAR(client.cy, TwipsToPixels(495, dpi), 1);
+
+  const Placement placements[] = {{ids::kWinampExe, 120, 120, 3255, 285},
+                                  {ids::kForm2BtnBrowse, 3480, 120, 855, 285},
+                                  {ids::kBtnCancelSave, 4440, 120, 855, 285}};
+  for (const Placement& p : placements) {
+    SCOPED_TRACE("control " + std::to_string(p.id));
+    ExpectNearTwips(RectInParent(FindControl(dialog, p.id)), p.left, p.top, p.width, p.height, dpi);
+  }
+
+  // Centred on the screen's work area.
+  RECT window, work;
+  ASSERT_TRUE(GetWindowRect(dialog, &window));
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_NEAR(window.left - work.left, work.right - window.right, 2);
+  EXPECT_NEAR(window.top - work.top, work.bottom - window.bottom, 2);
+}
+
+}  // namespace
+}  // namespace cuelark::test
