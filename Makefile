@@ -47,7 +47,7 @@ bench: build prefix
 	$(RIG) $(PREFIX) bench/run-all.sh $(CURDIR)/$(NATIVE) $(CURDIR)/$(WIN)
 
 run: build prefix
-	CUELARK_USE_DISPLAY=1 $(RIG) $(PREFIX) tools/rig/run-cuelark.sh $(CURDIR)/$(WIN)
+	CUELARK_USE_DISPLAY=1 $(RIG) $(PREFIX) tools/rig/run-cuelark.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/run
 
 prefix144: deps
 	tools/rig/make-prefix.sh $(PREFIX144) 144
@@ -55,6 +55,17 @@ prefix144: deps
 screenshots: build prefix prefix144
 	$(RIG) $(PREFIX) tools/rig/screenshots.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/screenshots
 	$(RIG) $(PREFIX144) tools/rig/screenshots.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/screenshots -144dpi
+
+VERSION    := $(shell grep -o 'Cuelark VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+DIST_ZIP   := dist/cuelark-$(VERSION)-win64.zip
+
+dist: win
+	rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/cuelark-$(VERSION) dist
+	cp $(WIN)/scheduler/win/Cuelark.exe $(WIN)/inicontrol/BrevoniControlX.dll $(BUILD)/dist/cuelark-$(VERSION)/
+	sed 's/$$/\r/' packaging/README.txt >$(BUILD)/dist/cuelark-$(VERSION)/README.txt
+	sed 's/$$/\r/' LICENSE >$(BUILD)/dist/cuelark-$(VERSION)/LICENSE.txt
+	rm -f $(DIST_ZIP) && cd $(BUILD)/dist && zip -q -r $(CURDIR)/$(DIST_ZIP) cuelark-$(VERSION)
+	@echo "dist: $(DIST_ZIP)"
 
 clean:
 	rm -rf $(BUILD) dist

@@ -31,13 +31,17 @@ std::wstring UpperCase(const std::wstring& text) {
 
 std::optional<std::string> ToAnsi(std::wstring_view text) {
   if (text.empty()) return std::string();
+  // A UTF-8 code page holds every character, and refuses the flags that
+  // detect a substitution.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, &usedDefault);
+  BOOL* const substituted = utf8 ? nullptr : &usedDefault;
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, substituted);
   if (size <= 0 || usedDefault) return std::nullopt;
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                          nullptr, &usedDefault) != size ||
+  if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr, substituted) != size ||
       usedDefault)
     return std::nullopt;
   return bytes;
