@@ -1,5 +1,6 @@
 #include "inicontrol/BrevoniControl.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -40,6 +41,19 @@ HRESULT Guard(Body body) {
     SetErrorDescription(description);
     return E_FAIL;
   }
+}
+
+// A member's failure as Invoke reports it: the error info becomes the exception.
+HRESULT AsException(HRESULT hr, EXCEPINFO* exception) {
+  if (exception == nullptr) return hr;
+  *exception = EXCEPINFO{};
+  exception->scode = hr;
+  Microsoft::WRL::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) == S_OK && info) {
+    info->GetDescription(&exception->bstrDescription);
+    info->GetSource(&exception->bstrSource);
+  }
+  return DISP_E_EXCEPTION;
 }
 
 std::string Ansi(BSTR text) { return WideToCodePage(CP_ACP, BstrText(text)); }
@@ -134,6 +148,30 @@ STDMETHODIMP BrevoniControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT cou
 STDMETHODIMP BrevoniControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                     EXCEPINFO* exception, UINT* argError) {
   if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  // ReadINI and WriteINI, which a batch calls thousands of times, skip the
+  // generic call machinery when their arguments are texts as declared;
+  // everything else (coercion, properties, other members) goes through it.
+  const bool textMethod = (flags & DISPATCH_METHOD) && params != nullptr && params->cNamedArgs == 0 &&
+                          std::all_of(params->rgvarg, params->rgvarg + params->cArgs,
+                                      [](const VARIANT& v) { return v.vt == VT_BSTR; });
+  if (textMethod && ((id == kDispIdReadINI && params->cArgs == 3) || (id == kDispIdWriteINI && params->cArgs == 4))) {
+    auto text = [&](UINT position) { return params->rgvarg[params->cArgs - 1 - position].bstrVal; };
+    HRESULT hr = S_OK;
+    if (id == kDispIdWriteINI) {
+      hr = WriteINI(text(0), text(1), text(2), text(3), result);
+    } else {
+      BSTR value = nullptr;
+      hr = ReadINI(text(0), text(1), text(2), &value);
+      if (result != nullptr) {
+        VariantInit(result);
+        result->vt = VT_BSTR;
+        result->bstrVal = value;
+      } else {
+        SysFreeString(value);
+      }
+    }
+    return SUCCEEDED(hr) ? hr : AsException(hr, exception);
+  }
   return DispInvoke(static_cast<_Brevoni*>(this), typeInfo_.Get(), id, flags, params, result, exception, argError);
 }
 
@@ -153,7 +191,7 @@ STDMETHODIMP BrevoniControl::ReadINI(BSTR SectionName, BSTR KeyName, BSTR INIFil
   *result = nullptr;
   return Guard([&] {
     const std::string value = session_.ReadINI(Ansi(SectionName), Ansi(KeyName), FileName(INIFileName));
-    *result = MakeBstr(CodePageToWide(CP_ACP, value)).release();
+    *result = CodePageToBstr(CP_ACP, value).release();
     return S_OK;
   });
 }

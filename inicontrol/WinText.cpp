@@ -13,13 +13,17 @@ std::wstring_view BstrText(BSTR text) {
 
 std::string WideToCodePage(UINT codePage, std::wstring_view text) {
   if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  if (size == 0 || WideCharToMultiByte(codePage, 0, text.data(), length, out.data(), size, nullptr, nullptr) != size) {
+  // One call into a buffer large enough for any code page (at most four
+  // bytes per UTF-16 unit) instead of a second one to measure: every
+  // argument of every call passes here.
+  std::string out(text.size() * 4, '\0');
+  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                       static_cast<int>(out.size()), nullptr, nullptr);
+  if (size == 0) {
     throw std::runtime_error("text conversion to code page " + std::to_string(codePage) +
                              " failed: " + DescribeError(GetLastError()));
   }
+  out.resize(static_cast<std::size_t>(size));
   return out;
 }
 
@@ -38,6 +42,23 @@ std::wstring CodePageToWide(UINT codePage, std::string_view text) {
 unique_bstr MakeBstr(std::wstring_view text) {
   unique_bstr bstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
   if (!bstr) throw std::bad_alloc();
+  return bstr;
+}
+
+unique_bstr CodePageToBstr(UINT codePage, std::string_view text) {
+  // A code page never needs more UTF-16 units than bytes; with a single-byte
+  // code page the count is exact.
+  unique_bstr bstr = MakeBstr(std::wstring_view(nullptr, 0));
+  if (text.empty()) return bstr;
+  bstr.reset(SysAllocStringLen(nullptr, static_cast<UINT>(text.size())));
+  if (!bstr) throw std::bad_alloc();
+  const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), bstr.get(),
+                                       static_cast<int>(text.size()));
+  if (size == 0) {
+    throw std::runtime_error("text conversion from code page " + std::to_string(codePage) +
+                             " failed: " + DescribeError(GetLastError()));
+  }
+  if (static_cast<std::size_t>(size) < text.size()) bstr = MakeBstr(std::wstring_view(bstr.get(), size));
   return bstr;
 }
 

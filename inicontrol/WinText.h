@@ -18,8 +18,11 @@ std::wstring_view BstrText(BSTR text);
 std::string WideToCodePage(UINT codePage, std::wstring_view text);
 std::wstring CodePageToWide(UINT codePage, std::string_view text);
 
-// Throws std::bad_alloc when no BSTR can be allocated.
+// Both throw std::bad_alloc when no BSTR can be allocated.
 unique_bstr MakeBstr(std::wstring_view text);
+// Converts straight into the BSTR (no intermediate copy: every ReadINI passes here);
+// throws std::runtime_error when the conversion fails.
+unique_bstr CodePageToBstr(UINT codePage, std::string_view text);
 
 // The system's text for a Win32 error code, with the code.
 std::string DescribeError(DWORD error);

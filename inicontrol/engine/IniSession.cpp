@@ -13,6 +13,8 @@ std::string Describe(const std::filesystem::path& file) {
 }  // namespace
 
 bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b) {
+  // Callers pass the same text again and again; only other spellings need the slow comparison.
+  if (a.native() == b.native()) return true;
   const auto x = a.lexically_normal().native();
   const auto y = b.lexically_normal().native();
 #ifdef _WIN32
