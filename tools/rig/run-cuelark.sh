@@ -32,7 +32,8 @@ fi
 if [ ! -f "$run/cue.ini" ]; then
   due=$(date -d '+25 seconds' +%H:%M:%S)
   today=$(date +%Y-%m-%d)
-  printf '[Saved Commands]\r\nname1=Demonstration\r\ncommand1=C:\\Music\\Demonstration.mp3\r\nstartDate1=%s\r\nstartTime1=%s\r\nisChecked1=True\r\nremWhenDone1=1\r\n[Total Count]\r\ncount=1\r\n' \
+  # Placed beside the player's window, so that both can be watched.
+  printf '[Saved Commands]\r\nname1=Demonstration\r\ncommand1=C:\\Music\\Demonstration.mp3\r\nstartDate1=%s\r\nstartTime1=%s\r\nisChecked1=True\r\nremWhenDone1=1\r\n[Total Count]\r\ncount=1\r\n[Position]\r\nLeft=9000\r\nTop=600\r\n' \
     "$today" "$due" >"$run/cue.ini"
   echo "Saved a demonstration entry due at $due; watch the player's window."
 fi
