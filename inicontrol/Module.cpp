@@ -139,8 +139,6 @@ HRESULT Guarded(Body body) {
 
 namespace module {
 
-HMODULE Handle() { return gModule; }
-
 std::filesystem::path Path() {
   std::vector<wchar_t> path(MAX_PATH);
   for (;;) {

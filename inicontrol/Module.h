@@ -1,4 +1,4 @@
-// The DLL's module state: its handle and the count of live objects and
+// The DLL's module state: its own path and the count of live objects and
 // server locks that DllCanUnloadNow reads.
 #pragma once
 
@@ -8,7 +8,6 @@
 
 namespace brevoni::module {
 
-HMODULE Handle();
 // The DLL's own full path (throws std::runtime_error when it cannot be found).
 std::filesystem::path Path();
 void AddRef();
