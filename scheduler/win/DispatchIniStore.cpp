@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "inicontrol/BrevoniIds.h"
+#include "scheduler/win/Resources.h"
 #include "scheduler/win/Win32Handles.h"
+#include "scheduler/win/WinText.h"
 
 namespace cuelark {
 namespace {
@@ -36,13 +38,47 @@ std::wstring TakeErrorDescription() {
   return description ? std::wstring(description, SysStringLen(description)) : std::wstring();
 }
 
+HRESULT CreateControl(Microsoft::WRL::ComPtr<IDispatch>& control) {
+  CLSID clsid{};
+  const HRESULT hr = CLSIDFromProgID(brevoni::kProgId, &clsid);
+  return SUCCEEDED(hr) ? CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)) : hr;
+}
+
+// The control beside the program is used without registration, through the
+// private assembly that the program's resources describe.
+HRESULT CreateControlBesideProgram(Microsoft::WRL::ComPtr<IDispatch>& control) {
+  const std::wstring folder = ProgramFolder();
+  std::wstring program(32768, L'\0');
+  program.resize(GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())));
+  ACTCTXW context{};
+  context.cbSize = sizeof(context);
+  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
+  context.lpSource = program.c_str();
+  context.lpResourceName = MAKEINTRESOURCEW(kIdBrevoniManifest);
+  context.lpAssemblyDirectory = folder.c_str();
+  const HANDLE handle = CreateActCtxW(&context);
+  if (handle == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+  ULONG_PTR cookie = 0;
+  HRESULT hr = E_FAIL;
+  if (ActivateActCtx(handle, &cookie)) {
+    hr = CreateControl(control);
+    DeactivateActCtx(0, cookie);
+  } else {
+    hr = HRESULT_FROM_WIN32(GetLastError());
+  }
+  ReleaseActCtx(handle);
+  return hr;
+}
+
 }  // namespace
 
 std::unique_ptr<DispatchIniStore> DispatchIniStore::Create(std::wstring& error) {
-  CLSID clsid{};
-  HRESULT hr = CLSIDFromProgID(brevoni::kProgId, &clsid);
   Microsoft::WRL::ComPtr<IDispatch> control;
-  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control));
+  const bool beside = GetFileAttributesW((ProgramFolder() + L"\\BrevoniControlX.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+  HRESULT hr = beside ? CreateControlBesideProgram(control) : REGDB_E_CLASSNOTREG;
+  // A registered control serves when none sits beside the program (or the
+  // private one could not be activated).
+  if (FAILED(hr)) hr = CreateControl(control);
   if (FAILED(hr)) {
     error = std::wstring(L"The INI control \"") + brevoni::kProgId + L"\" could not be created: " + DescribeHresult(hr);
     return nullptr;

@@ -169,20 +169,6 @@ WeekLocale SystemWeekLocale() {
 
 }  // namespace
 
-std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L".";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return path.substr(0, path.find_last_of(L"\\/"));
-}
-
 UINT ShowRequestMessage() {
   static const UINT message = RegisterWindowMessageW(L"CuelarkShowWindow");
   return message;

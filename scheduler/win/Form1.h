@@ -129,9 +129,6 @@ class Form1 final : private ExecutorHost {
   std::unique_ptr<Form2> form2_;
 };
 
-// The folder that holds the program file, without a trailing backslash.
-std::wstring ProgramFolder();
-
 // Asks a running Cuelark to show its window (a second start sends it).
 UINT ShowRequestMessage();
 

@@ -2,3 +2,4 @@
 #pragma once
 
 #define kIdAppIcon 1
+#define kIdBrevoniManifest 2

@@ -1,5 +1,6 @@
 // Text helpers at the edges of the program: window texts, the system's
-// locale, and the ANSI code page that INI files and the player speak.
+// locale, the program's folder, and the ANSI code page that INI files and
+// the player speak.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,8 @@
 namespace cuelark {
 
 std::wstring WindowText(HWND window);
+// The folder that holds the program file, without a trailing backslash.
+std::wstring ProgramFolder();
 std::wstring LocaleText(LCTYPE type);
 std::wstring UpperCase(const std::wstring& text);
 // The text in the ANSI code page, or nothing when a character has no exact

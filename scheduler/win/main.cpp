@@ -9,6 +9,7 @@
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/Form1.h"
 #include "scheduler/win/Win32Handles.h"
+#include "scheduler/win/WinText.h"
 
 namespace {
 

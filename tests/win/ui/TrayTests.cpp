@@ -158,5 +158,27 @@ TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
   EXPECT_EQ(TopLevelWindows(second.dwProcessId, ids::kForm1Class).size(), 0u);
 }
 
+TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {
+  std::filesystem::remove(run.Folder() / "BrevoniControlX.dll");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  std::wstring commandLine = L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             run.Folder().c_str(), &startup, &started));
+  unique_handle process(started.hProcess);
+  unique_handle thread(started.hThread);
+  const HWND box = FindMessageBox(started.dwProcessId, L"Cuelark", kDefaultTimeoutMs);
+  if (!box) TerminateProcess(started.hProcess, 1);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageBoxText(box).find(L"BrevoniControlX.Brevoni"), std::wstring::npos);
+  PressDialogButton(box, IDOK);
+  ASSERT_EQ(WaitForSingleObject(started.hProcess, kDefaultTimeoutMs), WAIT_OBJECT_0);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(started.hProcess, &exitCode);
+  EXPECT_NE(exitCode, 0u);
+  EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
+}
+
 }  // namespace
 }  // namespace cuelark::test
