@@ -27,7 +27,8 @@ deps:
 
 native: deps
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
-	  -DCUELARK_WIN_BUILD_DIR=$(CURDIR)/$(WIN) -DCUELARK_WINE_PREFIX_144=$(PREFIX144) >/dev/null
+	  -DCUELARK_WIN_BUILD_DIR=$(CURDIR)/$(WIN) -DCUELARK_WINE_PREFIX_144=$(PREFIX144) \
+	  -DCUELARK_DIST_ZIP=$(CURDIR)/$(DIST_ZIP) >/dev/null
 	cmake --build $(NATIVE) -j $(JOBS)
 
 win: deps
@@ -40,7 +41,7 @@ build: native win
 prefix: deps
 	tools/rig/make-prefix.sh $(PREFIX) 96
 
-test: build prefix prefix144
+test: build prefix prefix144 dist
 	$(RIG) $(PREFIX) ctest --test-dir $(NATIVE) --output-on-failure -j 1
 
 bench: build prefix

@@ -33,7 +33,7 @@ void Burn(DWORD milliseconds) {
   for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
     threads.emplace_back([until] {
       volatile unsigned long long spin = 0;
-      while (static_cast<LONG>(GetTickCount() - until) < 0) ++spin;
+      while (static_cast<LONG>(GetTickCount() - until) < 0) spin = spin + 1;
     });
   for (auto& t : threads) t.join();
 }

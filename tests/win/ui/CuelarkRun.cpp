@@ -52,6 +52,15 @@ CuelarkRun::CuelarkRun() {
   // Pixels and DPI of the program's windows as the program itself sees
   // them, not scaled for a caller that knows nothing of DPI.
   SetProcessDPIAware();
+  // CUELARK_APP_DIR names an unpacked release to test instead of the build;
+  // without the control beside it, the program relies on a registered one.
+  wchar_t release[MAX_PATH];
+  if (GetEnvironmentVariableW(L"CUELARK_APP_DIR", release, MAX_PATH)) {
+    const std::filesystem::path app = release;
+    CopyFileTo(app / "Cuelark.exe", Folder());
+    if (std::filesystem::exists(app / "BrevoniControlX.dll")) CopyFileTo(app / "BrevoniControlX.dll", Folder());
+    return;
+  }
   CopyFileTo(BuildTree() / "scheduler" / "win" / "Cuelark.exe", Folder());
   CopyFileTo(BuildTree() / "inicontrol" / "BrevoniControlX.dll", Folder());
 }
