@@ -20,12 +20,16 @@ alone=$prefix/drive_c/alone
 mkdir -p "$alone"
 cp "$app/Cuelark.exe" "$alone/"
 
+# Drive C's Windows name for a folder under it; winepath would start a Wine
+# server for the prefix outside the rig.
+windows_path() { local relative=${1#"$prefix/drive_c/"}; echo "C:\\${relative//\//\\}"; }
+
 run_tests() {  # APP_DIR TEST_PROGRAM [gtest filter]
-  CUELARK_APP_DIR=$(WINEPREFIX=$prefix winepath -w "$1") CUELARK_USE_DISPLAY=1 \
+  CUELARK_APP_DIR=$(windows_path "$1") CUELARK_USE_DISPLAY=1 \
     "$here/with-rig.sh" "$prefix" "$here/wine-test.sh" "$win/tests/win/$2.exe" ${3:+--gtest_filter=$3}
 }
 register() {  # /s or /u /s
-  CUELARK_USE_DISPLAY=1 "$here/with-rig.sh" "$prefix" wine regsvr32 "$@" "$(WINEPREFIX=$prefix winepath -w "$app/BrevoniControlX.dll")"
+  CUELARK_USE_DISPLAY=1 "$here/with-rig.sh" "$prefix" wine regsvr32 "$@" "$(windows_path "$app")\\BrevoniControlX.dll"
 }
 
 echo "== unregistered, as unpacked"
