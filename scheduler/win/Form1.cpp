@@ -42,15 +42,10 @@ constexpr std::array<std::pair<const wchar_t*, int>, 4> kColumns{{
 enum class Container { kForm, kFrmAdd, kFrmSav };
 enum class FontKind { kWindow, kFrame };
 
-struct ControlSpec {
-  int id;
-  Container parent;
-  const wchar_t* windowClass;
-  const wchar_t* caption;
-  DWORD style;
-  DWORD exStyle;
-  TwipsRect rect;
+struct FrameControl {
+  Container frame;
   FontKind font;
+  ControlPlacement control;
 };
 
 constexpr DWORD kLabel = SS_LEFT;
@@ -62,42 +57,46 @@ constexpr DWORD kCheckBox = WS_TABSTOP | BS_AUTOCHECKBOX;
 // before the control its access key leads to, and the focusable controls
 // follow the designed tab order.
 const std::array kFrameControls{
-    ControlSpec{ids::kLabel1, Container::kFrmAdd, WC_STATICW, L"&Browse for a file or enter a Command ...", kLabel, 0,
-                {120, 240, 2775, 255}, FontKind::kFrame},
-    ControlSpec{ids::kCommand, Container::kFrmAdd, WC_EDITW, L"", kTextBox, WS_EX_CLIENTEDGE, {120, 480, 6015, 285},
-                FontKind::kFrame},
-    ControlSpec{ids::kBtnBrowse, Container::kFrmAdd, WC_BUTTONW, L"Browse", kButton, 0, {6240, 480, 855, 285},
-                FontKind::kFrame},
-    ControlSpec{ids::kLabel2, Container::kFrmAdd, WC_STATICW, L"Enter a name for this command ...", kLabel, 0,
-                {120, 840, 3855, 255}, FontKind::kFrame},
-    ControlSpec{ids::kPresName, Container::kFrmAdd, WC_EDITW, L"", kTextBox, WS_EX_CLIENTEDGE,
-                {120, 1080, 4575, 285}, FontKind::kFrame},
-    ControlSpec{ids::kLabel3, Container::kFrmAdd, WC_STATICW, L"Start Day/Date", kLabel, 0, {4800, 840, 1095, 255},
-                FontKind::kFrame},
-    ControlSpec{ids::kStartDate, Container::kFrmAdd, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT, 0,
-                {4800, 1080, 1215, 285}, FontKind::kFrame},
-    ControlSpec{ids::kLabel4, Container::kFrmAdd, WC_STATICW, L"Start time", kLabel, 0, {6120, 840, 735, 255},
-                FontKind::kFrame},
-    ControlSpec{ids::kStartTime, Container::kFrmAdd, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_TIMEFORMAT, 0,
-                {6120, 1080, 975, 285}, FontKind::kWindow},
-    ControlSpec{ids::kCommWeek, Container::kFrmAdd, WC_BUTTONW,
-                L"Is to commence every selected weekday on specified time ...", kCheckBox, 0, {120, 1440, 4815, 255},
-                FontKind::kFrame},
-    ControlSpec{ids::kCommDay, Container::kFrmAdd, WC_BUTTONW, L"Is to commence every day on specified time ...",
-                kCheckBox, 0, {120, 1800, 3735, 255}, FontKind::kFrame},
-    ControlSpec{ids::kBtnClear, Container::kFrmAdd, WC_BUTTONW, L"Clear", kButton, 0, {5520, 2160, 735, 285},
-                FontKind::kFrame},
-    ControlSpec{ids::kBtnSave, Container::kFrmAdd, WC_BUTTONW, L"Save", kButton, 0, {6360, 2160, 735, 285},
-                FontKind::kFrame},
-    ControlSpec{ids::kRemWhenDone, Container::kFrmAdd, WC_BUTTONW, L"Remove from Saved Commands after execution",
-                kCheckBox, 0, {120, 2160, 3855, 255}, FontKind::kFrame},
-    ControlSpec{ids::kLvFiles, Container::kFrmSav, WC_LISTVIEWW, L"",
-                WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
-                {120, 240, 6975, 1815}, FontKind::kFrame},
-    ControlSpec{ids::kBtnRem, Container::kFrmSav, WC_BUTTONW, L"Remove selected", kButton, 0,
-                {5520, 2160, 1575, 285}, FontKind::kFrame},
-    ControlSpec{ids::kBtnExe, Container::kFrmSav, WC_BUTTONW, L"Execute selected", kButton, 0,
-                {3840, 2160, 1575, 285}, FontKind::kFrame},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kLabel1, WC_STATICW, L"&Browse for a file or enter a Command ...", kLabel, 0,
+                  {120, 240, 2775, 255}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kCommand, WC_EDITW, L"", kTextBox, WS_EX_CLIENTEDGE, {120, 480, 6015, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kBtnBrowse, WC_BUTTONW, L"Browse", kButton, 0, {6240, 480, 855, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kLabel2, WC_STATICW, L"Enter a name for this command ...", kLabel, 0, {120, 840, 3855, 255}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kPresName, WC_EDITW, L"", kTextBox, WS_EX_CLIENTEDGE, {120, 1080, 4575, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kLabel3, WC_STATICW, L"Start Day/Date", kLabel, 0, {4800, 840, 1095, 255}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kStartDate, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT, 0,
+                  {4800, 1080, 1215, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kLabel4, WC_STATICW, L"Start time", kLabel, 0, {6120, 840, 735, 255}}},
+    FrameControl{Container::kFrmAdd, FontKind::kWindow,
+                 {ids::kStartTime, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_TIMEFORMAT, 0, {6120, 1080, 975, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kCommWeek, WC_BUTTONW, L"Is to commence every selected weekday on specified time ...",
+                  kCheckBox, 0, {120, 1440, 4815, 255}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kCommDay, WC_BUTTONW, L"Is to commence every day on specified time ...", kCheckBox, 0,
+                  {120, 1800, 3735, 255}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kBtnClear, WC_BUTTONW, L"Clear", kButton, 0, {5520, 2160, 735, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kBtnSave, WC_BUTTONW, L"Save", kButton, 0, {6360, 2160, 735, 285}}},
+    FrameControl{Container::kFrmAdd, FontKind::kFrame,
+                 {ids::kRemWhenDone, WC_BUTTONW, L"Remove from Saved Commands after execution", kCheckBox, 0,
+                  {120, 2160, 3855, 255}}},
+    FrameControl{Container::kFrmSav, FontKind::kFrame,
+                 {ids::kLvFiles, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                  WS_EX_CLIENTEDGE, {120, 240, 6975, 1815}}},
+    FrameControl{Container::kFrmSav, FontKind::kFrame,
+                 {ids::kBtnRem, WC_BUTTONW, L"Remove selected", kButton, 0, {5520, 2160, 1575, 285}}},
+    FrameControl{Container::kFrmSav, FontKind::kFrame,
+                 {ids::kBtnExe, WC_BUTTONW, L"Execute selected", kButton, 0, {3840, 2160, 1575, 285}}},
 };
 
 // Frames hold the editor and the list; the notifications of their controls
@@ -125,7 +124,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-bool RegisterClasses(HINSTANCE instance, WNDPROC form1Proc) {
+bool RegisterFrameClass(HINSTANCE instance) {
   WNDCLASSEXW frame{};
   frame.cbSize = sizeof(frame);
   frame.lpfnWndProc = FrameProc;
@@ -133,18 +132,7 @@ bool RegisterClasses(HINSTANCE instance, WNDPROC form1Proc) {
   frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   frame.lpszClassName = kFrameClass;
-
-  WNDCLASSEXW form{};
-
-  form.cbSize = sizeof(form);
-  form.lpfnWndProc = form1Proc;
-  form.hInstance = instance;
-  form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon));
-  form.hIconSm = form.hIcon;
-  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = ids::kForm1Class;
-  return RegisterClassExW(&frame) && RegisterClassExW(&form);
+  return RegisterClassExW(&frame) != 0;
 }
 
 SYSTEMTIME Today() {
@@ -192,7 +180,9 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, int showCommand) {
                 kCaption, MB_OK | MB_ICONSTOP);
     return nullptr;
   }
-  if (!RegisterClasses(instance, WindowProc)) return nullptr;
+  if (!RegisterFrameClass(instance) ||
+      !RegisterWindowClass(instance, ids::kForm1Class, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon))))
+    return nullptr;
   auto form = std::make_unique<Form1>(instance, std::move(store));
   const HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, ids::kForm1Class, kCaption,
                                     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
@@ -203,16 +193,6 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, int showCommand) {
   UpdateWindow(hwnd);
   form->ArmClock();
   return form;
-}
-
-LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    form->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return form ? form->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -255,10 +235,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       KillTimer(hwnd_, kTimer2);
       RemoveTrayIcon();
       PostQuitMessage(0);
-      return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
       return 0;
     default:
       // The shell lost its icons when it restarted.
@@ -361,10 +337,8 @@ HWND Form1::CreateFrameWindow(int id) {
 
 void Form1::CreateControls() {
   dpi_ = DpiOf(hwnd_);
-  windowFont_.reset(CreateFontW(FontHeight(825, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
-  frameFont_.reset(CreateFontW(FontHeight(675, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
+  windowFont_ = CreateDesignFont(L"Arial", 825, dpi_);
+  frameFont_ = CreateDesignFont(L"Arial", 675, dpi_);
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
   // Window size: the designed client width under the menu bar, and the
@@ -382,14 +356,10 @@ void Form1::CreateControls() {
 
   frmSav_ = CreateFrameWindow(ids::kFrmSav);
   frmAdd_ = CreateFrameWindow(ids::kFrmAdd);
-  for (const ControlSpec& spec : kFrameControls) {
-    const HWND parent = spec.parent == Container::kFrmAdd ? frmAdd_ : frmSav_;
-    const RECT r = ToPixels(spec.rect, dpi_);
-    const HWND control = CreateWindowExW(spec.exStyle, spec.windowClass, spec.caption, WS_CHILD | WS_VISIBLE | spec.style,
-                                         r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-    const HFONT font = spec.font == FontKind::kWindow ? windowFont_.get() : frameFont_.get();
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (const FrameControl& item : kFrameControls) {
+    const HWND frame = item.frame == Container::kFrmAdd ? frmAdd_ : frmSav_;
+    const HFONT font = item.font == FontKind::kWindow ? windowFont_.get() : frameFont_.get();
+    CreateControl(frame, instance_, item.control, dpi_, font);
   }
   SendMessageW(Control(ids::kStartDate), DTM_SETMCFONT, reinterpret_cast<WPARAM>(frameFont_.get()), FALSE);
   CheckDlgButton(frmAdd_, ids::kRemWhenDone, BST_CHECKED);
@@ -401,12 +371,9 @@ void Form1::CreateControls() {
   SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
   SetUpStatusBar();
 
-  const RECT tab = ToPixels({120, 120, 7455, 3015}, dpi_);
-  const HWND tabStrip = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
-                                        tab.left, tab.top, tab.right - tab.left, tab.bottom - tab.top, hwnd_,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kTabStrip1)), instance_,
-                                        nullptr);
-  SendMessageW(tabStrip, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  const HWND tabStrip = CreateControl(
+      hwnd_, instance_, {ids::kTabStrip1, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, {120, 120, 7455, 3015}},
+      dpi_, windowFont_.get());
   AddTabs();
   ShowWindow(frmAdd_, SW_SHOW);
   SetFocus(tabStrip);

@@ -13,6 +13,7 @@
 #include "scheduler/core/ScheduleClock.h"
 #include "scheduler/core/Store.h"
 #include "scheduler/core/Texts.h"
+#include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/DispatchIniStore.h"
 #include "scheduler/win/PlayerRemote.h"
 #include "scheduler/win/Win32Handles.h"
@@ -21,7 +22,7 @@ namespace cuelark {
 
 class Form2;
 
-class Form1 final : private ExecutorHost {
+class Form1 final : public BaseWindow<Form1>, private ExecutorHost {
  public:
   // Creates the window, runs Form_Load and shows it. Returns null after
   // telling the user why when the window cannot work (no INI control).
@@ -31,7 +32,6 @@ class Form1 final : private ExecutorHost {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  HWND Handle() const { return hwnd_; }
   // Brings the window back for a second start of the program.
   void ShowFromOutside();
 
@@ -40,7 +40,7 @@ class Form1 final : private ExecutorHost {
   void Form2_Closed();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class BaseWindow<Form1>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int notification);
   LRESULT OnNotify(const NMHDR& header);
@@ -105,7 +105,6 @@ class Form1 final : private ExecutorHost {
   void ShowMessage(const std::wstring& text, const std::wstring& title, UINT flags);
 
   HINSTANCE instance_;
-  HWND hwnd_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   unique_hfont windowFont_;
   unique_hfont frameFont_;

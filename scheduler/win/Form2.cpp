@@ -20,43 +20,17 @@ constexpr int kClientHeight = 495;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
-struct ControlSpec {
-  int id;
-  const wchar_t* windowClass;
-  const wchar_t* caption;
-  DWORD style;
-  DWORD exStyle;
-  TwipsRect rect;
-};
-
 // In tab order.
 constexpr std::array kControls{
-    ControlSpec{ids::kForm2BtnBrowse, L"BUTTON", L"Browse", WS_TABSTOP | BS_PUSHBUTTON, 0, {3480, 120, 855, 285}},
-    ControlSpec{ids::kWinampExe, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {120, 120, 3255, 285}},
-    ControlSpec{ids::kBtnCancelSave, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, {4440, 120, 855, 285}},
+    ControlPlacement{ids::kForm2BtnBrowse, L"BUTTON", L"Browse", WS_TABSTOP | BS_PUSHBUTTON, 0, {3480, 120, 855, 285}},
+    ControlPlacement{ids::kWinampExe, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {120, 120, 3255, 285}},
+    ControlPlacement{ids::kBtnCancelSave, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, {4440, 120, 855, 285}},
 };
-
-bool RegisterForm2Class(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW form{};
-  form.cbSize = sizeof(form);
-  if (GetClassInfoExW(instance, ids::kForm2Class, &form)) return true;
-  form.lpfnWndProc = proc;
-  form.hInstance = instance;
-  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = ids::kForm2Class;
-  return RegisterClassExW(&form) != 0;
-}
-
-unique_hfont MakeFont(const wchar_t* face, UINT dpi) {
-  return unique_hfont(CreateFontW(FontHeight(825, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
-}
 
 }  // namespace
 
 std::unique_ptr<Form2> Form2::Create(HINSTANCE instance, Form1& owner) {
-  if (!RegisterForm2Class(instance, WindowProc)) return nullptr;
+  if (!RegisterWindowClass(instance, ids::kForm2Class)) return nullptr;
   auto form = std::make_unique<Form2>(instance, owner);
   const HWND hwnd = CreateWindowExW(kExStyle, ids::kForm2Class, kCaption, kStyle, 0, 0, 0, 0, nullptr, nullptr,
                                     instance, form.get());
@@ -70,16 +44,6 @@ Form2::~Form2() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
-}
-
-LRESULT CALLBACK Form2::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* form = static_cast<Form2*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    form->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* form = reinterpret_cast<Form2*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return form ? form->HandleMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -98,10 +62,6 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       Form_Unload();
       return 0;
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
-      return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
@@ -109,8 +69,8 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Form2::CreateControls() {
   const UINT dpi = DpiOf(hwnd_);
-  windowFont_ = MakeFont(L"Arial", dpi);
-  controlFont_ = MakeFont(L"MS Sans Serif", dpi);
+  windowFont_ = CreateDesignFont(L"Arial", 825, dpi);
+  controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
   // A fixed client area, centred on the work area.
@@ -123,13 +83,7 @@ void Form2::CreateControls() {
   SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  for (const ControlSpec& spec : kControls) {
-    const RECT r = ToPixels(spec.rect, dpi);
-    const HWND control = CreateWindowExW(spec.exStyle, spec.windowClass, spec.caption, WS_CHILD | WS_VISIBLE | spec.style,
-                                         r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-  }
+  for (const ControlPlacement& control : kControls) CreateControl(hwnd_, instance_, control, dpi, controlFont_.get());
 }
 
 std::wstring Form2::SettingsPath() const { return ProgramFolder() + L"\\winamp.ini"; }

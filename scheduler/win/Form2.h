@@ -7,13 +7,14 @@
 #include <memory>
 #include <string>
 
+#include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/Win32Handles.h"
 
 namespace cuelark {
 
 class Form1;
 
-class Form2 final {
+class Form2 final : public BaseWindow<Form2> {
  public:
   // Creates and shows the dialog; its Form_Load has run when this returns.
   static std::unique_ptr<Form2> Create(HINSTANCE instance, Form1& owner);
@@ -22,11 +23,10 @@ class Form2 final {
   Form2(const Form2&) = delete;
   Form2& operator=(const Form2&) = delete;
 
-  HWND Handle() const { return hwnd_; }
   bool IsOpen() const { return hwnd_ != nullptr; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class BaseWindow<Form2>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void Form_Load();
@@ -37,7 +37,6 @@ class Form2 final {
 
   HINSTANCE instance_;
   Form1& owner_;
-  HWND hwnd_ = nullptr;
   unique_hfont windowFont_;
   unique_hfont controlFont_;
   std::wstring exePath;

@@ -1,0 +1,81 @@
+// What every window class of the program shares: the window procedure that
+// finds the object behind a window and hands it the message, and the
+// controls laid out from a table in twips.
+#pragma once
+
+#include <windows.h>
+
+#include "scheduler/win/Twips.h"
+#include "scheduler/win/Win32Handles.h"
+
+namespace cuelark {
+
+template <typename Window>
+class BaseWindow {
+ public:
+  HWND Handle() const { return hwnd_; }
+
+ protected:
+  // The object is passed as the creation parameter; from WM_NCCREATE on,
+  // the window's user data finds it, until the window is gone.
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      self->hwnd_ = hwnd;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+  }
+
+  static bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon = nullptr) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    if (GetClassInfoExW(instance, className, &windowClass)) return true;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    return RegisterClassExW(&windowClass) != 0;
+  }
+
+  HWND hwnd_ = nullptr;
+};
+
+// One control as the window designer placed it.
+struct ControlPlacement {
+  int id;
+  const wchar_t* windowClass;
+  const wchar_t* caption;
+  DWORD style;
+  DWORD exStyle;
+  TwipsRect rect;
+};
+
+inline HWND CreateControl(HWND parent, HINSTANCE instance, const ControlPlacement& control, UINT dpi, HFONT font) {
+  const RECT r = ToPixels(control.rect, dpi);
+  const HWND created = CreateWindowExW(control.exStyle, control.windowClass, control.caption,
+                                       WS_CHILD | WS_VISIBLE | control.style, r.left, r.top, r.right - r.left,
+                                       r.bottom - r.top, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+  if (created) SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return created;
+}
+
+// A regular font of the given face and size (in hundredths of a point).
+inline unique_hfont CreateDesignFont(const wchar_t* face, int centiPoints, UINT dpi) {
+  return unique_hfont(CreateFontW(FontHeight(centiPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH, face));
+}
+
+}  // namespace cuelark
