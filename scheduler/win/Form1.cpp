@@ -1,7 +1,6 @@
 #include "scheduler/win/Form1.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <array>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "scheduler/win/ControlIds.h"
+#include "scheduler/win/FileDialog.h"
 #include "scheduler/win/Form2.h"
 #include "scheduler/win/Resources.h"
 #include "scheduler/win/Twips.h"
@@ -513,18 +513,9 @@ void Form1::btnClear_Click() { ClearEditor(); }
 
 void Form1::btnBrowse_Click() {
   constexpr wchar_t kFilter[] = L"Audio Files (mp2, mp3, wav)\0*.mp3;*.mp2;*.wav\0";
-  std::wstring buffer = browseFileName_;
-  buffer.resize(32768, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd_;
-  dialog.lpstrFilter = kFilter;
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
   // A cancelled dialog leaves the name of the last file chosen, which goes
   // into the command box all the same.
-  if (GetOpenFileNameW(&dialog)) browseFileName_ = buffer.c_str();
+  AskForFile(hwnd_, kFilter, browseFileName_);
   SetWindowTextW(Control(ids::kCommand), browseFileName_.c_str());
 }
 

@@ -1,12 +1,12 @@
 #include "scheduler/win/Form2.h"
 
-#include <commdlg.h>
 
 #include <algorithm>
 #include <array>
 
 #include "scheduler/core/IniStore.h"
 #include "scheduler/win/ControlIds.h"
+#include "scheduler/win/FileDialog.h"
 #include "scheduler/win/Form1.h"
 #include "scheduler/win/Twips.h"
 #include "scheduler/win/WinText.h"
@@ -97,16 +97,7 @@ void Form2::Form_Load() {
 void Form2::btnBrowse_Click() {
   constexpr wchar_t kFilter[] = L"Winamp Executable\0winamp.exe\0All .exe\0*.exe\0";
   playListPath.clear();
-  std::wstring buffer = dialogFileName_;
-  buffer.resize(32768, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd_;
-  dialog.lpstrFilter = kFilter;
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-  if (GetOpenFileNameW(&dialog)) dialogFileName_ = buffer.c_str();
+  AskForFile(hwnd_, kFilter, dialogFileName_);
   exePath = dialogFileName_;
   if (exePath.empty()) return;
   // The player keeps its own playlist beside its executable.

@@ -4,27 +4,19 @@
 #include <limits>
 #include <optional>
 
+#include "scheduler/win/PlayerMessages.h"
 #include "scheduler/win/Win32Handles.h"
 #include "scheduler/win/WinText.h"
 
 namespace cuelark::PlayerRemote {
 namespace {
 
-constexpr wchar_t kPlayerClass[] = L"Winamp v1.x";
 constexpr wchar_t kPlayerProgram[] = L"Winamp.exe";
 constexpr wchar_t kTooOldTitle[] = L"Winamp Control";
 constexpr wchar_t kWriteTooOld[] = L"WritePlayList is only available in Winamp v1.666 and above.";
 constexpr wchar_t kSetPosTooOld[] = L"SetPlayListPos is only available in Winamp v2.0 and above.";
 
-// The player's message interface: WM_USER with the operation in lParam,
-// WM_COPYDATA to add an entry, WM_COMMAND for its buttons.
-constexpr LPARAM kIpcGetVersion = 0;
-constexpr LPARAM kIpcDelete = 101;
-constexpr LPARAM kIpcWritePlaylist = 120;
-constexpr LPARAM kIpcSetPlaylistPos = 121;
-constexpr LPARAM kIpcGetListPos = 125;
-constexpr ULONG_PTR kIpcPlayFile = 100;
-constexpr std::int64_t kFirstButtonCommand = 40044;
+using namespace cuelark::player;
 
 constexpr std::int32_t kWritePlaylistVersion = 0x16B4;
 constexpr std::int32_t kSetPlaylistPosVersion = 0x2000;
@@ -90,7 +82,7 @@ PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) 
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    window = FindWindowW(kPlayerClass, nullptr);
+    window = FindWindowW(kWindowClass, nullptr);
     if (window) return PlayerStatus::kOk;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return PlayerStatus::kNotStarted;
@@ -126,7 +118,7 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
 }  // namespace
 
 PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits) {
-  window = FindWindowW(kPlayerClass, nullptr);
+  window = FindWindowW(kWindowClass, nullptr);
   if (window) return PlayerStatus::kOk;
   if (const PlayerStatus started = StartPlayer(); started != PlayerStatus::kOk) return started;
   return WaitForPlayerWindow(window, limits.startWait);

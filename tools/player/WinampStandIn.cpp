@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "scheduler/win/Win32Handles.h"
+#include "scheduler/win/PlayerMessages.h"
 #include "tools/player/StandInLog.h"
 
 namespace {
@@ -41,16 +42,9 @@ struct LocalFreeDeleter {
   void operator()(void* memory) const { LocalFree(memory); }
 };
 
-constexpr wchar_t kClassName[] = L"Winamp v1.x";
 constexpr wchar_t kTitle[] = L"Winamp stand-in";
 
-constexpr LPARAM kIpcGetVersion = 0;
-constexpr LPARAM kIpcDelete = 101;
-constexpr LPARAM kIpcWritePlaylist = 120;
-constexpr LPARAM kIpcSetPlaylistPos = 121;
-constexpr LPARAM kIpcGetListPos = 125;
-constexpr ULONG_PTR kIpcPlayFile = 100;
-constexpr WPARAM kPlayCommand = 40045;
+using namespace cuelark::player;
 
 constexpr int kStatusHeight = 22;
 
@@ -246,9 +240,9 @@ class StandInWindow {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassExW(&windowClass)) return nullptr;
-    return CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 320,
+    return CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 320,
                            nullptr, nullptr, instance, this);
   }
 
