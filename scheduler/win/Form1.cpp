@@ -291,6 +291,8 @@ void Form1::OnCommand(int id, int notification) {
 LRESULT Form1::OnNotify(const NMHDR& header) {
   if (header.idFrom == ids::kTabStrip1 && header.code == TCN_SELCHANGE) {
     TabStrip1_Click();
+  } else if (header.idFrom == ids::kLvFiles && header.code == LVN_GETDISPINFOW) {
+    lvFiles_GetDispInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
   } else if (header.idFrom == ids::kLvFiles && header.code == LVN_ITEMCHANGED && !updatingList_) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     const UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK;
@@ -478,9 +480,11 @@ void Form1::Form_Unload() {
 void Form1::LoadSavedCommands() {
   schedule_.Assign(store_->LoadSavedCommands());
   updatingList_ = true;
-  SendMessageW(Control(ids::kLvFiles), WM_SETREDRAW, FALSE, 0);
+  const HWND list = Control(ids::kLvFiles);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LVM_SETITEMCOUNT, schedule_.Entries().size(), 0);
   for (const SavedCommand& entry : schedule_.Entries()) InsertRow(entry);
-  SendMessageW(Control(ids::kLvFiles), WM_SETREDRAW, TRUE, 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   updatingList_ = false;
   UpdateListButtons();
 }
@@ -540,15 +544,23 @@ void Form1::ClearEditor() {
 void Form1::InsertRow(const SavedCommand& entry) {
   const HWND list = Control(ids::kLvFiles);
   LVITEMW item{};
+  // The texts stay in the schedule, which the list asks for them
+  // (lvFiles_GetDispInfo): one message a row instead of four.
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  item.pszText = const_cast<wchar_t*>(entry.name.c_str());
+  item.pszText = LPSTR_TEXTCALLBACKW;
   item.lParam = static_cast<LPARAM>(entry.id);
   const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  const std::array<const std::wstring*, 3> subItems{&entry.command, &entry.startDate, &entry.startTime};
-  for (int i = 0; i < static_cast<int>(subItems.size()); ++i)
-    ListView_SetItemText(list, row, i + 1, const_cast<wchar_t*>(subItems[i]->c_str()));
   ListView_SetCheckState(list, row, entry.isChecked);
+}
+
+void Form1::lvFiles_GetDispInfo(LVITEMW& item) const {
+  const auto& entries = schedule_.Entries();
+  if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= entries.size()) return;
+  const SavedCommand& entry = entries[static_cast<std::size_t>(item.iItem)];
+  const std::array<const std::wstring*, 4> columns{&entry.name, &entry.command, &entry.startDate, &entry.startTime};
+  if (item.iSubItem < 0 || item.iSubItem >= static_cast<int>(columns.size()) || item.cchTextMax <= 0) return;
+  lstrcpynW(item.pszText, columns[static_cast<std::size_t>(item.iSubItem)]->c_str(), item.cchTextMax);
 }
 
 std::optional<EntryId> Form1::SelectedEntry() const {

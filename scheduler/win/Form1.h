@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <optional>
@@ -80,6 +81,7 @@ class Form1 final : public BaseWindow<Form1>, private ExecutorHost {
   bool SaveSchedule();
   void RemoveIfDone(EntryId id) override;
   void InsertRow(const SavedCommand& entry);
+  void lvFiles_GetDispInfo(LVITEMW& item) const;
   std::optional<EntryId> SelectedEntry() const;
   void UpdateListButtons();
 
