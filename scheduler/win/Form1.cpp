@@ -364,6 +364,9 @@ void Form1::CreateControls() {
     CreateControl(frame, instance_, item.control, dpi_, font);
   }
   SendMessageW(Control(ids::kStartDate), DTM_SETMCFONT, reinterpret_cast<WPARAM>(frameFont_.get()), FALSE);
+  // The time as it is stored, in 24 hours: a 12-hour system format would not
+  // fit the designed width with its AM/PM.
+  DateTime_SetFormat(Control(ids::kStartTime), L"HH':'mm':'ss");
   CheckDlgButton(frmAdd_, ids::kRemWhenDone, BST_CHECKED);
   AddListColumns();
 
