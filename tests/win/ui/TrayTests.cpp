@@ -137,6 +137,40 @@ TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
   EXPECT_EQ(ReadFileText(run.WinampIni()), before);
 }
 
+TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
+  WriteFileText(run.WinampIni(), "[Winamp]\r\n");
+  run.Start();
+  const std::filesystem::path exe = run.Folder() / "winamp.exe";
+  WriteFileText(exe, "MZ");
+  const HWND dialog = OpenDialog();
+  ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
+  const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
+  ASSERT_NE(files, nullptr);
+  FileDialogSetName(files, exe);
+  FileDialogOk(files);
+  WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
+            "the button to offer Save");
+  {
+    // Held open without sharing, as another program might.
+    const HANDLE file = CreateFileW(run.WinampIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    unique_handle lock(file);
+    ClickAsync(DialogControl(dialog, ids::kBtnCancelSave));
+    const HWND box = FindMessageBox(run.app().ProcessId(), L"Select Winamp Executable ...", kDefaultTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find(L"winamp.ini"), std::wstring::npos);
+    PressDialogButton(box, IDOK);
+    WaitUntilGone(box, kDefaultTimeoutMs);
+  }
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_FALSE(IsWindowVisible(run.Main()));
+  EXPECT_EQ(run.IniValue(run.WinampIni(), L"Winamp", L"Exe"), std::nullopt);
+
+  Click(DialogControl(dialog, ids::kBtnCancelSave));
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
+  EXPECT_TRUE(run.IniValue(run.WinampIni(), L"Winamp", L"Playlist").has_value());
+}
+
 TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
   run.Start();
   Minimize(run.Main());
