@@ -91,7 +91,8 @@ const std::array kFrameControls{
                  {ids::kRemWhenDone, WC_BUTTONW, L"Remove from Saved Commands after execution", kCheckBox, 0,
                   {120, 2160, 3855, 255}}},
     FrameControl{Container::kFrmSav, FontKind::kFrame,
-                 {ids::kLvFiles, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                 {ids::kLvFiles, WC_LISTVIEWW, L"",
+                  WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
                   WS_EX_CLIENTEDGE, {120, 240, 6975, 1815}}},
     FrameControl{Container::kFrmSav, FontKind::kFrame,
                  {ids::kBtnRem, WC_BUTTONW, L"Remove selected", kButton, 0, {5520, 2160, 1575, 285}}},
@@ -293,14 +294,16 @@ LRESULT Form1::OnNotify(const NMHDR& header) {
     TabStrip1_Click();
   } else if (header.idFrom == ids::kLvFiles && header.code == LVN_GETDISPINFOW) {
     lvFiles_GetDispInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
-  } else if (header.idFrom == ids::kLvFiles && header.code == LVN_ITEMCHANGED && !updatingList_) {
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    const UINT oldImage = change.uOldState & LVIS_STATEIMAGEMASK;
-    const UINT newImage = change.uNewState & LVIS_STATEIMAGEMASK;
-    // A row's first state image arrives with its insertion; only a change
-    // from one image to the other is the user's tick.
-    if ((change.uChanged & LVIF_STATE) && oldImage && newImage && oldImage != newImage)
-      lvFiles_ItemCheck(change.iItem, newImage == INDEXTOSTATEIMAGEMASK(2));
+  } else if (header.idFrom == ids::kLvFiles && header.code == NM_CLICK) {
+    // The ticks live in the schedule, so a click on a box is the user's
+    // tick whatever the list itself makes of it.
+    LVHITTESTINFO hit{};
+    hit.pt = reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction;
+    if (ListView_SubItemHitTest(header.hwndFrom, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && hit.iSubItem == 0)
+      lvFiles_ItemCheck(hit.iItem);
+  } else if (header.idFrom == ids::kLvFiles && header.code == LVN_KEYDOWN &&
+             reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE) {
+    lvFiles_ItemCheck(ListView_GetNextItem(header.hwndFrom, -1, LVNI_FOCUSED));
   }
   return 0;
 }
@@ -399,6 +402,8 @@ void Form1::AddListColumns() {
   const HWND list = Control(ids::kLvFiles);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  // The check boxes show the schedule's ticks as well.
+  SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -482,13 +487,7 @@ void Form1::Form_Unload() {
 
 void Form1::LoadSavedCommands() {
   schedule_.Assign(store_->LoadSavedCommands());
-  updatingList_ = true;
-  const HWND list = Control(ids::kLvFiles);
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LVM_SETITEMCOUNT, schedule_.Entries().size(), 0);
-  for (const SavedCommand& entry : schedule_.Entries()) InsertRow(entry);
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  updatingList_ = false;
+  ShowRows();
   UpdateListButtons();
 }
 
@@ -544,37 +543,36 @@ void Form1::ClearEditor() {
 
 // ---------------------------------------------------------- saved commands
 
-void Form1::InsertRow(const SavedCommand& entry) {
+// The rows are the schedule's entries, which the list asks for what it
+// shows (lvFiles_GetDispInfo): a thousand entries take no longer to show
+// than ten.
+void Form1::ShowRows() {
   const HWND list = Control(ids::kLvFiles);
-  LVITEMW item{};
-  // The texts stay in the schedule, which the list asks for them
-  // (lvFiles_GetDispInfo): one message a row instead of four.
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  item.pszText = LPSTR_TEXTCALLBACKW;
-  item.lParam = static_cast<LPARAM>(entry.id);
-  const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  ListView_SetCheckState(list, row, entry.isChecked);
+  SendMessageW(list, LVM_SETITEMCOUNT, schedule_.Entries().size(), LVSICF_NOSCROLL);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 void Form1::lvFiles_GetDispInfo(LVITEMW& item) const {
   const auto& entries = schedule_.Entries();
-  if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= entries.size()) return;
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= entries.size()) return;
   const SavedCommand& entry = entries[static_cast<std::size_t>(item.iItem)];
+  if (item.mask & LVIF_STATE) {
+    // State image 1 is the empty box, 2 the ticked one.
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(entry.isChecked ? 2 : 1);
+    item.stateMask |= LVIS_STATEIMAGEMASK;
+  }
   const std::array<const std::wstring*, 4> columns{&entry.name, &entry.command, &entry.startDate, &entry.startTime};
-  if (item.iSubItem < 0 || item.iSubItem >= static_cast<int>(columns.size()) || item.cchTextMax <= 0) return;
+  if (!(item.mask & LVIF_TEXT) || item.iSubItem < 0 || item.iSubItem >= static_cast<int>(columns.size()) ||
+      item.cchTextMax <= 0)
+    return;
   lstrcpynW(item.pszText, columns[static_cast<std::size_t>(item.iSubItem)]->c_str(), item.cchTextMax);
 }
 
 std::optional<EntryId> Form1::SelectedEntry() const {
   const HWND list = Control(ids::kLvFiles);
   const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-  if (row < 0) return std::nullopt;
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!ListView_GetItem(list, &item)) return std::nullopt;
-  return static_cast<EntryId>(item.lParam);
+  if (row < 0 || static_cast<std::size_t>(row) >= schedule_.Entries().size()) return std::nullopt;
+  return schedule_.Entries()[static_cast<std::size_t>(row)].id;
 }
 
 void Form1::UpdateListButtons() {
@@ -604,10 +602,8 @@ void Form1::btnSave_Click() {
   entry.startTime = FormatTime({time.wHour, time.wMinute, time.wSecond});
   entry.isChecked = true;
   entry.remWhenDone = IsDlgButtonChecked(frmAdd_, ids::kRemWhenDone) == BST_CHECKED;
-  const EntryId id = schedule_.Append(std::move(entry));
-  updatingList_ = true;
-  InsertRow(*schedule_.Find(id));
-  updatingList_ = false;
+  schedule_.Append(std::move(entry));
+  ShowRows();
   WriteSavedCommands();
 }
 
@@ -633,9 +629,7 @@ void Form1::btnRem_Click() {
   if (MessageBoxW(hwnd_, L"Remove?", L"Remove from list", MB_OKCANCEL) == IDOK) {
     if (const auto index = schedule_.IndexOf(*id)) {
       schedule_.Remove(*id);
-      updatingList_ = true;
       ListView_DeleteItem(Control(ids::kLvFiles), static_cast<int>(*index));
-      updatingList_ = false;
       WriteSavedCommands();
     }
   }
@@ -643,23 +637,21 @@ void Form1::btnRem_Click() {
   InvalidateRect(Control(ids::kLvFiles), nullptr, TRUE);
 }
 
-void Form1::lvFiles_ItemCheck(int row, bool checked) {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!ListView_GetItem(Control(ids::kLvFiles), &item)) return;
+void Form1::lvFiles_ItemCheck(int row) {
+  const auto& entries = schedule_.Entries();
+  if (row < 0 || static_cast<std::size_t>(row) >= entries.size()) return;
+  const SavedCommand& entry = entries[static_cast<std::size_t>(row)];
   // A tick is saved at once, so an unticked entry stays silent after a
   // restart; the editor is not the user's concern here and stays as it is.
-  if (schedule_.SetChecked(static_cast<EntryId>(item.lParam), checked)) SaveSchedule();
+  if (schedule_.SetChecked(entry.id, !entry.isChecked)) SaveSchedule();
+  ListView_RedrawItems(Control(ids::kLvFiles), row, row);
 }
 
 void Form1::RemoveIfDone(EntryId id) {
   const auto index = schedule_.IndexOf(id);
   if (!index || !schedule_.Find(id)->remWhenDone) return;
   schedule_.Remove(id);
-  updatingList_ = true;
   ListView_DeleteItem(Control(ids::kLvFiles), static_cast<int>(*index));
-  updatingList_ = false;
   UpdateListButtons();
   WriteSavedCommands();
 }

@@ -76,11 +76,11 @@ class Form1 final : public BaseWindow<Form1>, private ExecutorHost {
   void btnSave_Click();
   void btnRem_Click();
   void btnExe_Click();
-  void lvFiles_ItemCheck(int row, bool checked);
+  void lvFiles_ItemCheck(int row);
   bool WriteSavedCommands();
   bool SaveSchedule();
   void RemoveIfDone(EntryId id) override;
-  void InsertRow(const SavedCommand& entry);
+  void ShowRows();
   void lvFiles_GetDispInfo(LVITEMW& item) const;
   std::optional<EntryId> SelectedEntry() const;
   void UpdateListButtons();
@@ -116,7 +116,6 @@ class Form1 final : public BaseWindow<Form1>, private ExecutorHost {
   HWND frmSav_ = nullptr;
   UINT taskbarCreatedMessage_ = 0;
   bool unloaded_ = false;
-  bool updatingList_ = false;
 
   std::unique_ptr<DispatchIniStore> iniStore_;
   std::wstring iniPath;

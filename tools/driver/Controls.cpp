@@ -117,10 +117,36 @@ bool IsItemChecked(HWND list, int row) {
   return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(kStateChecked);
 }
 
+// A list that keeps its rows' states itself takes them as set; one whose
+// owner keeps them (LVS_OWNERDATA) learns of a tick only as a user gives it,
+// by a click on the box.
 void SetItemChecked(HWND list, int row, bool checked) {
   CheckRow(list, row);
   if (!HasCheckBoxes(list)) Fail("The list view has no check boxes: " + Describe(list));
-  SetItemState(list, row, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? kStateChecked : kStateUnchecked));
+  if (!(StyleOf(list) & LVS_OWNERDATA)) {
+    SetItemState(list, row, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? kStateChecked : kStateUnchecked));
+    return;
+  }
+  if (IsItemChecked(list, row) == checked) return;
+  Send(list, LVM_ENSUREVISIBLE, row, FALSE);
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (!SendWithRemote(list, LVM_GETITEMRECT, row, bounds)) Fail("No rectangle for row " + std::to_string(row));
+  const int y = (bounds.top + bounds.bottom) / 2;
+  std::optional<POINT> box;
+  for (int x = bounds.left; x < bounds.left + 48 && !box; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    SendWithRemote(list, LVM_SUBITEMHITTEST, 0, hit);
+    if (hit.iItem == row && (hit.flags & LVHT_ONITEMSTATEICON)) box = hit.pt;
+  }
+  if (!box) Fail("No check box found in row " + std::to_string(row) + " of " + Describe(list));
+  const LPARAM where = MAKELPARAM(box->x, box->y);
+  if (!PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, where) || !PostMessageW(list, WM_LBUTTONUP, 0, where))
+    FailLastError("Posting a click to " + Describe(list));
+  Send(list, WM_NULL);
+  WaitUntil([&] { return IsItemChecked(list, row) == checked; }, kDefaultTimeoutMs,
+            "row " + std::to_string(row) + " to take the tick");
 }
 
 // As a click would: the old selection goes (row -1 means every row), then

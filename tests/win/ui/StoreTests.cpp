@@ -175,6 +175,24 @@ TEST_F(StoreTest, ATickIsSavedAtOnceWithoutTouchingTheEditor) {
   EXPECT_TRUE(IsItemChecked(run[ids::kLvFiles], 2));
 }
 
+TEST_F(StoreTest, TheSpaceBarTicksTheFocusedRowAsAClickDoes) {
+  WriteFileText(run.CueIni(), kThreeEntries);
+  run.Start();
+  run.SelectTab(1);
+  const HWND list = run[ids::kLvFiles];
+  SelectItem(list, 1);
+  ASSERT_TRUE(PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0));
+  ASSERT_TRUE(PostMessageW(list, WM_KEYUP, VK_SPACE, 0));
+  WaitUntil([&] { return run.IniValue(run.CueIni(), L"Saved Commands", L"isChecked2") == L"True"; },
+            kDefaultTimeoutMs, "the ticked entry in the file");
+  EXPECT_TRUE(IsItemChecked(list, 1));
+  SetItemChecked(list, 1, false);
+  WaitUntil([&] { return run.IniValue(run.CueIni(), L"Saved Commands", L"isChecked2") == L"False"; },
+            kDefaultTimeoutMs, "the unticked entry in the file");
+  EXPECT_TRUE(IsItemChecked(list, 0));
+  EXPECT_TRUE(IsItemChecked(list, 2));
+}
+
 TEST_F(StoreTest, AStoreThatCannotBeWrittenIsReportedAndNothingIsLost) {
   run.Start();
   run.SaveEntry(L"Kept", L"C:\\kept.mp3");
