@@ -63,6 +63,12 @@ class ExecTest : public ::testing::Test {
     SelectItem(run[ids::kLvFiles], row);
     Click(run[ids::kBtnExe]);
   }
+  // For executions that end in a message box or wait for the player.
+  void ExecuteAsync(int row) {
+    run.SelectTab(1);
+    SelectItem(run[ids::kLvFiles], row);
+    ClickAsync(run[ids::kBtnExe]);
+  }
 
   CuelarkRun run;
   std::optional<StandIn> player;
@@ -105,9 +111,7 @@ TEST_F(ExecTest, TwoExecutionsBeforeTheResumeRestoreThePlaylistFromBeforeTheFirs
 TEST_F(ExecTest, APlayerThatCannotBeStartedIsReportedAndAFlaggedEntryStillGoes) {
   run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
   run.SaveEntry(L"Doomed", L"C:\\doomed.mp3", true);
-  run.SelectTab(1);
-  SelectItem(run[ids::kLvFiles], 0);
-  ClickAsync(run[ids::kBtnExe]);
+  ExecuteAsync(0);
 
   const HWND box = FindMessageBox(run.app().ProcessId(), L"Error ...", 40000);
   ASSERT_NE(box, nullptr);
@@ -123,9 +127,7 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
   late.WriteSettings(run.WinampIni());
   run.Start({{L"PATH", late.SearchPath()}});
   run.SaveEntry(L"Late", L"C:\\late.mp3", true);
-  run.SelectTab(1);
-  SelectItem(run[ids::kLvFiles], 0);
-  ClickAsync(run[ids::kBtnExe]);
+  ExecuteAsync(0);
 
   // While the player starts, the window still answers.
   WaitUntil([&] { return std::filesystem::exists(late.Log()); }, kDefaultTimeoutMs, "the player to start");
@@ -140,9 +142,7 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
 TEST_F(ExecTest, AHungPlayerIsReportedInsteadOfFreezingTheScheduler) {
   StartBoth(L"--hang-after 0");
   run.SaveEntry(L"Stuck", L"C:\\stuck.mp3");
-  run.SelectTab(1);
-  SelectItem(run[ids::kLvFiles], 0);
-  ClickAsync(run[ids::kBtnExe]);
+  ExecuteAsync(0);
   const HWND box = FindMessageBox(run.app().ProcessId(), L"Error ...", 20000);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), L"Winamp Is Not Responding, Command not Executed!");

@@ -18,6 +18,33 @@ class TrayTest : public ::testing::Test {
     return run.app().Window(ids::kForm2Class);
   }
   HWND DialogControl(HWND dialog, int id) const { return FindControl(dialog, id); }
+  // Browse in the player dialog and choose this file.
+  void Choose(HWND dialog, const std::filesystem::path& exe) {
+    ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
+    const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
+    ASSERT_NE(files, nullptr);
+    FileDialogSetName(files, exe);
+    FileDialogOk(files);
+    WaitUntilGone(files, kDefaultTimeoutMs);
+    WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
+              "the button to offer Save");
+  }
+  // Another start of the program from the same folder, not waited for.
+  struct Started {
+    DWORD processId;
+    unique_handle process;
+  };
+  Started StartAnotherCopy() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    std::wstring commandLine = L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"";
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, run.Folder().c_str(),
+                        &startup, &started))
+      throw DriverError("Cuelark.exe did not start");
+    CloseHandle(started.hThread);
+    return {started.dwProcessId, unique_handle(started.hProcess)};
+  }
 
   CuelarkRun run;
 };
@@ -87,14 +114,7 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
   Tray();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
 
-  ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
-  const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
-  ASSERT_NE(files, nullptr);
-  FileDialogSetName(files, exe);
-  FileDialogOk(files);
-  WaitUntilGone(files, kDefaultTimeoutMs);
-  WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
-            "the button to offer Save");
+  Choose(dialog, exe);
   EXPECT_TRUE(std::filesystem::equivalent(GetText(DialogControl(dialog, ids::kWinampExe)), exe));
 
   Click(DialogControl(dialog, ids::kBtnCancelSave));
@@ -124,13 +144,7 @@ TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
   const std::filesystem::path exe = run.Folder() / "winamp.exe";
   WriteFileText(exe, "MZ");
   dialog = OpenDialog();
-  ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
-  const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
-  ASSERT_NE(files, nullptr);
-  FileDialogSetName(files, exe);
-  FileDialogOk(files);
-  WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
-            "the button to offer Save");
+  Choose(dialog, exe);
   SendMessageW(dialog, WM_CLOSE, 0, 0);
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the close box");
 
@@ -143,13 +157,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
   const std::filesystem::path exe = run.Folder() / "winamp.exe";
   WriteFileText(exe, "MZ");
   const HWND dialog = OpenDialog();
-  ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
-  const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
-  ASSERT_NE(files, nullptr);
-  FileDialogSetName(files, exe);
-  FileDialogOk(files);
-  WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
-            "the button to offer Save");
+  Choose(dialog, exe);
   {
     // Held open without sharing, as another program might.
     const HANDLE file = CreateFileW(run.WinampIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -176,40 +184,26 @@ TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
   Minimize(run.Main());
   WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION second{};
-  std::wstring commandLine = L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             run.Folder().c_str(), &startup, &second));
-  unique_handle process(second.hProcess);
-  unique_handle thread(second.hThread);
-  ASSERT_EQ(WaitForSingleObject(second.hProcess, kDefaultTimeoutMs), WAIT_OBJECT_0);
+  const Started second = StartAnotherCopy();
+  ASSERT_EQ(WaitForSingleObject(second.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
   DWORD exitCode = 1;
-  GetExitCodeProcess(second.hProcess, &exitCode);
+  GetExitCodeProcess(second.process.get(), &exitCode);
   EXPECT_EQ(exitCode, 0u);
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the running window to show");
-  EXPECT_EQ(TopLevelWindows(second.dwProcessId, ids::kForm1Class).size(), 0u);
+  EXPECT_EQ(TopLevelWindows(second.processId, ids::kForm1Class).size(), 0u);
 }
 
 TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {
   std::filesystem::remove(run.Folder() / "BrevoniControlX.dll");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started{};
-  std::wstring commandLine = L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             run.Folder().c_str(), &startup, &started));
-  unique_handle process(started.hProcess);
-  unique_handle thread(started.hThread);
-  const HWND box = FindMessageBox(started.dwProcessId, L"Cuelark", kDefaultTimeoutMs);
-  if (!box) TerminateProcess(started.hProcess, 1);
+  const Started started = StartAnotherCopy();
+  const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
+  if (!box) TerminateProcess(started.process.get(), 1);
   ASSERT_NE(box, nullptr);
   EXPECT_NE(MessageBoxText(box).find(L"BrevoniControlX.Brevoni"), std::wstring::npos);
   PressDialogButton(box, IDOK);
-  ASSERT_EQ(WaitForSingleObject(started.hProcess, kDefaultTimeoutMs), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
   DWORD exitCode = 0;
-  GetExitCodeProcess(started.hProcess, &exitCode);
+  GetExitCodeProcess(started.process.get(), &exitCode);
   EXPECT_NE(exitCode, 0u);
   EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
 }

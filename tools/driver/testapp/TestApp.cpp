@@ -36,7 +36,7 @@ T Require(T value) {
 
 void Report(const std::wstring& text) { Require(SetDlgItemTextW(state.main, kEvent, text.c_str())); }
 
-struct ControlSpec {
+struct ControlLayout {
   const wchar_t* className;
   const wchar_t* text;
   DWORD style;
@@ -45,7 +45,7 @@ struct ControlSpec {
   int x, y, width, height;
 };
 
-const ControlSpec kControls[] = {
+const ControlLayout kControls[] = {
     {WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, kTabs, 0, 8, 8, 624, 200},
     {kPageClass, L"", WS_CLIPSIBLINGS, kPage, 0, 16, 40, 608, 160},
     {WC_LISTVIEWW, L"", WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, kList, kPage, 0, 0, 608, 160},
@@ -69,11 +69,11 @@ void FillList(HWND list) {
   ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   const int widths[] = {kNameColumnWidth, kWhenColumnWidth};
   for (int column = 0; column < 2; ++column) {
-    LVCOLUMNW spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH;
-    spec.pszText = const_cast<LPWSTR>(kColumns[column]);
-    spec.cx = widths[column];
-    Require(Send(list, LVM_INSERTCOLUMNW, column, &spec) == column);
+    LVCOLUMNW header{};
+    header.mask = LVCF_TEXT | LVCF_WIDTH;
+    header.pszText = const_cast<LPWSTR>(kColumns[column]);
+    header.cx = widths[column];
+    Require(Send(list, LVM_INSERTCOLUMNW, column, &header) == column);
   }
   for (int row = 0; row < static_cast<int>(std::size(kRows)); ++row) {
     LVITEMW item{};
@@ -106,11 +106,11 @@ void SetUpStatusBar(HWND main) {
 
 void CreateControls(HWND main, const wchar_t* arguments) {
   state.main = main;
-  for (const ControlSpec& spec : kControls) {
-    const HWND parent = spec.parentId ? GetDlgItem(main, spec.parentId) : main;
-    Require(CreateWindowExW(0, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style, spec.x, spec.y,
-                            spec.width, spec.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                            state.instance, nullptr));
+  for (const ControlLayout& control : kControls) {
+    const HWND parent = control.parentId ? GetDlgItem(main, control.parentId) : main;
+    Require(CreateWindowExW(0, control.className, control.text, WS_CHILD | WS_VISIBLE | control.style, control.x,
+                            control.y, control.width, control.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), state.instance, nullptr));
   }
   const HWND tabs = GetDlgItem(main, kTabs);
   for (int index = 0; index < static_cast<int>(std::size(kTabNames)); ++index) {
