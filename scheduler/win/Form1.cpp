@@ -348,12 +348,13 @@ void Form1::CreateControls() {
 
   // Window size: the designed client width under the menu bar, and the
   // designed outer height that start-up sets.
-  menu_.reset(CreateMenu());
-  HMENU file = CreatePopupMenu();
+  // The window owns its menu bar from SetMenu on and destroys it with itself.
+  const HMENU menu = CreateMenu();
+  const HMENU file = CreatePopupMenu();
   AppendMenuW(file, MF_STRING, ids::kMnuSelWin, L"Select Winamp Executable");
   AppendMenuW(file, MF_STRING, ids::kMnuExit, L"E&xit");
-  AppendMenuW(menu_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
-  SetMenu(hwnd_, menu_.get());
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
+  SetMenu(hwnd_, menu);
   RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), 100};
   AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_, GWL_STYLE), TRUE, GetWindowLongW(hwnd_, GWL_EXSTYLE), dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(kWindowHeight, dpi_),

@@ -110,8 +110,6 @@ class Form1 final : public BaseWindow<Form1>, private ExecutorHost {
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   unique_hfont windowFont_;
   unique_hfont frameFont_;
-  unique_hmenu menu_;
-  unique_hicon icon_;
   HWND frmAdd_ = nullptr;
   HWND frmSav_ = nullptr;
   UINT taskbarCreatedMessage_ = 0;
