@@ -181,15 +181,20 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, int showCommand) {
                 kCaption, MB_OK | MB_ICONSTOP);
     return nullptr;
   }
-  if (!RegisterFrameClass(instance) ||
-      !RegisterWindowClass(instance, ids::kForm1Class, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon))))
-    return nullptr;
+  const bool registered =
+      RegisterFrameClass(instance) &&
+      RegisterWindowClass(instance, ids::kForm1Class, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon)));
   auto form = std::make_unique<Form1>(instance, std::move(store));
-  const HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, ids::kForm1Class, kCaption,
-                                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                    instance, form.get());
-  if (!hwnd) return nullptr;
+  const HWND hwnd =
+      registered ? CreateWindowExW(WS_EX_CONTROLPARENT, ids::kForm1Class, kCaption,
+                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                   instance, form.get())
+                 : nullptr;
+  if (!hwnd) {
+    MessageBoxW(nullptr, L"Cuelark could not create its window and ends now.", kCaption, MB_OK | MB_ICONSTOP);
+    return nullptr;
+  }
   ShowWindow(hwnd, showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd);
   form->ArmClock();
@@ -199,7 +204,8 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, int showCommand) {
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      CreateControls();
+      // A window without its controls or menu could not do its work.
+      if (!CreateControls()) return -1;
       Form_Load();
       AddTrayIcon();
       return 0;
@@ -340,21 +346,15 @@ HWND Form1::CreateFrameWindow(int id) {
                          instance_, nullptr);
 }
 
-void Form1::CreateControls() {
+bool Form1::CreateControls() {
   dpi_ = DpiOf(hwnd_);
   windowFont_ = CreateDesignFont(L"Arial", 825, dpi_);
   frameFont_ = CreateDesignFont(L"Arial", 675, dpi_);
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
+  if (!CreateMenuBar()) return false;
   // Window size: the designed client width under the menu bar, and the
   // designed outer height that start-up sets.
-  // The window owns its menu bar from SetMenu on and destroys it with itself.
-  const HMENU menu = CreateMenu();
-  const HMENU file = CreatePopupMenu();
-  AppendMenuW(file, MF_STRING, ids::kMnuSelWin, L"Select Winamp Executable");
-  AppendMenuW(file, MF_STRING, ids::kMnuExit, L"E&xit");
-  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
-  SetMenu(hwnd_, menu);
   RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), 100};
   AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_, GWL_STYLE), TRUE, GetWindowLongW(hwnd_, GWL_EXSTYLE), dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(kWindowHeight, dpi_),
@@ -362,10 +362,11 @@ void Form1::CreateControls() {
 
   frmSav_ = CreateFrameWindow(ids::kFrmSav);
   frmAdd_ = CreateFrameWindow(ids::kFrmAdd);
+  if (!frmSav_ || !frmAdd_) return false;
   for (const FrameControl& item : kFrameControls) {
     const HWND frame = item.frame == Container::kFrmAdd ? frmAdd_ : frmSav_;
     const HFONT font = item.font == FontKind::kWindow ? windowFont_.get() : frameFont_.get();
-    CreateControl(frame, instance_, item.control, dpi_, font);
+    if (!CreateControl(frame, instance_, item.control, dpi_, font)) return false;
   }
   SendMessageW(Control(ids::kStartDate), DTM_SETMCFONT, reinterpret_cast<WPARAM>(frameFont_.get()), FALSE);
   // The time as it is stored, in 24 hours: a 12-hour system format would not
@@ -377,15 +378,32 @@ void Form1::CreateControls() {
   const HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0,
                                       hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kStatusBar)), instance_,
                                       nullptr);
+  if (!status) return false;
   SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
   SetUpStatusBar();
 
   const HWND tabStrip = CreateControl(
       hwnd_, instance_, {ids::kTabStrip1, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, {120, 120, 7455, 3015}},
       dpi_, windowFont_.get());
+  if (!tabStrip) return false;
   AddTabs();
   ShowWindow(frmAdd_, SW_SHOW);
   SetFocus(tabStrip);
+  return true;
+}
+
+bool Form1::CreateMenuBar() {
+  const HMENU menu = CreateMenu();
+  const HMENU file = CreatePopupMenu();
+  const bool built = menu && file && AppendMenuW(file, MF_STRING, ids::kMnuSelWin, L"Select Winamp Executable") &&
+                     AppendMenuW(file, MF_STRING, ids::kMnuExit, L"E&xit") &&
+                     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
+  // From SetMenu on the window owns the bar and destroys it with itself.
+  if (built && SetMenu(hwnd_, menu)) return true;
+  // A bar holding its menu destroys it with itself.
+  if (file && !built) DestroyMenu(file);
+  if (menu) DestroyMenu(menu);
+  return false;
 }
 
 void Form1::AddTabs() {

@@ -48,7 +48,8 @@ class Form1 final : public BaseWindow<Form1>, private ExecutorHost {
   void OnTimer(UINT_PTR timer);
 
   // Building the window.
-  void CreateControls();
+  bool CreateControls();
+  bool CreateMenuBar();
   HWND CreateFrameWindow(int id);
   void AddTabs();
   void AddListColumns();
