@@ -684,7 +684,10 @@ void Form1::btnExe_Click() {
 void Form1::ArmClock() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  SetTimer(hwnd_, kTimer1, 1000 - now.wMilliseconds + kClockSlackMs, nullptr);
+  if (!SetTimer(hwnd_, kTimer1, 1000 - now.wMilliseconds + kClockSlackMs, nullptr))
+    ShowMessage(L"The schedule clock could not be started (the system has no timer left); saved commands will not "
+                L"fire until Cuelark is started again.",
+                kCaption, MB_OK | MB_ICONSTOP);
 }
 
 void Form1::Timer1_Timer() {
