@@ -10,6 +10,22 @@
 
 namespace cuelark {
 
+// Registers a class of the program's windows (dialog-coloured background,
+// arrow cursor) unless it is registered already.
+inline bool RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* className, WNDPROC proc, HICON icon = nullptr) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  if (GetClassInfoExW(instance, className, &windowClass)) return true;
+  windowClass.lpfnWndProc = proc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon;
+  windowClass.hIconSm = icon;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = className;
+  return RegisterClassExW(&windowClass) != 0;
+}
+
 template <typename Window>
 class BaseWindow {
  public:
@@ -35,17 +51,7 @@ class BaseWindow {
   }
 
   static bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon = nullptr) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    if (GetClassInfoExW(instance, className, &windowClass)) return true;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hIconSm = icon;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = className;
-    return RegisterClassExW(&windowClass) != 0;
+    return RegisterWindowClassOnce(instance, className, WindowProc, icon);
   }
 
   HWND hwnd_ = nullptr;

@@ -125,17 +125,6 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-bool RegisterFrameClass(HINSTANCE instance) {
-  WNDCLASSEXW frame{};
-  frame.cbSize = sizeof(frame);
-  frame.lpfnWndProc = FrameProc;
-  frame.hInstance = instance;
-  frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  frame.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  frame.lpszClassName = kFrameClass;
-  return RegisterClassExW(&frame) != 0;
-}
-
 SYSTEMTIME Today() {
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -182,7 +171,7 @@ std::unique_ptr<Form1> Form1::Create(HINSTANCE instance, int showCommand) {
     return nullptr;
   }
   const bool registered =
-      RegisterFrameClass(instance) &&
+      RegisterWindowClassOnce(instance, kFrameClass, FrameProc) &&
       RegisterWindowClass(instance, ids::kForm1Class, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon)));
   auto form = std::make_unique<Form1>(instance, std::move(store));
   const HWND hwnd =

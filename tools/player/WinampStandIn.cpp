@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "scheduler/win/Win32Handles.h"
+#include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/PlayerMessages.h"
 #include "tools/player/StandInLog.h"
 
@@ -226,7 +227,7 @@ class MessageLog {
   cuelark::unique_handle file_;
 };
 
-class StandInWindow {
+class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
  public:
   StandInWindow(const Options& options, MessageLog& log) : options_(options), log_(log) {
     for (const std::wstring& entry : options.entries) playlist_.push_back(ToAnsi(entry));
@@ -234,28 +235,13 @@ class StandInWindow {
   }
 
   HWND Create(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &StandInWindow::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&windowClass)) return nullptr;
+    if (!RegisterWindowClass(instance, kWindowClass)) return nullptr;
     return CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 420, 320,
                            nullptr, nullptr, instance, this);
   }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      auto* self = static_cast<StandInWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      self->window_ = window;
-      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<StandInWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
-  }
+  friend class cuelark::BaseWindow<StandInWindow>;
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -271,13 +257,13 @@ class StandInWindow {
         return Answer(LoggedKind::kCopyData, wParam, lParam,
                       [&] { return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)); });
       case WM_COMMAND:
-        if (lParam != 0 && IsChild(window_, reinterpret_cast<HWND>(lParam))) break;
+        if (lParam != 0 && IsChild(hwnd_, reinterpret_cast<HWND>(lParam))) break;
         return Answer(LoggedKind::kCommand, wParam, lParam, [&] { return OnCommand(wParam); });
       case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 
   // Logs the message with its answer; or, once the hang point is reached,
@@ -357,11 +343,11 @@ class StandInWindow {
   }
 
   bool CreateControls() {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     status_ = CreateWindowExW(0, L"STATIC", L"Stopped", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0,
-                              window_, nullptr, instance, nullptr);
+                              hwnd_, nullptr, instance, nullptr);
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                            0, 0, 0, 0, window_, nullptr, instance, nullptr);
+                            0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
     if (!status_ || !list_) return false;
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     SendMessageW(status_, WM_SETFONT, font, FALSE);
@@ -392,7 +378,6 @@ class StandInWindow {
 
   const Options& options_;
   MessageLog& log_;
-  HWND window_ = nullptr;
   HWND status_ = nullptr;
   HWND list_ = nullptr;
   std::vector<std::string> playlist_;  // ANSI bytes, as the messages carry them

@@ -66,6 +66,13 @@ std::string Visible(const std::string& bytes) {
   return out.str();
 }
 
+// The count of mismatches and the first forty of them, for a failure message.
+std::string Summary(const std::vector<std::string>& mismatches) {
+  std::string text = std::to_string(mismatches.size()) + " mismatches, first ones:\n";
+  for (std::size_t i = 0; i < mismatches.size() && i < 40; ++i) text += mismatches[i] + "\n";
+  return text;
+}
+
 std::string Narrow(const std::wstring& wide) {
   std::string out(wide.size() * 2 + 1, '\0');
   out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
@@ -103,13 +110,7 @@ TEST_F(Differential, ReadsMatchThePlatform) {
       }
     }
   }
-  EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " mismatches, first ones:\n"
-                                  << [&] {
-                                       std::string text;
-                                       for (std::size_t i = 0; i < mismatches.size() && i < 40; ++i)
-                                         text += mismatches[i] + "\n";
-                                       return text;
-                                     }();
+  EXPECT_TRUE(mismatches.empty()) << Summary(mismatches);
 }
 
 TEST_F(Differential, WritesProduceThePlatformsBytes) {
@@ -138,13 +139,7 @@ TEST_F(Differential, WritesProduceThePlatformsBytes) {
       }
     }
   }
-  EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " mismatches, first ones:\n"
-                                  << [&] {
-                                       std::string text;
-                                       for (std::size_t i = 0; i < mismatches.size() && i < 40; ++i)
-                                         text += mismatches[i] + "\n";
-                                       return text;
-                                     }();
+  EXPECT_TRUE(mismatches.empty()) << Summary(mismatches);
 }
 
 }  // namespace

@@ -258,15 +258,6 @@ TEST_F(DriverTest, GeometryAndStylesAreWhatTheProgramCreated) {
   EXPECT_TRUE(ExStyleOf(program.MainWindow()) & WS_EX_WINDOWEDGE);
 }
 
-TEST(TwipsToPixels, RoundsToTheNearestPixel) {
-  const struct {
-    int twips, dpi, pixels;
-  } cases[] = {{1440, 96, 96}, {120, 96, 8},   {7, 96, 0},     {8, 96, 1},
-               {1440, 144, 144}, {100, 144, 10}, {2535, 144, 254}, {0, 120, 0}};
-  for (const auto& c : cases)
-    EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " dpi";
-}
-
 TEST_F(DriverTest, MessageBoxIsFoundReadAndAnswered) {
   App program = Launch();
   ClickAsync(program.Control(app::kShowBox));
@@ -323,42 +314,6 @@ TEST_F(DriverTest, MenuTrayAndMinimizeReturnAfterTheHandlerRan) {
   EXPECT_EQ(eventNow(), L"minimized");
   EXPECT_TRUE(IsVisible(main));
   EXPECT_FALSE(IsWindowShown(main));
-}
-
-TEST(TempFolder, IsUniqueAndRemovedWithItsContent) {
-  std::filesystem::path kept;
-  {
-    TempFolder folder;
-    TempFolder other;
-    EXPECT_NE(folder.Path(), other.Path());
-    std::filesystem::create_directory(folder / L"sub");
-    WriteFileText(folder / L"sub" / L"file.ini", "x");
-    kept = folder.Path();
-    EXPECT_TRUE(std::filesystem::exists(kept / L"sub" / L"file.ini"));
-  }
-  EXPECT_FALSE(std::filesystem::exists(kept));
-}
-
-TEST(Files, KeepEveryByte) {
-  TempFolder folder;
-  const char raw[] = "[Sec]\r\nKey=\xE9\xFF\r\n\0tail";
-  const std::string bytes(raw, sizeof(raw) - 1);
-  const std::filesystem::path file = folder / L"a.ini";
-  WriteFileText(file, bytes);
-  EXPECT_EQ(ReadFileText(file), bytes);
-
-  std::filesystem::create_directory(folder / L"copy");
-  const std::filesystem::path copy = CopyFileTo(file, folder / L"copy");
-  EXPECT_EQ(copy, folder / L"copy" / L"a.ini");
-  EXPECT_EQ(ReadFileText(copy), bytes);
-  EXPECT_TRUE(Contains(ErrorOf([&] { ReadFileText(folder / L"missing.ini"); }), "missing.ini"));
-}
-
-TEST(WaitUntil, PollsUntilTheConditionHoldsAndNamesWhatTimedOut) {
-  int calls = 0;
-  WaitUntil([&] { return ++calls == 3; }, kDefaultTimeoutMs, "three calls");
-  EXPECT_EQ(calls, 3);
-  EXPECT_TRUE(Contains(ErrorOf([] { WaitUntil([] { return false; }, 30, "the moon"); }), "the moon"));
 }
 
 }  // namespace
