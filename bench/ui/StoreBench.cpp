@@ -45,19 +45,19 @@ void Measure(const std::filesystem::path& exe, const std::filesystem::path& dll,
 
   const auto launched = Clock::now();
   App app = App::Launch(folder / "Cuelark.exe", folder.Path());
-  const HWND list = app.Control(ids::kLvFiles);
+  const HWND list = app.Control(ids::kSavedList);
   WaitUntil([&] { return ItemCount(list) == entries; }, 120000, "the list to show every entry");
   Report("store.startup", entries, MillisecondsSince(launched));
   if (entries == 0) return;
 
-  SetText(app.Control(ids::kPresName), L"Timed");
-  SetText(app.Control(ids::kCommand), L"C:\\Music\\timed.mp3");
+  SetText(app.Control(ids::kNameBox), L"Timed");
+  SetText(app.Control(ids::kCommandBox), L"C:\\Music\\timed.mp3");
   const auto save = Clock::now();
-  Click(app.Control(ids::kBtnSave));
+  Click(app.Control(ids::kSaveButton));
   Report("store.save", entries, MillisecondsSince(save));
 
   SelectItem(list, 0);
-  ClickAsync(app.Control(ids::kBtnRem));
+  ClickAsync(app.Control(ids::kRemoveButton));
   const HWND box = FindMessageBox(app.ProcessId(), L"Remove from list", kDefaultTimeoutMs);
   if (!box) throw DriverError("no removal question");
   const auto remove = Clock::now();

@@ -28,13 +28,20 @@ class BusyScope {
 Executor::Executor(Player& player, ExecutorHost& host) : player_(player), host_(host) {}
 
 void Executor::RequestExecute(EntryId id) {
+  if (stopped_) return;
   queue_.push_back({false, id, 0});
   RunQueue();
 }
 
 void Executor::RequestResume() {
+  if (stopped_) return;
   queue_.push_back({true, 0, armings_});
   RunQueue();
+}
+
+void Executor::Stop() {
+  stopped_ = true;
+  queue_.clear();
 }
 
 void Executor::RunQueue() {
@@ -50,7 +57,7 @@ void Executor::RunQueue() {
     }
     // The message box is modal and may stay up for hours on an unattended
     // machine; entries falling due meanwhile must still run.
-    if (failure) host_.ReportFailure(*failure);
+    if (failure && !stopped_) host_.ReportFailure(*failure);
   }
 }
 
@@ -58,6 +65,9 @@ std::optional<Failure> Executor::Execute(EntryId id) {
   const std::optional<std::wstring> command = host_.CommandOf(id);
   if (!command) return std::nullopt;
   const PlayerStatus status = ExecutionSteps(*command);
+  // Shut-down began during a player wait: the window that would arm the
+  // resume and show the outcome is gone, and the store has had its last write.
+  if (stopped_) return std::nullopt;
   // Also after a failed step: once the player's own playlist has been saved
   // and possibly cleared, only the resume brings it back. Restarting the
   // timer lets the resume follow the last of several executions.
@@ -65,7 +75,7 @@ std::optional<Failure> Executor::Execute(EntryId id) {
     ++armings_;
     host_.ArmResume();
   }
-  host_.RemoveIfDone(id);
+  host_.ExecutionEnded(id, status);
   if (status != PlayerStatus::kOk) return Failure{status, false};
   return std::nullopt;
 }
@@ -80,6 +90,7 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
       return status;
     }
     savedPlayListPos_ = position;
+    if (stopped_) return PlayerStatus::kInterrupted;
     std::int32_t unused = 0;
     if (const PlayerStatus status = player_.WritePlayList(unused); status != PlayerStatus::kOk) {
       return status;
@@ -96,6 +107,7 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
       [&] { return player_.ClearPlayList(); },
   };
   for (const auto& step : steps) {
+    if (stopped_) return PlayerStatus::kInterrupted;
     if (const PlayerStatus status = step(); status != PlayerStatus::kOk) return status;
   }
   return PlayerStatus::kOk;
@@ -113,7 +125,7 @@ std::optional<Failure> Executor::Resume(std::uint64_t arming) {
   // No player settings saved yet: nothing to append, but the position is
   // still set back.
   if (!playlist.empty() && !IsAbsent(playlist)) status = player_.AddToPlayList(playlist);
-  if (status == PlayerStatus::kOk) status = player_.SetPlayListPos(savedPlayListPos_);
+  if (status == PlayerStatus::kOk && !stopped_) status = player_.SetPlayListPos(savedPlayListPos_);
   if (status != PlayerStatus::kOk) return Failure{status, true};
   return std::nullopt;
 }

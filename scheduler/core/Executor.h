@@ -27,7 +27,8 @@ class ExecutorHost {
   virtual ~ExecutorHost() = default;
   // nullopt: the entry is gone (removed while the job waited in the queue).
   virtual std::optional<std::wstring> CommandOf(EntryId id) = 0;
-  virtual void RemoveIfDone(EntryId id) = 0;
+  // Right after an execution's player steps, before any failure is reported.
+  virtual void ExecutionEnded(EntryId id, PlayerStatus status) = 0;
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
@@ -42,12 +43,15 @@ class Executor {
  public:
   Executor(Player& player, ExecutorHost& host);
 
-  // Runs the entry's execution, followed by RemoveIfDone, now; or, when
+  // Runs the entry's execution, followed by ExecutionEnded, now; or, when
   // called during another job, as soon as that job (and those queued before
   // it) are done.
   void RequestExecute(EntryId id);
   // The resume timer's tick.
   void RequestResume();
+  // The program is ending: the queue is dropped, a running job sends nothing
+  // more, and no later request runs. Nothing is reported from here on.
+  void Stop();
 
   bool Busy() const { return busy_; }
   std::int32_t SavedPlayListPos() const { return savedPlayListPos_; }
@@ -69,6 +73,7 @@ class Executor {
   ExecutorHost& host_;
   std::deque<Job> queue_;
   bool busy_ = false;
+  bool stopped_ = false;
   std::int32_t savedPlayListPos_ = 0;
   bool resumePending_ = false;
   std::uint64_t armings_ = 0;

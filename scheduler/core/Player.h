@@ -10,9 +10,14 @@ namespace cuelark {
 
 enum class PlayerStatus {
   kOk,
-  kNotStarted,     // no player window, and the player could not be started in time
+  kNotStarted,     // no player window: its program was not found, or its window never came
   kNotResponding,  // the player window did not answer within the time limit
-  kFailed,         // anything else (for example text the ANSI code page cannot hold)
+  kTextRefused,    // the ANSI code page cannot hold the text, or the command is out of range
+  kAccessDenied,   // the player's program may not be started by this user
+  kNotAProgram,    // what was found under the player's name is not a program
+  kStartFailed,    // the player's program could not be started for another reason
+  kWindowClosed,   // the player window closed between finding it and sending to it
+  kInterrupted,    // the program is ending; nothing more is sent
 };
 
 class Player {

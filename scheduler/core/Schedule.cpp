@@ -1,6 +1,7 @@
 #include "scheduler/core/Schedule.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace cuelark {
 
@@ -13,6 +14,11 @@ EntryId Schedule::Append(SavedCommand entry) {
 void Schedule::Assign(std::vector<SavedCommand> entries) {
   for (SavedCommand& entry : entries) entry.id = nextId_++;
   entries_ = std::move(entries);
+}
+
+void Schedule::InsertFront(std::vector<SavedCommand> entries) {
+  for (SavedCommand& entry : entries) entry.id = nextId_++;
+  entries_.insert(entries_.begin(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
 }
 
 bool Schedule::Remove(EntryId id) {

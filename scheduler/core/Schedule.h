@@ -18,6 +18,8 @@ class Schedule {
   EntryId Append(SavedCommand entry);
   // Replaces every entry, giving each a fresh id.
   void Assign(std::vector<SavedCommand> entries);
+  // Puts entries, with fresh ids, before the present ones, which keep theirs.
+  void InsertFront(std::vector<SavedCommand> entries);
   bool Remove(EntryId id);
   std::optional<std::size_t> IndexOf(EntryId id) const;
   const SavedCommand* Find(EntryId id) const;

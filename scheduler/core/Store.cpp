@@ -129,8 +129,8 @@ class UpdateBatch {
 SavedCommandStore::SavedCommandStore(IniStore& iniStore, std::wstring iniPath)
     : iniStore_(iniStore), iniPath_(std::move(iniPath)) {}
 
-std::vector<SavedCommand> SavedCommandStore::LoadSavedCommands() {
-  const UpdateBatch batch(iniStore_, iniPath_);
+SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
+  UpdateBatch batch(iniStore_, iniPath_);
   const auto read = [&](const std::wstring& word, int number) {
     return iniStore_.ReadINI(kSavedCommandsSection, EntryKey(word, number), iniPath_);
   };
@@ -165,7 +165,11 @@ std::vector<SavedCommand> SavedCommandStore::LoadSavedCommands() {
     heldBack = 0;
     loaded.push_back(std::move(entry));
   }
-  return loaded;
+  // Nothing was changed, so this writes nothing; it only tells whether the
+  // file could be read at all, which the reads above cannot tell from empty.
+  StoreResult result = batch.Commit();
+  if (!result.ok) loaded.clear();
+  return {std::move(loaded), std::move(result)};
 }
 
 StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand>& entries) {

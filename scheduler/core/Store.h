@@ -27,9 +27,15 @@ class SavedCommandStore {
  public:
   SavedCommandStore(IniStore& iniStore, std::wstring iniPath);
 
+  struct Loaded {
+    std::vector<SavedCommand> entries;
+    // Not ok when the file exists but could not be read (held open without
+    // sharing, no permission): the entries are then empty but not gone.
+    StoreResult result;
+  };
   // Reads every entry it can make sense of; never fails on file contents.
   // Ids are left 0 (Schedule::Assign gives them).
-  std::vector<SavedCommand> LoadSavedCommands();
+  Loaded LoadSavedCommands();
   // Rewrites all entries, numbered from 1 in list order, keeping the window
   // position. On failure the file is unchanged.
   StoreResult WriteSavedCommands(const std::vector<SavedCommand>& entries);

@@ -102,9 +102,9 @@ std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale) {
   return locale.labels[static_cast<std::size_t>(IsoWeekday(date)) - 1];
 }
 
-std::wstring DayDateText(CivilDate picked, bool commWeek, bool commDay, const WeekLocale& locale) {
-  if (commDay) return std::wstring(kEveryDay);
-  if (commWeek) return WeekdayLabel(picked, locale);
+std::wstring DayDateText(CivilDate picked, bool weekly, bool everyDay, const WeekLocale& locale) {
+  if (everyDay) return std::wstring(kEveryDay);
+  if (weekly) return WeekdayLabel(picked, locale);
   return FormatDate(picked);
 }
 

@@ -69,6 +69,6 @@ inline constexpr std::wstring_view kEveryDay = L"EVERY DAY";
 
 // The Day/Date text of a new entry: every day wins over weekly, weekly over
 // the picked date itself.
-std::wstring DayDateText(CivilDate picked, bool commWeek, bool commDay, const WeekLocale& locale);
+std::wstring DayDateText(CivilDate picked, bool weekly, bool everyDay, const WeekLocale& locale);
 
 }  // namespace cuelark

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <string>
+
 #include "scheduler/win/Twips.h"
 #include "scheduler/win/Win32Handles.h"
 
@@ -24,6 +27,35 @@ inline bool RegisterWindowClassOnce(HINSTANCE instance, const wchar_t* className
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = className;
   return RegisterClassExW(&windowClass) != 0;
+}
+
+// An exception must not unwind through the system's window code, which
+// knows nothing of C++: the user is told, and the program ends through its
+// own message loop so that its owners still clean up.
+inline void ReportUnexpectedError(HWND hwnd, const char* what) noexcept {
+  std::wstring text = L"Cuelark met an unexpected error and ends now.";
+  if (what && *what) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, what, -1, nullptr, 0);
+    std::wstring detail(size > 0 ? static_cast<std::size_t>(size) : 0, L'\0');
+    if (size > 0 && MultiByteToWideChar(CP_ACP, 0, what, -1, detail.data(), size) == size) {
+      detail.pop_back();
+      text += L"\n\n" + detail;
+    }
+  }
+  MessageBoxW(hwnd && IsWindowVisible(hwnd) ? hwnd : nullptr, text.c_str(), L"Cuelark", MB_OK | MB_ICONSTOP);
+  PostQuitMessage(3);
+}
+
+template <typename Body>
+LRESULT GuardedCall(HWND hwnd, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::exception& error) {
+    ReportUnexpectedError(hwnd, error.what());
+  } catch (...) {
+    ReportUnexpectedError(hwnd, nullptr);
+  }
+  return 0;
 }
 
 template <typename Window>
@@ -47,7 +79,7 @@ class BaseWindow {
       self->hwnd_ = nullptr;
       return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    return self->HandleMessage(message, wParam, lParam);
+    return GuardedCall(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
   }
 
   static bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon = nullptr) {

@@ -4,45 +4,45 @@
 
 namespace cuelark::ids {
 
-// Form1, the main window.
-constexpr int kTabStrip1 = 1001;
-constexpr int kFrmAdd = 1002;
-constexpr int kFrmSav = 1003;
+// The main window.
+constexpr int kTabs = 1001;
+constexpr int kEditorFrame = 1002;
+constexpr int kSavedFrame = 1003;
 constexpr int kStatusBar = 1004;
-// Inside frmAdd.
-constexpr int kLabel1 = 1101;
-constexpr int kCommand = 1102;
-constexpr int kBtnBrowse = 1103;
-constexpr int kLabel2 = 1104;
-constexpr int kLabel3 = 1105;
-constexpr int kLabel4 = 1106;
-constexpr int kPresName = 1107;
-constexpr int kStartDate = 1108;
-constexpr int kStartTime = 1109;
-constexpr int kCommWeek = 1110;
-constexpr int kCommDay = 1111;
-constexpr int kRemWhenDone = 1112;
-constexpr int kBtnClear = 1113;
-constexpr int kBtnSave = 1114;
-// Inside frmSav.
-constexpr int kLvFiles = 1201;
-constexpr int kBtnExe = 1202;
-constexpr int kBtnRem = 1203;
+// The editor tab, "Add a Command".
+constexpr int kCommandLabel = 1101;
+constexpr int kCommandBox = 1102;
+constexpr int kBrowseButton = 1103;
+constexpr int kNameLabel = 1104;
+constexpr int kDateLabel = 1105;
+constexpr int kTimeLabel = 1106;
+constexpr int kNameBox = 1107;
+constexpr int kDatePicker = 1108;
+constexpr int kTimePicker = 1109;
+constexpr int kWeeklyBox = 1110;
+constexpr int kEveryDayBox = 1111;
+constexpr int kRemoveWhenDoneBox = 1112;
+constexpr int kClearButton = 1113;
+constexpr int kSaveButton = 1114;
+// The saved commands tab.
+constexpr int kSavedList = 1201;
+constexpr int kExecuteButton = 1202;
+constexpr int kRemoveButton = 1203;
 // Menu commands.
-constexpr int kMnuSelWin = 1301;
-constexpr int kMnuExit = 1302;
+constexpr int kSelectPlayerCommand = 1301;
+constexpr int kExitCommand = 1302;
 
-// Form2, the player executable dialog.
-constexpr int kWinampExe = 2001;
-constexpr int kForm2BtnBrowse = 2002;
-constexpr int kBtnCancelSave = 2003;
+// The player dialog, "Select Winamp Executable ...".
+constexpr int kPlayerPathBox = 2001;
+constexpr int kPlayerBrowseButton = 2002;
+constexpr int kCancelSaveButton = 2003;
 
 // Window classes, so that tests and a second instance can find the windows.
-inline constexpr wchar_t kForm1Class[] = L"CuelarkForm1";
-inline constexpr wchar_t kForm2Class[] = L"CuelarkForm2";
+inline constexpr wchar_t kMainWindowClass[] = L"CuelarkMainWindow";
+inline constexpr wchar_t kPlayerDialogClass[] = L"CuelarkPlayerDialog";
 
-// Private message the tray icon sends to Form1 (WM_APP + 1); its lParam is
-// the mouse message, as the notification-area functions define it.
+// Private message the tray icon sends to the main window (WM_APP + 1); its
+// lParam is the mouse message, as the notification-area functions define it.
 constexpr unsigned kTrayMessage = 0x8000 + 1;
 
 }  // namespace cuelark::ids

@@ -43,7 +43,8 @@ Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const TimeLi
   }
   // A window gone between finding and sending means the player was closed;
   // anything else means it did not answer in time.
-  return {GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? PlayerStatus::kFailed : PlayerStatus::kNotResponding, 0};
+  return {GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? PlayerStatus::kWindowClosed : PlayerStatus::kNotResponding,
+          0};
 }
 
 PlayerStatus StartPlayer() {
@@ -57,9 +58,18 @@ PlayerStatus StartPlayer() {
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PlayerStatus::kNotStarted
-                                                                          : PlayerStatus::kFailed;
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        return PlayerStatus::kNotStarted;
+      case ERROR_ACCESS_DENIED:
+        return PlayerStatus::kAccessDenied;
+      case ERROR_BAD_EXE_FORMAT:
+      case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+        return PlayerStatus::kNotAProgram;
+      default:
+        return PlayerStatus::kStartFailed;
+    }
   }
   // The player lives on by itself; from here only its window matters.
   const unique_handle thread(process.hThread);
@@ -77,7 +87,7 @@ PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) 
       if (message.message == WM_QUIT) {
         // The program is ending; its own message loop must still see the quit.
         PostQuitMessage(static_cast<int>(message.wParam));
-        return PlayerStatus::kFailed;
+        return PlayerStatus::kInterrupted;
       }
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -88,7 +98,7 @@ PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) 
     if (left.count() <= 0) return PlayerStatus::kNotStarted;
     const auto step = static_cast<DWORD>(std::min(left, kWaitStep).count());
     if (MsgWaitForMultipleObjectsEx(0, nullptr, step, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
-      return PlayerStatus::kFailed;
+      return PlayerStatus::kStartFailed;
     }
   }
 }
@@ -111,7 +121,8 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
   if (static_cast<std::int32_t>(version.answer) >= minimumVersion) {
     return Send(window, WM_USER, wParam, lParam, limits);
   }
-  if (MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK) == 0) return {PlayerStatus::kFailed, 0};
+  // The box only informs; when it cannot be shown the execution still goes on.
+  MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK);
   return {PlayerStatus::kOk, 0};
 }
 
@@ -128,7 +139,7 @@ PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) 
   // Text the code page cannot hold is refused rather than sent as a
   // lookalike that names some other file.
   std::optional<std::string> bytes = ToAnsi(entry);
-  if (!bytes) return PlayerStatus::kFailed;
+  if (!bytes) return PlayerStatus::kTextRefused;
   // The player reads up to the zero, so it travels too. cbData counts bytes,
   // not characters: in a multi-byte code page the two differ.
   bytes->push_back('\0');
@@ -162,7 +173,7 @@ PlayerStatus GetPlayListPos(std::int32_t& position, const TimeLimits& limits) {
 PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLimits& limits) {
   const std::int64_t command = kFirstButtonCommand + button + offset;
   if (command < std::numeric_limits<std::int32_t>::min() || command > std::numeric_limits<std::int32_t>::max()) {
-    return PlayerStatus::kFailed;
+    return PlayerStatus::kTextRefused;
   }
   return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, limits).status;
 }

@@ -31,7 +31,7 @@ struct TimeLimits {
 PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits = {});
 
 // Appends an entry (a file, a playlist file or anything else the player
-// accepts). kFailed, with nothing sent, when the ANSI code page cannot hold
+// accepts). kTextRefused, with nothing sent, when the ANSI code page cannot hold
 // the text.
 PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits = {});
 
@@ -47,7 +47,7 @@ PlayerStatus SetPlayListPos(std::int32_t position, const TimeLimits& limits = {}
 
 PlayerStatus GetPlayListPos(std::int32_t& position, const TimeLimits& limits = {});
 
-// Sends the player command 40044 + button + offset (1, 0 is Play). kFailed,
+// Sends the player command 40044 + button + offset (1, 0 is Play). kTextRefused,
 // before anything is looked up or sent, when that sum leaves the 32-bit range.
 PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLimits& limits = {});
 

@@ -23,6 +23,7 @@ struct UniqueHandleTraits {
 
 using unique_hwnd = UniqueHandleTraits<HWND, DestroyWindow>::type;
 using unique_hfont = UniqueHandleTraits<HFONT, DeleteObject>::type;
+using unique_hmenu = UniqueHandleTraits<HMENU, DestroyMenu>::type;
 using unique_handle = UniqueHandleTraits<HANDLE, CloseHandle>::type;
 using unique_bstr = UniqueHandleTraits<BSTR, SysFreeString>::type;
 

@@ -1,5 +1,8 @@
 #include "scheduler/win/WinText.h"
 
+#include <array>
+#include <cwchar>
+
 namespace cuelark {
 
 std::wstring WindowText(HWND window) {
@@ -41,6 +44,15 @@ std::wstring UpperCase(const std::wstring& text) {
                     upper.data(), size, nullptr, nullptr, 0) != size)
     return text;
   return upper;
+}
+
+WeekLocale SystemWeekLocale() {
+  std::array<std::wstring, 7> names;
+  for (int day = 0; day < 7; ++day)
+    names[static_cast<std::size_t>(day)] = UpperCase(LocaleText(static_cast<LCTYPE>(LOCALE_SDAYNAME1 + day)));
+  // The system counts 0 for Monday through 6 for Sunday.
+  const int firstDay = _wtoi(LocaleText(LOCALE_IFIRSTDAYOFWEEK).c_str());
+  return MakeWeekLocale(names, firstDay + 1);
 }
 
 std::optional<std::string> ToAnsi(std::wstring_view text) {

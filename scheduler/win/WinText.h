@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "scheduler/core/Texts.h"
+
 namespace cuelark {
 
 std::wstring WindowText(HWND window);
@@ -16,6 +18,8 @@ std::wstring WindowText(HWND window);
 std::wstring ProgramFolder();
 std::wstring LocaleText(LCTYPE type);
 std::wstring UpperCase(const std::wstring& text);
+// The user's week: the day names of the regional settings and its first day.
+WeekLocale SystemWeekLocale();
 // The text in the ANSI code page, or nothing when a character has no exact
 // counterpart there (a best-fit or default character would change it).
 std::optional<std::string> ToAnsi(std::wstring_view text);

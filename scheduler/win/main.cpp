@@ -7,7 +7,7 @@
 #include <string>
 
 #include "scheduler/win/ControlIds.h"
-#include "scheduler/win/Form1.h"
+#include "scheduler/win/MainWindow.h"
 #include "scheduler/win/Win32Handles.h"
 #include "scheduler/win/WinText.h"
 
@@ -32,9 +32,9 @@ std::wstring ProcessFolder(DWORD processId) {
 }
 
 // Finds the main window of the Cuelark that runs from this folder.
-BOOL CALLBACK FindRunningForm1(HWND window, LPARAM found) {
+BOOL CALLBACK FindRunningMainWindow(HWND window, LPARAM found) {
   wchar_t className[64];
-  if (!GetClassNameW(window, className, 64) || std::wstring(className) != cuelark::ids::kForm1Class) return TRUE;
+  if (!GetClassNameW(window, className, 64) || std::wstring(className) != cuelark::ids::kMainWindowClass) return TRUE;
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   if (processId == GetCurrentProcessId() ||
@@ -47,7 +47,7 @@ BOOL CALLBACK FindRunningForm1(HWND window, LPARAM found) {
 
 void ShowRunningInstance() {
   HWND running = nullptr;
-  EnumWindows(FindRunningForm1, reinterpret_cast<LPARAM>(&running));
+  EnumWindows(FindRunningMainWindow, reinterpret_cast<LPARAM>(&running));
   if (running) {
     AllowSetForegroundWindow(ASFW_ANY);
     PostMessageW(running, cuelark::ShowRequestMessage(), 0, 0);
@@ -83,7 +83,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!InitCommonControlsEx(&controls)) return 1;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   int exitCode = 1;
-  if (auto form = cuelark::Form1::Create(instance, showCommand)) exitCode = RunMessageLoop();
+  if (auto window = cuelark::MainWindow::Create(instance, showCommand)) exitCode = RunMessageLoop();
   CoUninitialize();
   return exitCode;
 }

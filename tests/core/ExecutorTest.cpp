@@ -8,60 +8,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "tests/core/FakePlayer.h"
+
 namespace cuelark {
 namespace {
-
-using Log = std::vector<std::wstring>;
-
-std::wstring StatusName(PlayerStatus status) { return std::to_wstring(static_cast<int>(status)); }
-
-// Player and host write into one log, so a test sees the order of
-// everything the executor did.
-class FakePlayer : public Player {
- public:
-  explicit FakePlayer(Log& log) : log_(log) {}
-
-  std::int32_t position = 0;
-  // The status of the player call with this index in the log (counting
-  // every logged line); all others succeed.
-  std::map<std::size_t, PlayerStatus> statusAt;
-  // Runs inside the player call with this log index, as window events run
-  // while the player link waits for a starting player.
-  std::map<std::size_t, std::function<void()>> during;
-
-  PlayerStatus GetPlayListPos(std::int32_t& result) override {
-    const PlayerStatus status = Record(L"GetPlayListPos");
-    if (status == PlayerStatus::kOk) result = position;
-    return status;
-  }
-  PlayerStatus WritePlayList(std::int32_t& result) override {
-    result = position;
-    return Record(L"WritePlayList");
-  }
-  PlayerStatus ClearPlayList() override { return Record(L"ClearPlayList"); }
-  PlayerStatus AddToPlayList(const std::wstring& entry) override { return Record(L"AddToPlayList " + entry); }
-  PlayerStatus PressButton(std::int32_t button, std::int32_t offset) override {
-    return Record(L"PressButton " + std::to_wstring(button) + L" " + std::to_wstring(offset));
-  }
-  PlayerStatus SetPlayListPos(std::int32_t newPosition) override {
-    return Record(L"SetPlayListPos " + std::to_wstring(newPosition));
-  }
-
- private:
-  PlayerStatus Record(const std::wstring& call) {
-    const std::size_t index = log_.size();
-    log_.push_back(call);
-    if (const auto hook = during.find(index); hook != during.end()) {
-      const std::function<void()> run = std::move(hook->second);
-      during.erase(hook);
-      run();
-    }
-    const auto status = statusAt.find(index);
-    return status == statusAt.end() ? PlayerStatus::kOk : status->second;
-  }
-
-  Log& log_;
-};
 
 class FakeHost : public ExecutorHost {
  public:
@@ -71,16 +21,16 @@ class FakeHost : public ExecutorHost {
   std::wstring playlistSetting = L"C:\\Player\\list.m3u";
   std::vector<Failure> failures;
   std::function<void()> duringReport;
-  std::function<void()> duringRemove;
+  std::function<void()> duringEnd;
 
   std::optional<std::wstring> CommandOf(EntryId id) override {
     const auto found = commands.find(id);
     if (found == commands.end()) return std::nullopt;
     return found->second;
   }
-  void RemoveIfDone(EntryId id) override {
-    log_.push_back(L"RemoveIfDone " + std::to_wstring(id));
-    if (duringRemove) duringRemove();
+  void ExecutionEnded(EntryId id, PlayerStatus status) override {
+    log_.push_back(L"Ended " + std::to_wstring(id) + L" " + StatusName(status));
+    if (duringEnd) duringEnd();
   }
   void ArmResume() override { log_.push_back(L"ArmResume"); }
   void DisarmResume() override { log_.push_back(L"DisarmResume"); }
@@ -98,10 +48,10 @@ class FakeHost : public ExecutorHost {
 
 const Log kFirstExecution = {L"GetPlayListPos", L"WritePlayList",          L"ClearPlayList",
                              L"AddToPlayList C:\\a.mp3", L"PressButton 1 0", L"ClearPlayList",
-                             L"ArmResume",       L"RemoveIfDone 1"};
+                             L"ArmResume",       L"Ended 1 0"};
 // An execution while a resume is pending keeps the first one's saved state.
 const Log kLaterExecution = {L"ClearPlayList", L"AddToPlayList C:\\b.mp3", L"PressButton 1 0",
-                             L"ClearPlayList", L"ArmResume", L"RemoveIfDone 2"};
+                             L"ClearPlayList", L"ArmResume", L"Ended 2 0"};
 const Log kResume = {L"DisarmResume", L"AddToPlayList C:\\Player\\list.m3u", L"SetPlayListPos 5"};
 
 Log Joined(std::initializer_list<Log> parts) {
@@ -146,7 +96,7 @@ TEST_F(ExecutorTest, TwoExecutionsBeforeTheResumeRestoreTheFirstPlaylistOnce) {
   EXPECT_EQ(executor.SavedPlayListPos(), 5);
 }
 
-TEST_F(ExecutorTest, AFailedStepEndsTheSequenceButTheEntryIsStillRemovedIfDone) {
+TEST_F(ExecutorTest, AFailedStepEndsTheSequenceAndItsStatusIsPassedOn) {
   struct Case {
     std::size_t failingStep;  // index into kFirstExecution
     PlayerStatus status;
@@ -154,7 +104,7 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceButTheEntryIsStillRemovedIfDone) 
   };
   const Case kCases[] = {
       {0, PlayerStatus::kNotStarted, false},   {1, PlayerStatus::kNotResponding, false},
-      {2, PlayerStatus::kNotResponding, true}, {3, PlayerStatus::kFailed, true},
+      {2, PlayerStatus::kNotResponding, true}, {3, PlayerStatus::kTextRefused, true},
       {4, PlayerStatus::kNotStarted, true},    {5, PlayerStatus::kNotResponding, true},
   };
   for (const Case& c : kCases) {
@@ -170,7 +120,7 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceButTheEntryIsStillRemovedIfDone) 
 
     Log expected(kFirstExecution.begin(), kFirstExecution.begin() + static_cast<std::ptrdiff_t>(c.failingStep) + 1);
     if (c.resumeArmed) expected.push_back(L"ArmResume");
-    expected.push_back(L"RemoveIfDone 1");
+    expected.push_back(L"Ended 1 " + StatusName(c.status));
     expected.push_back(L"ReportFailure " + StatusName(c.status));
     expected.push_back(L"ReportFailure closed");
     EXPECT_EQ(caseLog, expected);
@@ -207,12 +157,26 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
   };
   executor.RequestExecute(1);
   EXPECT_FALSE(busyDuringReport);
-  const Log expected = {L"GetPlayListPos", L"RemoveIfDone 1", L"ReportFailure " + StatusName(PlayerStatus::kNotStarted),
+  const Log expected = {L"GetPlayListPos", L"Ended 1 " + StatusName(PlayerStatus::kNotStarted),
+                        L"ReportFailure " + StatusName(PlayerStatus::kNotStarted),
                         // entry 2, while the message box is up
                         L"GetPlayListPos", L"WritePlayList", L"ClearPlayList", L"AddToPlayList C:\\b.mp3",
-                        L"PressButton 1 0", L"ClearPlayList", L"ArmResume", L"RemoveIfDone 2",
+                        L"PressButton 1 0", L"ClearPlayList", L"ArmResume", L"Ended 2 0",
                         L"ReportFailure closed"};
   EXPECT_EQ(log, expected);
+}
+
+TEST_F(ExecutorTest, StoppingDuringAPlayerWaitSendsNothingMoreAndDropsTheQueue) {
+  player.during[0] = [&] {
+    executor.RequestExecute(2);
+    executor.Stop();
+  };
+  executor.RequestExecute(1);
+  executor.RequestExecute(1);
+  executor.RequestResume();
+  EXPECT_EQ(log, Log{L"GetPlayListPos"});
+  EXPECT_TRUE(host.failures.empty());
+  EXPECT_FALSE(executor.Busy());
 }
 
 TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
@@ -250,14 +214,14 @@ TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
 }
 
 TEST_F(ExecutorTest, AThrowingHostDoesNotLeaveTheExecutorBusy) {
-  host.duringRemove = [] { throw std::runtime_error("store failed"); };
+  host.duringEnd = [] { throw std::runtime_error("store failed"); };
   EXPECT_THROW(executor.RequestExecute(1), std::runtime_error);
   EXPECT_FALSE(executor.Busy());
-  host.duringRemove = nullptr;
+  host.duringEnd = nullptr;
   log.clear();
   executor.RequestExecute(2);
   EXPECT_EQ(log, (Log{L"ClearPlayList", L"AddToPlayList C:\\b.mp3", L"PressButton 1 0", L"ClearPlayList",
-                      L"ArmResume", L"RemoveIfDone 2"}));
+                      L"ArmResume", L"Ended 2 0"}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "tests/core/EngineIniStore.h"
+#include "tests/core/WatchedFileStore.h"
 #include "tests/engine/TempFolder.h"
 
 namespace cuelark {
@@ -21,28 +22,6 @@ namespace {
 using brevoni::testing::ReadBytes;
 using brevoni::testing::TempFolder;
 using brevoni::testing::WriteBytes;
-
-// The real file store, watched: how often the file is read and replaced,
-// and a replace that fails like a full disk.
-class WatchedFileStore : public brevoni::FileStore {
- public:
-  int loads = 0;
-  int replaces = 0;
-  bool failReplace = false;
-
-  std::optional<std::string> Load(const std::filesystem::path& file) override {
-    ++loads;
-    return disk_->Load(file);
-  }
-  void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
-    ++replaces;
-    if (failReplace) throw brevoni::IniError("no space left on the device");
-    disk_->ReplaceAtomically(file, bytes);
-  }
-
- private:
-  std::unique_ptr<brevoni::FileStore> disk_ = brevoni::MakeNativeFileStore();
-};
 
 SavedCommand Entry(std::wstring name, std::wstring command, std::wstring startDate, std::wstring startTime,
                    bool isChecked = true, bool remWhenDone = false) {
@@ -81,7 +60,7 @@ TEST_F(StoreTest, ASecondSaveKeepsTheFirstEntryAndRaisesTheCount) {
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews}).ok);
   EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kNewsLines2 + "[Total Count]\r\ncount=2\r\n");
-  EXPECT_EQ(store.LoadSavedCommands(), (std::vector<SavedCommand>{kMorning, kNews}));
+  EXPECT_EQ(store.LoadSavedCommands().entries, (std::vector<SavedCommand>{kMorning, kNews}));
 }
 
 TEST_F(StoreTest, ARemovalRenumbersTheEntriesBehindAndKeepsTheWindowPosition) {
@@ -96,7 +75,7 @@ TEST_F(StoreTest, RemovingTheLastEntryLeavesOnlyThePosition) {
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   ASSERT_TRUE(store.WriteSavedCommands({}).ok);
   EXPECT_EQ(ReadBytes(file), "");
-  EXPECT_TRUE(store.LoadSavedCommands().empty());
+  EXPECT_TRUE(store.LoadSavedCommands().entries.empty());
 
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   ASSERT_TRUE(store.WritePosition(L"300", L"400").ok);
@@ -116,7 +95,7 @@ TEST_F(StoreTest, EachOperationReadsTheFileOnceAndWritesItAtMostOnce) {
   EXPECT_EQ(files.loads, 1);
   EXPECT_EQ(files.replaces, 1);
   const std::string written = ReadBytes(file);
-  EXPECT_EQ(store.LoadSavedCommands().size(), 3u);
+  EXPECT_EQ(store.LoadSavedCommands().entries.size(), 3u);
   EXPECT_TRUE(store.ReadPosition() == std::nullopt);
   EXPECT_EQ(files.loads, 3);
   EXPECT_EQ(files.replaces, 1);
@@ -162,7 +141,7 @@ TEST_F(StoreTest, TextsComeBackAsTheyWereWritten) {
       Entry(L"[bracketed]", L"a=b=c ; not a comment", L"2099-12-31", L"00:00:00", true, false),
   };
   ASSERT_TRUE(store.WriteSavedCommands(entries).ok);
-  EXPECT_EQ(store.LoadSavedCommands(), entries);
+  EXPECT_EQ(store.LoadSavedCommands().entries, entries);
 }
 
 // Entry n of a hand-made file, every key present.
@@ -212,14 +191,14 @@ TEST_F(StoreTest, MalformedFilesLoadWhatIsReadable) {
   for (const MalformedCase& c : kCases) {
     SCOPED_TRACE(c.what);
     WriteBytes(file, c.bytes);
-    EXPECT_EQ(store.LoadSavedCommands(), c.loaded);
+    EXPECT_EQ(store.LoadSavedCommands().entries, c.loaded);
   }
 }
 
 TEST_F(StoreTest, AHugeCountLoadsAtMost32767Entries) {
   WriteBytes(file, "[Saved Commands]\r\n" + Keys(1) + Keys(3) + Keys(32767) + Keys(32768) +
                        "[Total Count]\r\ncount=123456789012345678901234567890\r\n");
-  const std::vector<SavedCommand> loaded = store.LoadSavedCommands();
+  const std::vector<SavedCommand> loaded = store.LoadSavedCommands().entries;
   ASSERT_EQ(loaded.size(), 32767u);
   EXPECT_EQ(loaded[1], kMissingEntry);
   EXPECT_EQ(loaded[2], Loaded(3));
@@ -241,7 +220,7 @@ TEST_F(StoreTest, FlagsReadInAnyCaseOrAsNumbers) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.isChecked + " / " + c.remWhenDone);
     WriteBytes(file, "[Saved Commands]\r\n" + Keys(1, c.isChecked, c.remWhenDone) + "[Total Count]\r\ncount=1\r\n");
-    EXPECT_EQ(store.LoadSavedCommands(), std::vector<SavedCommand>{Loaded(1, c.checked, c.remove)});
+    EXPECT_EQ(store.LoadSavedCommands().entries, std::vector<SavedCommand>{Loaded(1, c.checked, c.remove)});
   }
 }
 

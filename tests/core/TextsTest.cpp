@@ -100,8 +100,8 @@ TEST(DayDateTextTest, EveryDayWinsOverWeeklyWhichWinsOverTheDate) {
   const WeekLocale locale = MakeWeekLocale(kEnglish, 1);
   const CivilDate friday{2026, 12, 11};
   struct Case {
-    bool commWeek;
-    bool commDay;
+    bool weekly;
+    bool everyDay;
     const wchar_t* expected;
   };
   const Case kCases[] = {
@@ -111,8 +111,8 @@ TEST(DayDateTextTest, EveryDayWinsOverWeeklyWhichWinsOverTheDate) {
       {true, true, L"EVERY DAY"},
   };
   for (const Case& c : kCases) {
-    EXPECT_EQ(DayDateText(friday, c.commWeek, c.commDay, locale), c.expected)
-        << "commWeek=" << c.commWeek << " commDay=" << c.commDay;
+    EXPECT_EQ(DayDateText(friday, c.weekly, c.everyDay, locale), c.expected)
+        << "weekly=" << c.weekly << " everyDay=" << c.everyDay;
   }
 }
 

@@ -50,10 +50,10 @@ class App {
   // top-level window of mainClass. arguments is the raw command-line tail.
   static App Launch(const std::filesystem::path& exe, const std::filesystem::path& folder,
                     std::wstring_view arguments = {}, const Environment& environment = {},
-                    std::wstring_view mainClass = ids::kForm1Class);
+                    std::wstring_view mainClass = ids::kMainWindowClass);
   // Takes ownership of a process started by someone else (for example a
   // second instance, or a player the program started).
-  static App Attach(DWORD processId, std::wstring_view mainClass = ids::kForm1Class);
+  static App Attach(DWORD processId, std::wstring_view mainClass = ids::kMainWindowClass);
 
   App(App&& other) noexcept = default;
   App& operator=(App&& other) noexcept;

@@ -86,17 +86,17 @@ int wmain(int argc, wchar_t** argv) {
     App app = App::Launch(folder / "Cuelark.exe", folder.Path());
     SetWindowPos(app.MainWindow(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
 
-    SetText(app.Control(ids::kPresName), L"Evening concert");
-    SetText(app.Control(ids::kCommand), L"C:\\Music\\Live\\evening concert.mp3");
-    SetChecked(app.Control(ids::kCommWeek), true);
+    SetText(app.Control(ids::kNameBox), L"Evening concert");
+    SetText(app.Control(ids::kCommandBox), L"C:\\Music\\Live\\evening concert.mp3");
+    SetChecked(app.Control(ids::kWeeklyBox), true);
     SaveWindow(app.MainWindow(), out / "main-add.bmp");
 
-    SelectTab(app.Control(ids::kTabStrip1), 1);
-    SelectItem(app.Control(ids::kLvFiles), 1);
+    SelectTab(app.Control(ids::kTabs), 1);
+    SelectItem(app.Control(ids::kSavedList), 1);
     SaveWindow(app.MainWindow(), out / "main-saved.bmp");
 
-    SendMenuCommand(app.MainWindow(), ids::kMnuSelWin);
-    const HWND dialog = app.Window(ids::kForm2Class);
+    SendMenuCommand(app.MainWindow(), ids::kSelectPlayerCommand);
+    const HWND dialog = app.Window(ids::kPlayerDialogClass);
     SaveWindow(dialog, out / "dialog.bmp");
     SendMessageW(dialog, WM_CLOSE, 0, 0);
 

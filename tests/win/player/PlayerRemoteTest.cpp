@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -227,7 +228,7 @@ TEST_F(PlayerRemoteTest, RefusesBeforeLookingForThePlayer) {
   const PathOverride path(folder_.Path().wstring());
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
-    EXPECT_EQ(test.call(), PlayerStatus::kFailed);
+    EXPECT_EQ(test.call(), PlayerStatus::kTextRefused);
     if (std::filesystem::exists(StandInLogPath(folder_.Path()))) {
       App started = AdoptStandIn(folder_.Path());
       ADD_FAILURE() << "the player was started";
@@ -261,6 +262,13 @@ TEST_F(PlayerRemoteTest, WithoutPlayerOrProgramEveryProcedureReportsNotStarted) 
     EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(30));
     EXPECT_EQ(FindWindowW(kPlayerClass, nullptr), nullptr);
   }
+}
+
+TEST_F(PlayerRemoteTest, AFileUnderThePlayersNameThatIsNoProgramIsReportedAsSuch) {
+  std::ofstream(folder_.Path() / "Winamp.exe") << "not a program";
+  const PathOverride path(folder_.Path().wstring());
+  HWND window = nullptr;
+  EXPECT_EQ(remote::FindPlayerWindow(window, kLimits), PlayerStatus::kNotAProgram);
 }
 
 int timerTicks = 0;
@@ -311,7 +319,7 @@ TEST_F(PlayerRemoteTest, QuitDuringTheWaitIsHandedBackToTheProgram) {
   const bool quitAgain = PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   App player = AdoptStandIn(folder_.Path());
   player.Kill();
-  EXPECT_EQ(status, PlayerStatus::kFailed);
+  EXPECT_EQ(status, PlayerStatus::kInterrupted);
   EXPECT_TRUE(quitAgain);
   EXPECT_EQ(message.wParam, 7u);
 }

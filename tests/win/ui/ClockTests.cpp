@@ -34,8 +34,8 @@ class ClockTest : public ::testing::Test {
   // Saves an entry through the editor, due at the given moment.
   void SaveDue(const std::wstring& name, const SYSTEMTIME& due, int repeatBox) {
     if (repeatBox) SetChecked(run[repeatBox], true);
-    SetPickerTime(run[ids::kStartDate], due);
-    SetPickerTime(run[ids::kStartTime], due);
+    SetPickerTime(run[ids::kDatePicker], due);
+    SetPickerTime(run[ids::kTimePicker], due);
     run.SaveEntry(name, L"C:\\" + name + L".mp3");
   }
 
@@ -57,13 +57,13 @@ TEST_F(ClockTest, DailyDatedAndWeeklyEntriesFireOnceEachAndUntickedOnesNever) {
   const SYSTEMTIME daily = SecondsFromNow(6);
   const SYSTEMTIME dated = SecondsFromNow(7);
   const SYSTEMTIME weekly = SecondsFromNow(8);
-  SaveDue(L"daily", daily, ids::kCommDay);
+  SaveDue(L"daily", daily, ids::kEveryDayBox);
   SaveDue(L"dated", dated, 0);
-  SaveDue(L"weekly", weekly, ids::kCommWeek);
-  SaveDue(L"unticked", daily, ids::kCommDay);
+  SaveDue(L"weekly", weekly, ids::kWeeklyBox);
+  SaveDue(L"unticked", daily, ids::kEveryDayBox);
   run.SelectTab(1);
-  SetItemChecked(run[ids::kLvFiles], 3, false);
-  ASSERT_EQ(ItemText(run[ids::kLvFiles], 0, 2), L"EVERY DAY");
+  SetItemChecked(run[ids::kSavedList], 3, false);
+  ASSERT_EQ(ItemText(run[ids::kSavedList], 0, 2), L"EVERY DAY");
 
   // Each firing adds its command; the resume 3 s after the last adds the
   // player's own playlist back, which ends the run.
@@ -79,7 +79,7 @@ TEST_F(ClockTest, DailyDatedAndWeeklyEntriesFireOnceEachAndUntickedOnesNever) {
   const auto played = PlayedCommands(player.Messages());
   EXPECT_EQ(played, (std::map<std::string, int>{{"C:\\daily.mp3", 1}, {"C:\\dated.mp3", 1}, {"C:\\weekly.mp3", 1}}));
   // None of them is flagged for removal, so all stay.
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 4);
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 4);
   EXPECT_EQ(PanelText(run[ids::kStatusBar], 1).size(), 8u);
 }
 

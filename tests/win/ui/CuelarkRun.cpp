@@ -83,24 +83,24 @@ std::optional<std::wstring> CuelarkRun::IniValue(const std::filesystem::path& fi
 }
 
 void CuelarkRun::SaveEntry(const std::wstring& name, const std::wstring& command, bool removeAfterExecution) {
-  const HWND list = (*this)[ids::kLvFiles];
+  const HWND list = (*this)[ids::kSavedList];
   const int before = ItemCount(list);
-  SetText((*this)[ids::kPresName], name);
-  SetText((*this)[ids::kCommand], command);
-  SetChecked((*this)[ids::kRemWhenDone], removeAfterExecution);
-  Click((*this)[ids::kBtnSave]);
+  SetText((*this)[ids::kNameBox], name);
+  SetText((*this)[ids::kCommandBox], command);
+  SetChecked((*this)[ids::kRemoveWhenDoneBox], removeAfterExecution);
+  Click((*this)[ids::kSaveButton]);
   WaitUntil([&] { return ItemCount(list) == before + 1; }, kDefaultTimeoutMs, "the saved entry to show in the list");
 }
 
-void CuelarkRun::SelectTab(int index) { test::SelectTab((*this)[ids::kTabStrip1], index); }
+void CuelarkRun::SelectTab(int index) { test::SelectTab((*this)[ids::kTabs], index); }
 
 }  // namespace cuelark::test
 
 namespace cuelark::test {
 
 void CuelarkRun::RemoveRow(int row, int answer) {
-  SelectItem((*this)[ids::kLvFiles], row);
-  ClickAsync((*this)[ids::kBtnRem]);
+  SelectItem((*this)[ids::kSavedList], row);
+  ClickAsync((*this)[ids::kRemoveButton]);
   const HWND box = FindMessageBox(app().ProcessId(), L"Remove from list", kDefaultTimeoutMs);
   if (!box) throw DriverError("no \"Remove from list\" box");
   if (MessageBoxText(box) != L"Remove?") throw DriverError("the box does not ask \"Remove?\"");

@@ -34,12 +34,12 @@ TEST_F(EditorTest, WindowTabsListAndStatusBarAreAsDesigned) {
   EXPECT_FALSE(style & WS_MAXIMIZEBOX);
   EXPECT_FALSE(style & WS_THICKFRAME);
 
-  const HWND tabs = run[ids::kTabStrip1];
+  const HWND tabs = run[ids::kTabs];
   ASSERT_EQ(TabCount(tabs), 2);
   EXPECT_EQ(TabText(tabs, 0), L"Add a Command");
   EXPECT_EQ(TabText(tabs, 1), L"Saved Commands");
 
-  const HWND list = run[ids::kLvFiles];
+  const HWND list = run[ids::kSavedList];
   EXPECT_TRUE(IsReportView(list));
   EXPECT_TRUE(HasCheckBoxes(list));
   const std::pair<const wchar_t*, int> columns[] = {{L"Name", 1700}, {L"Command", 3200}, {L"Day/Date", 1200},
@@ -51,32 +51,32 @@ TEST_F(EditorTest, WindowTabsListAndStatusBarAreAsDesigned) {
     EXPECT_NEAR(ColumnWidth(list, i), TwipsToPixels(columns[i].second, dpi), 1);
   }
 
-  EXPECT_EQ(GetText(run[ids::kLabel1]), L"&Browse for a file or enter a Command ...");
+  EXPECT_EQ(GetText(run[ids::kCommandLabel]), L"&Browse for a file or enter a Command ...");
   EXPECT_EQ(PanelText(run[ids::kStatusBar], 0).empty(), false);
 }
 
 TEST_F(EditorTest, StartsEmptyOnTheEditorTabWithTodayAndMidnight) {
-  EXPECT_EQ(SelectedTab(run[ids::kTabStrip1]), 0);
-  EXPECT_TRUE(IsVisible(run[ids::kFrmAdd]));
-  EXPECT_FALSE(IsVisible(run[ids::kFrmSav]));
-  EXPECT_EQ(GetText(run[ids::kCommand]), L"");
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"");
-  EXPECT_FALSE(IsChecked(run[ids::kCommWeek]));
-  EXPECT_FALSE(IsChecked(run[ids::kCommDay]));
-  EXPECT_TRUE(IsChecked(run[ids::kRemWhenDone]));
-  EXPECT_FALSE(IsEnabled(run[ids::kBtnSave]));
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 0);
-  EXPECT_FALSE(IsEnabled(run[ids::kBtnRem]));
-  EXPECT_FALSE(IsEnabled(run[ids::kBtnExe]));
+  EXPECT_EQ(SelectedTab(run[ids::kTabs]), 0);
+  EXPECT_TRUE(IsVisible(run[ids::kEditorFrame]));
+  EXPECT_FALSE(IsVisible(run[ids::kSavedFrame]));
+  EXPECT_EQ(GetText(run[ids::kCommandBox]), L"");
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"");
+  EXPECT_FALSE(IsChecked(run[ids::kWeeklyBox]));
+  EXPECT_FALSE(IsChecked(run[ids::kEveryDayBox]));
+  EXPECT_TRUE(IsChecked(run[ids::kRemoveWhenDoneBox]));
+  EXPECT_FALSE(IsEnabled(run[ids::kSaveButton]));
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 0);
+  EXPECT_FALSE(IsEnabled(run[ids::kRemoveButton]));
+  EXPECT_FALSE(IsEnabled(run[ids::kExecuteButton]));
 
-  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kStartDate]), Today()));
-  const PickerRange range = GetPickerRange(run[ids::kStartDate]);
+  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kDatePicker]), Today()));
+  const PickerRange range = GetPickerRange(run[ids::kDatePicker]);
   ASSERT_TRUE(range.min && range.max);
   EXPECT_TRUE(SameDay(*range.min, Today()));
   EXPECT_EQ(range.max->wYear, 2099);
   EXPECT_EQ(range.max->wMonth, 12);
   EXPECT_EQ(range.max->wDay, 31);
-  const SYSTEMTIME time = GetPickerTime(run[ids::kStartTime]);
+  const SYSTEMTIME time = GetPickerTime(run[ids::kTimePicker]);
   EXPECT_EQ(time.wHour + time.wMinute + time.wSecond, 0);
 
   // A day before the start is refused by the picker.
@@ -87,8 +87,8 @@ TEST_F(EditorTest, StartsEmptyOnTheEditorTabWithTodayAndMidnight) {
   ticks.QuadPart -= 24ull * 3600 * 10'000'000;
   file = {ticks.LowPart, ticks.HighPart};
   ASSERT_TRUE(FileTimeToSystemTime(&file, &yesterday));
-  SetPickerTime(run[ids::kStartDate], yesterday);
-  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kStartDate]), Today()));
+  SetPickerTime(run[ids::kDatePicker], yesterday);
+  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kDatePicker]), Today()));
 }
 
 struct SaveRuleCase {
@@ -107,22 +107,22 @@ TEST_F(EditorTest, SaveIsEnabledExactlyWhileNameAndCommandHoldThreeCharacters) {
       {L"name", L"   ", true},
   };
   for (const SaveRuleCase& c : cases) {
-    SetText(run[ids::kPresName], c.name);
-    SetText(run[ids::kCommand], c.command);
-    EXPECT_EQ(IsEnabled(run[ids::kBtnSave]), c.enabled) << "name '" << testing::PrintToString(c.name) << "'";
+    SetText(run[ids::kNameBox], c.name);
+    SetText(run[ids::kCommandBox], c.command);
+    EXPECT_EQ(IsEnabled(run[ids::kSaveButton]), c.enabled) << "name '" << testing::PrintToString(c.name) << "'";
   }
   // Typing the third character enables it at once.
-  SetText(run[ids::kPresName], L"ab");
-  SetText(run[ids::kCommand], L"C:\\Music\\song.mp3");
-  ASSERT_FALSE(IsEnabled(run[ids::kBtnSave]));
-  TypeText(run[ids::kPresName], L"c");
-  EXPECT_TRUE(IsEnabled(run[ids::kBtnSave]));
+  SetText(run[ids::kNameBox], L"ab");
+  SetText(run[ids::kCommandBox], L"C:\\Music\\song.mp3");
+  ASSERT_FALSE(IsEnabled(run[ids::kSaveButton]));
+  TypeText(run[ids::kNameBox], L"c");
+  EXPECT_TRUE(IsEnabled(run[ids::kSaveButton]));
 }
 
 TEST_F(EditorTest, ARepeatOptionUnticksTheOtherAndTheRemoveBox) {
-  const HWND day = run[ids::kCommDay];
-  const HWND week = run[ids::kCommWeek];
-  const HWND remove = run[ids::kRemWhenDone];
+  const HWND day = run[ids::kEveryDayBox];
+  const HWND week = run[ids::kWeeklyBox];
+  const HWND remove = run[ids::kRemoveWhenDoneBox];
 
   SetChecked(week, true);
   EXPECT_FALSE(IsChecked(remove));
@@ -149,37 +149,37 @@ TEST_F(EditorTest, ARepeatOptionUnticksTheOtherAndTheRemoveBox) {
 }
 
 TEST_F(EditorTest, ClearEmptiesTheEditorButKeepsTheRemoveBox) {
-  SetText(run[ids::kPresName], L"Morning news");
-  SetText(run[ids::kCommand], L"http://radio.example/stream");
-  SetChecked(run[ids::kCommDay], true);
-  SetChecked(run[ids::kRemWhenDone], true);
+  SetText(run[ids::kNameBox], L"Morning news");
+  SetText(run[ids::kCommandBox], L"http://radio.example/stream");
+  SetChecked(run[ids::kEveryDayBox], true);
+  SetChecked(run[ids::kRemoveWhenDoneBox], true);
   SYSTEMTIME later = Today();
   later.wYear += 1;
   later.wMonth = 1;
   later.wDay = 2;
-  SetPickerTime(run[ids::kStartDate], later);
+  SetPickerTime(run[ids::kDatePicker], later);
   SYSTEMTIME time = Today();
   time.wHour = 7;
   time.wMinute = 30;
-  SetPickerTime(run[ids::kStartTime], time);
+  SetPickerTime(run[ids::kTimePicker], time);
 
-  Click(run[ids::kBtnClear]);
+  Click(run[ids::kClearButton]);
 
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"");
-  EXPECT_EQ(GetText(run[ids::kCommand]), L"");
-  EXPECT_FALSE(IsChecked(run[ids::kCommDay]));
-  EXPECT_FALSE(IsChecked(run[ids::kCommWeek]));
-  EXPECT_TRUE(IsChecked(run[ids::kRemWhenDone]));
-  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kStartDate]), Today()));
-  const SYSTEMTIME cleared = GetPickerTime(run[ids::kStartTime]);
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"");
+  EXPECT_EQ(GetText(run[ids::kCommandBox]), L"");
+  EXPECT_FALSE(IsChecked(run[ids::kEveryDayBox]));
+  EXPECT_FALSE(IsChecked(run[ids::kWeeklyBox]));
+  EXPECT_TRUE(IsChecked(run[ids::kRemoveWhenDoneBox]));
+  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kDatePicker]), Today()));
+  const SYSTEMTIME cleared = GetPickerTime(run[ids::kTimePicker]);
   EXPECT_EQ(cleared.wHour + cleared.wMinute + cleared.wSecond, 0);
-  EXPECT_FALSE(IsEnabled(run[ids::kBtnSave]));
+  EXPECT_FALSE(IsEnabled(run[ids::kSaveButton]));
 }
 
 TEST_F(EditorTest, BrowseCancelPutsTheLastChosenFileOrNothingIntoTheCommandBox) {
-  const HWND command = run[ids::kCommand];
+  const HWND command = run[ids::kCommandBox];
   auto browseAndAnswer = [&](const std::function<void(HWND)>& answer) {
-    ClickAsync(run[ids::kBtnBrowse]);
+    ClickAsync(run[ids::kBrowseButton]);
     const HWND dialog = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
     ASSERT_NE(dialog, nullptr);
     answer(dialog);
@@ -206,26 +206,26 @@ TEST_F(EditorTest, BrowseCancelPutsTheLastChosenFileOrNothingIntoTheCommandBox) 
 }
 
 TEST_F(EditorTest, SwitchingTabsShowsOneFrameAndKeepsTheEditor) {
-  SetText(run[ids::kPresName], L"Evening");
-  SetText(run[ids::kCommand], L"C:\\Music\\evening.m3u");
-  SetChecked(run[ids::kCommWeek], true);
+  SetText(run[ids::kNameBox], L"Evening");
+  SetText(run[ids::kCommandBox], L"C:\\Music\\evening.m3u");
+  SetChecked(run[ids::kWeeklyBox], true);
 
   run.SelectTab(1);
-  EXPECT_FALSE(IsVisible(run[ids::kFrmAdd]));
-  EXPECT_TRUE(IsVisible(run[ids::kFrmSav]));
+  EXPECT_FALSE(IsVisible(run[ids::kEditorFrame]));
+  EXPECT_TRUE(IsVisible(run[ids::kSavedFrame]));
   run.SelectTab(1);
-  EXPECT_TRUE(IsVisible(run[ids::kFrmSav]));
+  EXPECT_TRUE(IsVisible(run[ids::kSavedFrame]));
   run.SelectTab(0);
-  EXPECT_TRUE(IsVisible(run[ids::kFrmAdd]));
-  EXPECT_FALSE(IsVisible(run[ids::kFrmSav]));
+  EXPECT_TRUE(IsVisible(run[ids::kEditorFrame]));
+  EXPECT_FALSE(IsVisible(run[ids::kSavedFrame]));
 
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"Evening");
-  EXPECT_EQ(GetText(run[ids::kCommand]), L"C:\\Music\\evening.m3u");
-  EXPECT_TRUE(IsChecked(run[ids::kCommWeek]));
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"Evening");
+  EXPECT_EQ(GetText(run[ids::kCommandBox]), L"C:\\Music\\evening.m3u");
+  EXPECT_TRUE(IsChecked(run[ids::kWeeklyBox]));
 }
 
 TEST_F(EditorTest, ExitEndsTheProgramAtOnce) {
-  SendMenuCommand(run.Main(), ids::kMnuExit);
+  SendMenuCommand(run.Main(), ids::kExitCommand);
   ASSERT_TRUE(run.app().WaitForExit(kDefaultTimeoutMs));
   EXPECT_EQ(run.app().ExitCode(), 0u);
 }

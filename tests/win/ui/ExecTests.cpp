@@ -60,14 +60,14 @@ class ExecTest : public ::testing::Test {
   }
   void Execute(int row) {
     run.SelectTab(1);
-    SelectItem(run[ids::kLvFiles], row);
-    Click(run[ids::kBtnExe]);
+    SelectItem(run[ids::kSavedList], row);
+    Click(run[ids::kExecuteButton]);
   }
   // For executions that end in a message box or wait for the player.
   void ExecuteAsync(int row) {
     run.SelectTab(1);
-    SelectItem(run[ids::kLvFiles], row);
-    ClickAsync(run[ids::kBtnExe]);
+    SelectItem(run[ids::kSavedList], row);
+    ClickAsync(run[ids::kExecuteButton]);
   }
 
   CuelarkRun run;
@@ -78,7 +78,7 @@ TEST_F(ExecTest, ExecutionPlaysTheCommandAndTheResumeRestoresThePlaylistLater) {
   StartBoth();
   run.SaveEntry(L"Far off", L"C:\\Music\\far off.mp3");
   // Unticked and due in another year: "Execute selected" runs it all the same.
-  SetItemChecked(run[ids::kLvFiles], 0, false);
+  SetItemChecked(run[ids::kSavedList], 0, false);
   Execute(0);
 
   const auto messages = player->WaitForMessages(10);
@@ -91,7 +91,7 @@ TEST_F(ExecTest, ExecutionPlaysTheCommandAndTheResumeRestoresThePlaylistLater) {
   // The saved playlist is the player's own from before the execution.
   EXPECT_NE(ReadFileText(player->Playlist()).find("C:\\b.mp3"), std::string::npos);
   // Flagged to stay: still in the list.
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 1);
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 1);
 }
 
 TEST_F(ExecTest, TwoExecutionsBeforeTheResumeRestoreThePlaylistFromBeforeTheFirst) {
@@ -108,9 +108,9 @@ TEST_F(ExecTest, TwoExecutionsBeforeTheResumeRestoreThePlaylistFromBeforeTheFirs
   EXPECT_NE(ReadFileText(player->Playlist()).find("C:\\a.mp3"), std::string::npos);
 }
 
-TEST_F(ExecTest, APlayerThatCannotBeStartedIsReportedAndAFlaggedEntryStillGoes) {
+TEST_F(ExecTest, APlayerThatCannotBeStartedIsReportedAndAFlaggedEntryStays) {
   run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
-  run.SaveEntry(L"Doomed", L"C:\\doomed.mp3", true);
+  run.SaveEntry(L"Once", L"C:\\once.mp3", true);
   ExecuteAsync(0);
 
   const HWND box = FindMessageBox(run.app().ProcessId(), L"Error ...", 40000);
@@ -118,8 +118,9 @@ TEST_F(ExecTest, APlayerThatCannotBeStartedIsReportedAndAFlaggedEntryStillGoes) 
   EXPECT_EQ(MessageBoxText(box), L"Winamp Is Not Started, Command not Executed!");
   PressDialogButton(box, IDOK);
   WaitUntilGone(box, kDefaultTimeoutMs);
-  WaitUntil([&] { return ItemCount(run[ids::kLvFiles]) == 0; }, kDefaultTimeoutMs, "the flagged entry to go");
-  EXPECT_EQ(run.IniValue(run.CueIni(), L"Total Count", L"count"), std::nullopt);
+  // It has not run, so it is still there to run.
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 1);
+  EXPECT_EQ(run.IniValue(run.CueIni(), L"Total Count", L"count"), L"1");
 }
 
 TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
@@ -131,12 +132,12 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
 
   // While the player starts, the window still answers.
   WaitUntil([&] { return std::filesystem::exists(late.Log()); }, kDefaultTimeoutMs, "the player to start");
-  SetText(run[ids::kPresName], L"still alive");
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"still alive");
+  SetText(run[ids::kNameBox], L"still alive");
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"still alive");
 
   const auto messages = late.WaitForMessages(10, 20000);
   ExpectMessages(messages, 0, {kGetPosition, kVersion, kWrite, kClear, Add("C:\\late.mp3"), kPlay, kClear});
-  WaitUntil([&] { return ItemCount(run[ids::kLvFiles]) == 0; }, kDefaultTimeoutMs, "the flagged entry to go");
+  WaitUntil([&] { return ItemCount(run[ids::kSavedList]) == 0; }, kDefaultTimeoutMs, "the flagged entry to go");
 }
 
 TEST_F(ExecTest, AHungPlayerIsReportedInsteadOfFreezingTheScheduler) {

@@ -36,16 +36,16 @@ struct Placement {
 // Every control where the window designer put it.
 TEST_F(LayoutTest, EveryControlOfTheMainWindowSitsAtItsDesignedPlace) {
   const Placement placements[] = {
-      {ids::kTabStrip1, 120, 120, 7455, 3015}, {ids::kFrmAdd, 240, 480, 7215, 2535},
-      {ids::kFrmSav, 240, 480, 7215, 2535},    {ids::kLabel1, 120, 240, 2775, 255},
-      {ids::kCommand, 120, 480, 6015, 285},    {ids::kBtnBrowse, 6240, 480, 855, 285},
-      {ids::kLabel2, 120, 840, 3855, 255},     {ids::kLabel3, 4800, 840, 1095, 255},
-      {ids::kLabel4, 6120, 840, 735, 255},     {ids::kPresName, 120, 1080, 4575, 285},
-      {ids::kStartDate, 4800, 1080, 1215, 285}, {ids::kStartTime, 6120, 1080, 975, 285},
-      {ids::kCommWeek, 120, 1440, 4815, 255},  {ids::kCommDay, 120, 1800, 3735, 255},
-      {ids::kRemWhenDone, 120, 2160, 3855, 255}, {ids::kBtnClear, 5520, 2160, 735, 285},
-      {ids::kBtnSave, 6360, 2160, 735, 285},   {ids::kLvFiles, 120, 240, 6975, 1815},
-      {ids::kBtnExe, 3840, 2160, 1575, 285},   {ids::kBtnRem, 5520, 2160, 1575, 285},
+      {ids::kTabs, 120, 120, 7455, 3015}, {ids::kEditorFrame, 240, 480, 7215, 2535},
+      {ids::kSavedFrame, 240, 480, 7215, 2535},    {ids::kCommandLabel, 120, 240, 2775, 255},
+      {ids::kCommandBox, 120, 480, 6015, 285},    {ids::kBrowseButton, 6240, 480, 855, 285},
+      {ids::kNameLabel, 120, 840, 3855, 255},     {ids::kDateLabel, 4800, 840, 1095, 255},
+      {ids::kTimeLabel, 6120, 840, 735, 255},     {ids::kNameBox, 120, 1080, 4575, 285},
+      {ids::kDatePicker, 4800, 1080, 1215, 285}, {ids::kTimePicker, 6120, 1080, 975, 285},
+      {ids::kWeeklyBox, 120, 1440, 4815, 255},  {ids::kEveryDayBox, 120, 1800, 3735, 255},
+      {ids::kRemoveWhenDoneBox, 120, 2160, 3855, 255}, {ids::kClearButton, 5520, 2160, 735, 285},
+      {ids::kSaveButton, 6360, 2160, 735, 285},   {ids::kSavedList, 120, 240, 6975, 1815},
+      {ids::kExecuteButton, 3840, 2160, 1575, 285},   {ids::kRemoveButton, 5520, 2160, 1575, 285},
   };
   const int dpi = WindowDpi(run.Main());
   for (const Placement& p : placements) {
@@ -70,8 +70,8 @@ TEST_F(LayoutTest, EveryControlOfTheMainWindowSitsAtItsDesignedPlace) {
 }
 
 TEST_F(LayoutTest, ThePlayerDialogIsAFixedToolWindowWithItsRowOfControls) {
-  SendMenuCommand(run.Main(), ids::kMnuSelWin);
-  const HWND dialog = run.app().Window(ids::kForm2Class);
+  SendMenuCommand(run.Main(), ids::kSelectPlayerCommand);
+  const HWND dialog = run.app().Window(ids::kPlayerDialogClass);
   const int dpi = WindowDpi(dialog);
   EXPECT_TRUE(ExStyleOf(dialog) & WS_EX_TOOLWINDOW);
   EXPECT_FALSE(StyleOf(dialog) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -79,9 +79,9 @@ TEST_F(LayoutTest, ThePlayerDialogIsAFixedToolWindowWithItsRowOfControls) {
   EXPECT_NEAR(client.cx, TwipsToPixels(5415, dpi), 1);
   EXPECT_NEAR(client.cy, TwipsToPixels(495, dpi), 1);
 
-  const Placement placements[] = {{ids::kWinampExe, 120, 120, 3255, 285},
-                                  {ids::kForm2BtnBrowse, 3480, 120, 855, 285},
-                                  {ids::kBtnCancelSave, 4440, 120, 855, 285}};
+  const Placement placements[] = {{ids::kPlayerPathBox, 120, 120, 3255, 285},
+                                  {ids::kPlayerBrowseButton, 3480, 120, 855, 285},
+                                  {ids::kCancelSaveButton, 4440, 120, 855, 285}};
   for (const Placement& p : placements) {
     SCOPED_TRACE("control " + std::to_string(p.id));
     ExpectNearTwips(RectInParent(FindControl(dialog, p.id)), p.left, p.top, p.width, p.height, dpi);

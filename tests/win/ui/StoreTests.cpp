@@ -50,25 +50,25 @@ TEST_F(StoreTest, FirstSaveCreatesTheEntryAndItsCount) {
   EXPECT_EQ(IniLines(run.CueIniBytes()),
             Concat({EntryLines(1, "Morning", "C:\\Music\\morning.mp3", TodayText(), "00:00:00", true, true),
                     {Count(1)}}));
-  EXPECT_TRUE(IsEnabled(run[ids::kBtnRem]));
-  EXPECT_TRUE(IsEnabled(run[ids::kBtnExe]));
+  EXPECT_TRUE(IsEnabled(run[ids::kRemoveButton]));
+  EXPECT_TRUE(IsEnabled(run[ids::kExecuteButton]));
   // The editor is cleared, the remove box kept.
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"");
-  EXPECT_EQ(GetText(run[ids::kCommand]), L"");
-  EXPECT_TRUE(IsChecked(run[ids::kRemWhenDone]));
-  EXPECT_EQ(SelectedTab(run[ids::kTabStrip1]), 0);
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"");
+  EXPECT_EQ(GetText(run[ids::kCommandBox]), L"");
+  EXPECT_TRUE(IsChecked(run[ids::kRemoveWhenDoneBox]));
+  EXPECT_EQ(SelectedTab(run[ids::kTabs]), 0);
 }
 
 TEST_F(StoreTest, ASecondSaveKeepsTheFirstEntryWithItsOwnRemoveFlag) {
   run.Start();
   run.SaveEntry(L"First", L"C:\\first.mp3", true);
-  SetChecked(run[ids::kCommDay], true);
+  SetChecked(run[ids::kEveryDayBox], true);
   run.SaveEntry(L"Second", L"C:\\second.m3u", false);
 
   EXPECT_EQ(IniLines(run.CueIniBytes()),
             Concat({EntryLines(1, "First", "C:\\first.mp3", TodayText(), "00:00:00", true, true),
                     EntryLines(2, "Second", "C:\\second.m3u", "EVERY DAY", "00:00:00", true, false), {Count(2)}}));
-  const HWND list = run[ids::kLvFiles];
+  const HWND list = run[ids::kSavedList];
   EXPECT_EQ(ItemText(list, 1, 0), L"Second");
   EXPECT_EQ(ItemText(list, 1, 1), L"C:\\second.m3u");
   EXPECT_EQ(ItemText(list, 1, 2), L"EVERY DAY");
@@ -79,7 +79,7 @@ TEST_F(StoreTest, ASecondSaveKeepsTheFirstEntryWithItsOwnRemoveFlag) {
 TEST_F(StoreTest, LoadsEveryEntryAndRemovingTheMiddleOneRenumbersAndKeepsThePosition) {
   WriteFileText(run.CueIni(), kThreeEntries);
   run.Start();
-  const HWND list = run[ids::kLvFiles];
+  const HWND list = run[ids::kSavedList];
   ASSERT_EQ(ItemCount(list), 3);
   EXPECT_FALSE(IsItemChecked(list, 1));
   EXPECT_EQ(ItemText(list, 2, 2), L"MONDAY");
@@ -105,7 +105,7 @@ TEST_F(StoreTest, CancellingTheRemovalChangesNothing) {
   run.Start();
   run.SelectTab(1);
   run.RemoveRow(0, IDCANCEL);
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 3);
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 3);
   EXPECT_EQ(run.CueIniBytes(), kThreeEntries);
 }
 
@@ -114,9 +114,9 @@ TEST_F(StoreTest, RemovingTheLastEntryLeavesNoEntriesAndDisablesTheButtons) {
   run.SaveEntry(L"Only", L"C:\\only.mp3");
   run.SelectTab(1);
   run.RemoveRow(0, IDOK);
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 0);
-  EXPECT_FALSE(IsEnabled(run[ids::kBtnRem]));
-  EXPECT_FALSE(IsEnabled(run[ids::kBtnExe]));
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 0);
+  EXPECT_FALSE(IsEnabled(run[ids::kRemoveButton]));
+  EXPECT_FALSE(IsEnabled(run[ids::kExecuteButton]));
   EXPECT_TRUE(IniLines(run.CueIniBytes()).empty());
 }
 
@@ -124,9 +124,9 @@ TEST_F(StoreTest, RemoveWithNoRowSelectedAsksNothing) {
   WriteFileText(run.CueIni(), kThreeEntries);
   run.Start();
   run.SelectTab(1);
-  Click(run[ids::kBtnRem]);
+  Click(run[ids::kRemoveButton]);
   EXPECT_EQ(FindMessageBox(run.app().ProcessId(), L"Remove from list", 300), nullptr);
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 3);
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 3);
 }
 
 TEST_F(StoreTest, ClosingWritesThePositionThatTheNextStartUses) {
@@ -153,7 +153,7 @@ TEST_F(StoreTest, TopWithoutLeftIsIgnoredAndExitWritesNoPosition) {
   RECT window;
   ASSERT_TRUE(GetWindowRect(run.Main(), &window));
   EXPECT_GT(std::abs(window.top - TwipsToPixels(3000, WindowDpi(run.Main()))), 1);
-  SendMenuCommand(run.Main(), ids::kMnuExit);
+  SendMenuCommand(run.Main(), ids::kExitCommand);
   ASSERT_TRUE(run.app().WaitForExit(kDefaultTimeoutMs));
   EXPECT_EQ(run.CueIniBytes(), "[Position]\r\nTop=3000\r\n");
 }
@@ -161,25 +161,25 @@ TEST_F(StoreTest, TopWithoutLeftIsIgnoredAndExitWritesNoPosition) {
 TEST_F(StoreTest, ATickIsSavedAtOnceWithoutTouchingTheEditor) {
   WriteFileText(run.CueIni(), kThreeEntries);
   run.Start();
-  SetText(run[ids::kPresName], L"half typed");
+  SetText(run[ids::kNameBox], L"half typed");
   run.SelectTab(1);
-  SetItemChecked(run[ids::kLvFiles], 0, false);
+  SetItemChecked(run[ids::kSavedList], 0, false);
   WaitUntil([&] { return run.IniValue(run.CueIni(), L"Saved Commands", L"isChecked1") == L"False"; },
             kDefaultTimeoutMs, "the unticked entry in the file");
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"half typed");
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"half typed");
 
-  SendMenuCommand(run.Main(), ids::kMnuExit);
+  SendMenuCommand(run.Main(), ids::kExitCommand);
   ASSERT_TRUE(run.app().WaitForExit(kDefaultTimeoutMs));
   run.Start();
-  EXPECT_FALSE(IsItemChecked(run[ids::kLvFiles], 0));
-  EXPECT_TRUE(IsItemChecked(run[ids::kLvFiles], 2));
+  EXPECT_FALSE(IsItemChecked(run[ids::kSavedList], 0));
+  EXPECT_TRUE(IsItemChecked(run[ids::kSavedList], 2));
 }
 
 TEST_F(StoreTest, TheSpaceBarTicksTheFocusedRowAsAClickDoes) {
   WriteFileText(run.CueIni(), kThreeEntries);
   run.Start();
   run.SelectTab(1);
-  const HWND list = run[ids::kLvFiles];
+  const HWND list = run[ids::kSavedList];
   SelectItem(list, 1);
   ASSERT_TRUE(PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0));
   ASSERT_TRUE(PostMessageW(list, WM_KEYUP, VK_SPACE, 0));
@@ -202,9 +202,9 @@ TEST_F(StoreTest, AStoreThatCannotBeWrittenIsReportedAndNothingIsLost) {
     const HANDLE file = CreateFileW(run.CueIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     unique_handle lock(file);
-    SetText(run[ids::kPresName], L"Blocked");
-    SetText(run[ids::kCommand], L"C:\\blocked.mp3");
-    ClickAsync(run[ids::kBtnSave]);
+    SetText(run[ids::kNameBox], L"Blocked");
+    SetText(run[ids::kCommandBox], L"C:\\blocked.mp3");
+    ClickAsync(run[ids::kSaveButton]);
     const HWND box = FindMessageBox(run.app().ProcessId(), L"Cuelark", kDefaultTimeoutMs);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(MessageBoxText(box).find(run.CueIni().filename().wstring()), std::wstring::npos);
@@ -212,7 +212,7 @@ TEST_F(StoreTest, AStoreThatCannotBeWrittenIsReportedAndNothingIsLost) {
     WaitUntilGone(box, kDefaultTimeoutMs);
   }
   EXPECT_EQ(run.CueIniBytes(), before);
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 2);
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 2);
 
   run.SaveEntry(L"After", L"C:\\after.mp3");
   EXPECT_EQ(run.IniValue(run.CueIni(), L"Total Count", L"count"), L"3");
@@ -221,14 +221,14 @@ TEST_F(StoreTest, AStoreThatCannotBeWrittenIsReportedAndNothingIsLost) {
 
 TEST_F(StoreTest, TextTheCodePageCannotHoldIsRefusedAtSave) {
   run.Start();
-  SetText(run[ids::kPresName], L"\u65e5\u672c\u8a9e news");
-  SetText(run[ids::kCommand], L"C:\\news.mp3");
-  ClickAsync(run[ids::kBtnSave]);
+  SetText(run[ids::kNameBox], L"\u65e5\u672c\u8a9e news");
+  SetText(run[ids::kCommandBox], L"C:\\news.mp3");
+  ClickAsync(run[ids::kSaveButton]);
   const HWND box = FindMessageBox(run.app().ProcessId(), L"Save", kDefaultTimeoutMs);
   ASSERT_NE(box, nullptr);
   PressDialogButton(box, IDOK);
   WaitUntilGone(box, kDefaultTimeoutMs);
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 0);
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 0);
   EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
 }
 
@@ -240,7 +240,7 @@ TEST_F(StoreTest, AMalformedStoreLoadsWhatCanBeRead) {
                               "name2=No command\r\nstartDate2=\x01\x02\xff\r\n"
                               "[Total Count]\r\ncount=99999\r\n");
   run.Start();
-  const HWND list = run[ids::kLvFiles];
+  const HWND list = run[ids::kSavedList];
   ASSERT_EQ(ItemCount(list), 2);
   EXPECT_EQ(ItemText(list, 0, 1).size(), longCommand.size());
   EXPECT_FALSE(IsItemChecked(list, 0));
@@ -273,17 +273,17 @@ TEST_F(StoreTest, AKilledProgramLeavesAStoreItWroteWhole) {
     std::string expectedAfter;
     if (removal) {
       run.SelectTab(1);
-      SelectItem(run[ids::kLvFiles], 0);
-      ClickAsync(run[ids::kBtnRem]);
+      SelectItem(run[ids::kSavedList], 0);
+      ClickAsync(run[ids::kRemoveButton]);
       const HWND box = FindMessageBox(run.app().ProcessId(), L"Remove from list", kDefaultTimeoutMs);
       ASSERT_NE(box, nullptr);
       ClickAsync(GetDlgItem(box, IDOK));
       expectedAfter = afterRemoval;
     } else {
-      SetText(run[ids::kPresName], L"Entry " + std::to_wstring(from + 1));
-      SetText(run[ids::kCommand], L"C:\\music\\" + std::to_wstring(from + 1) + L".mp3");
-      SetChecked(run[ids::kRemWhenDone], false);
-      ClickAsync(run[ids::kBtnSave]);
+      SetText(run[ids::kNameBox], L"Entry " + std::to_wstring(from + 1));
+      SetText(run[ids::kCommandBox], L"C:\\music\\" + std::to_wstring(from + 1) + L".mp3");
+      SetChecked(run[ids::kRemoveWhenDoneBox], false);
+      ClickAsync(run[ids::kSaveButton]);
       expectedAfter = states[from + 1];
     }
     // The random moment of the crash, not a wait for anything.

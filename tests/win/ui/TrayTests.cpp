@@ -14,19 +14,19 @@ class TrayTest : public ::testing::Test {
  protected:
   void Tray() { TrayClick(run.Main(), ids::kTrayMessage, kTrayUid); }
   HWND OpenDialog() {
-    SendMenuCommand(run.Main(), ids::kMnuSelWin);
-    return run.app().Window(ids::kForm2Class);
+    SendMenuCommand(run.Main(), ids::kSelectPlayerCommand);
+    return run.app().Window(ids::kPlayerDialogClass);
   }
   HWND DialogControl(HWND dialog, int id) const { return FindControl(dialog, id); }
   // Browse in the player dialog and choose this file.
   void Choose(HWND dialog, const std::filesystem::path& exe) {
-    ClickAsync(DialogControl(dialog, ids::kForm2BtnBrowse));
+    ClickAsync(DialogControl(dialog, ids::kPlayerBrowseButton));
     const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
     ASSERT_NE(files, nullptr);
     FileDialogSetName(files, exe);
     FileDialogOk(files);
     WaitUntilGone(files, kDefaultTimeoutMs);
-    WaitUntil([&] { return GetText(DialogControl(dialog, ids::kBtnCancelSave)) == L"Save"; }, kDefaultTimeoutMs,
+    WaitUntil([&] { return GetText(DialogControl(dialog, ids::kCancelSaveButton)) == L"Save"; }, kDefaultTimeoutMs,
               "the button to offer Save");
   }
   // Another start of the program from the same folder, not waited for.
@@ -52,7 +52,7 @@ class TrayTest : public ::testing::Test {
 TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayBringsItBackUnchanged) {
   run.Start();
   run.SaveEntry(L"Kept", L"C:\\kept.mp3");
-  SetText(run[ids::kPresName], L"half typed");
+  SetText(run[ids::kNameBox], L"half typed");
   RECT before;
   ASSERT_TRUE(GetWindowRect(run.Main(), &before));
 
@@ -66,8 +66,8 @@ TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayBringsItBackUnchanged) {
   ASSERT_TRUE(GetWindowRect(run.Main(), &after));
   EXPECT_EQ(after.left, before.left);
   EXPECT_EQ(after.top, before.top);
-  EXPECT_EQ(GetText(run[ids::kPresName]), L"half typed");
-  EXPECT_EQ(ItemCount(run[ids::kLvFiles]), 1);
+  EXPECT_EQ(GetText(run[ids::kNameBox]), L"half typed");
+  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 1);
 
   // While shown, the tray changes nothing.
   Tray();
@@ -89,8 +89,8 @@ TEST_F(TrayTest, AnEntryFiresWhileTheWindowIsInTheTray) {
   ticks.QuadPart += 4ull * 10'000'000;
   file = {ticks.LowPart, ticks.HighPart};
   FileTimeToSystemTime(&file, &due);
-  SetChecked(run[ids::kCommDay], true);
-  SetPickerTime(run[ids::kStartTime], due);
+  SetChecked(run[ids::kEveryDayBox], true);
+  SetPickerTime(run[ids::kTimePicker], due);
   run.SaveEntry(L"Tray", L"C:\\tray.mp3");
   Minimize(run.Main());
   WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
@@ -109,15 +109,15 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
   const HWND dialog = OpenDialog();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(GetText(dialog), L"Select Winamp Executable ...");
-  EXPECT_EQ(GetText(DialogControl(dialog, ids::kBtnCancelSave)), L"Cancel");
+  EXPECT_EQ(GetText(DialogControl(dialog, ids::kCancelSaveButton)), L"Cancel");
   // The tray does not bring the main window back while the dialog is open.
   Tray();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
 
   Choose(dialog, exe);
-  EXPECT_TRUE(std::filesystem::equivalent(GetText(DialogControl(dialog, ids::kWinampExe)), exe));
+  EXPECT_TRUE(std::filesystem::equivalent(GetText(DialogControl(dialog, ids::kPlayerPathBox)), exe));
 
-  Click(DialogControl(dialog, ids::kBtnCancelSave));
+  Click(DialogControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window to come back");
   const std::wstring storedExe = *run.IniValue(run.WinampIni(), L"Winamp", L"Exe");
   EXPECT_TRUE(std::filesystem::equivalent(storedExe, exe));
@@ -126,7 +126,7 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
 
   // The next opening shows what was stored.
   const HWND again = OpenDialog();
-  EXPECT_EQ(GetText(DialogControl(again, ids::kWinampExe)), storedExe);
+  EXPECT_EQ(GetText(DialogControl(again, ids::kPlayerPathBox)), storedExe);
   SendMessageW(again, WM_CLOSE, 0, 0);
 }
 
@@ -136,9 +136,9 @@ TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
   const std::string before = ReadFileText(run.WinampIni());
 
   HWND dialog = OpenDialog();
-  EXPECT_EQ(GetText(DialogControl(dialog, ids::kWinampExe)), L"");
-  SetText(DialogControl(dialog, ids::kWinampExe), L"C:\\typed\\winamp.exe");
-  Click(DialogControl(dialog, ids::kBtnCancelSave));
+  EXPECT_EQ(GetText(DialogControl(dialog, ids::kPlayerPathBox)), L"");
+  SetText(DialogControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
+  Click(DialogControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after Cancel");
 
   const std::filesystem::path exe = run.Folder() / "winamp.exe";
@@ -163,7 +163,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
     const HANDLE file = CreateFileW(run.WinampIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     unique_handle lock(file);
-    ClickAsync(DialogControl(dialog, ids::kBtnCancelSave));
+    ClickAsync(DialogControl(dialog, ids::kCancelSaveButton));
     const HWND box = FindMessageBox(run.app().ProcessId(), L"Select Winamp Executable ...", kDefaultTimeoutMs);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(MessageBoxText(box).find(L"winamp.ini"), std::wstring::npos);
@@ -174,7 +174,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(run.IniValue(run.WinampIni(), L"Winamp", L"Exe"), std::nullopt);
 
-  Click(DialogControl(dialog, ids::kBtnCancelSave));
+  Click(DialogControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
   EXPECT_TRUE(run.IniValue(run.WinampIni(), L"Winamp", L"Playlist").has_value());
 }
@@ -190,7 +190,7 @@ TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
   GetExitCodeProcess(second.process.get(), &exitCode);
   EXPECT_EQ(exitCode, 0u);
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the running window to show");
-  EXPECT_EQ(TopLevelWindows(second.processId, ids::kForm1Class).size(), 0u);
+  EXPECT_EQ(TopLevelWindows(second.processId, ids::kMainWindowClass).size(), 0u);
 }
 
 TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {

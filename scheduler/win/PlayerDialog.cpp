@@ -1,4 +1,4 @@
-#include "scheduler/win/Form2.h"
+#include "scheduler/win/PlayerDialog.h"
 
 
 #include <algorithm>
@@ -7,7 +7,7 @@
 #include "scheduler/core/IniStore.h"
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/FileDialog.h"
-#include "scheduler/win/Form1.h"
+#include "scheduler/win/MainWindow.h"
 #include "scheduler/win/Twips.h"
 #include "scheduler/win/WinText.h"
 
@@ -22,52 +22,52 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
 // In tab order.
 constexpr std::array kControls{
-    ControlPlacement{ids::kForm2BtnBrowse, L"BUTTON", L"Browse", WS_TABSTOP | BS_PUSHBUTTON, 0, {3480, 120, 855, 285}},
-    ControlPlacement{ids::kWinampExe, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {120, 120, 3255, 285}},
-    ControlPlacement{ids::kBtnCancelSave, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, {4440, 120, 855, 285}},
+    ControlPlacement{ids::kPlayerBrowseButton, L"BUTTON", L"Browse", WS_TABSTOP | BS_PUSHBUTTON, 0, {3480, 120, 855, 285}},
+    ControlPlacement{ids::kPlayerPathBox, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, {120, 120, 3255, 285}},
+    ControlPlacement{ids::kCancelSaveButton, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, {4440, 120, 855, 285}},
 };
 
 }  // namespace
 
-std::unique_ptr<Form2> Form2::Create(HINSTANCE instance, Form1& owner) {
-  if (!RegisterWindowClass(instance, ids::kForm2Class)) return nullptr;
-  auto form = std::make_unique<Form2>(instance, owner);
-  const HWND hwnd = CreateWindowExW(kExStyle, ids::kForm2Class, kCaption, kStyle, 0, 0, 0, 0, nullptr, nullptr,
-                                    instance, form.get());
+std::unique_ptr<PlayerDialog> PlayerDialog::Create(HINSTANCE instance, MainWindow& owner) {
+  if (!RegisterWindowClass(instance, ids::kPlayerDialogClass)) return nullptr;
+  auto dialog = std::make_unique<PlayerDialog>(instance, owner);
+  const HWND hwnd = CreateWindowExW(kExStyle, ids::kPlayerDialogClass, kCaption, kStyle, 0, 0, 0, 0, nullptr, nullptr,
+                                    instance, dialog.get());
   if (!hwnd) return nullptr;
   ShowWindow(hwnd, SW_SHOWNORMAL);
-  return form;
+  return dialog;
 }
 
-Form2::~Form2() {
+PlayerDialog::~PlayerDialog() {
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
-LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       CreateControls();
-      Form_Load();
+      LoadSettings();
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kForm2BtnBrowse) btnBrowse_Click();
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kBtnCancelSave) btnCancelSave_Click();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kPlayerBrowseButton) OnBrowseClicked();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kCancelSaveButton) OnCancelSaveClicked();
       return 0;
     case WM_CLOSE:
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      Form_Unload();
+      owner_.OnPlayerDialogClosed();
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
 }
 
-void Form2::CreateControls() {
+void PlayerDialog::CreateControls() {
   const UINT dpi = DpiOf(hwnd_);
   windowFont_ = CreateDesignFont(L"Arial", 825, dpi);
   controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
@@ -86,29 +86,29 @@ void Form2::CreateControls() {
   for (const ControlPlacement& control : kControls) CreateControl(hwnd_, instance_, control, dpi, controlFont_.get());
 }
 
-std::wstring Form2::SettingsPath() const { return ProgramFolder() + L"\\winamp.ini"; }
+std::wstring PlayerDialog::SettingsPath() const { return ProgramFolder() + L"\\winamp.ini"; }
 
-void Form2::Form_Load() {
-  exePath = owner_.iniStore().ReadINI(L"Winamp", L"Exe", SettingsPath());
-  if (IsAbsent(exePath)) exePath.clear();
-  SetDlgItemTextW(hwnd_, ids::kWinampExe, exePath.c_str());
+void PlayerDialog::LoadSettings() {
+  exePath_ = owner_.iniStore().ReadINI(L"Winamp", L"Exe", SettingsPath());
+  if (IsAbsent(exePath_)) exePath_.clear();
+  SetDlgItemTextW(hwnd_, ids::kPlayerPathBox, exePath_.c_str());
 }
 
-void Form2::btnBrowse_Click() {
+void PlayerDialog::OnBrowseClicked() {
   constexpr wchar_t kFilter[] = L"Winamp Executable\0winamp.exe\0All .exe\0*.exe\0";
-  playListPath.clear();
+  playListPath_.clear();
   AskForFile(hwnd_, kFilter, dialogFileName_);
-  exePath = dialogFileName_;
-  if (exePath.empty()) return;
+  exePath_ = dialogFileName_;
+  if (exePath_.empty()) return;
   // The player keeps its own playlist beside its executable.
-  playListPath = exePath.substr(0, exePath.size() - std::min<std::size_t>(3, exePath.size())) + L"m3u";
-  SetDlgItemTextW(hwnd_, ids::kWinampExe, exePath.c_str());
-  SetDlgItemTextW(hwnd_, ids::kBtnCancelSave, L"Save");
+  playListPath_ = exePath_.substr(0, exePath_.size() - std::min<std::size_t>(3, exePath_.size())) + L"m3u";
+  SetDlgItemTextW(hwnd_, ids::kPlayerPathBox, exePath_.c_str());
+  SetDlgItemTextW(hwnd_, ids::kCancelSaveButton, L"Save");
 }
 
-void Form2::btnCancelSave_Click() {
-  if (WindowText(GetDlgItem(hwnd_, ids::kBtnCancelSave)) == L"Save") {
-    if (!CanStoreAsAnsi(exePath)) {
+void PlayerDialog::OnCancelSaveClicked() {
+  if (WindowText(GetDlgItem(hwnd_, ids::kCancelSaveButton)) == L"Save") {
+    if (!CanStoreAsAnsi(exePath_)) {
       MessageBoxW(hwnd_,
                   (L"The path holds characters that " + SettingsPath() +
                    L" cannot store in this system's code page.\nPlease choose the file from another folder.")
@@ -119,8 +119,8 @@ void Form2::btnCancelSave_Click() {
     IniStore& store = owner_.iniStore();
     const std::wstring file = SettingsPath();
     store.BeginUpdate(file);
-    store.WriteINI(L"Winamp", L"Exe", exePath, file);
-    store.WriteINI(L"Winamp", L"Playlist", playListPath, file);
+    store.WriteINI(L"Winamp", L"Exe", exePath_, file);
+    store.WriteINI(L"Winamp", L"Playlist", playListPath_, file);
     std::wstring reason;
     if (!store.CommitUpdate(reason)) {
       // Stay open: closing would look as if the choice had been saved.
@@ -132,6 +132,5 @@ void Form2::btnCancelSave_Click() {
   DestroyWindow(hwnd_);
 }
 
-void Form2::Form_Unload() { owner_.Form2_Closed(); }
 
 }  // namespace cuelark

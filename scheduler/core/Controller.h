@@ -1,0 +1,134 @@
+// What the program does with the user's entries, apart from any window: it
+// owns the live schedule, its store, the clock and the executor, and tells a
+// view what to show. The main window forwards the user's actions and its
+// timers' ticks here and draws what it is told.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "scheduler/core/Executor.h"
+#include "scheduler/core/IniStore.h"
+#include "scheduler/core/Player.h"
+#include "scheduler/core/Schedule.h"
+#include "scheduler/core/ScheduleClock.h"
+#include "scheduler/core/Store.h"
+#include "scheduler/core/Texts.h"
+
+namespace cuelark {
+
+// The editor's fields at the moment "Save" is pressed.
+struct EditorFields {
+  std::wstring name;
+  std::wstring command;
+  CivilDate date;
+  TimeOfDay time;
+  bool weekly = false;
+  bool everyDay = false;
+  bool removeWhenDone = false;
+};
+
+// "Save" is offered only for a name and a command of at least this length.
+inline constexpr std::size_t kMinimumTextLength = 3;
+inline bool CanSave(std::size_t nameLength, std::size_t commandLength) {
+  return nameLength >= kMinimumTextLength && commandLength >= kMinimumTextLength;
+}
+
+enum class Severity { kStop, kWarning };
+
+struct UserMessage {
+  std::wstring text;
+  std::wstring title;
+  Severity severity = Severity::kWarning;
+  friend bool operator==(const UserMessage&, const UserMessage&) = default;
+};
+
+class ControllerView {
+ public:
+  virtual ~ControllerView() = default;
+  // The entries changed in number or order: every row is drawn afresh.
+  virtual void ShowRows(std::size_t count) = 0;
+  // One entry's tick changed.
+  virtual void ShowRow(std::size_t index) = 0;
+  virtual void ClearEditor() = 0;
+  // A modal message box: returns when the user has closed it.
+  virtual void Report(const UserMessage& message) = 0;
+  // (Re)starts the resume timer, whose tick is OnResumeTick.
+  virtual void ArmResumeTimer() = 0;
+  virtual void DisarmResumeTimer() = 0;
+};
+
+struct ControllerSettings {
+  std::wstring storePath;           // "cue.ini"
+  std::wstring playerSettingsPath;  // "winamp.ini"
+  WeekLocale weekLocale;
+  // Whether the store and the player can take this text unchanged (the ANSI
+  // code page); text that would come back as other characters is refused.
+  std::function<bool(std::wstring_view)> canStoreText;
+};
+
+// The text shown for a player failure.
+std::wstring FailureText(const Failure& failure);
+
+class Controller final : private ExecutorHost {
+ public:
+  Controller(IniStore& iniStore, Player& player, ControllerView& view, ControllerSettings settings);
+  Controller(const Controller&) = delete;
+  Controller& operator=(const Controller&) = delete;
+
+  // Start-up: reads the store and shows its entries.
+  void Load();
+  const std::vector<SavedCommand>& Entries() const { return schedule_.Entries(); }
+  // The raw "Left"/"Top" texts saved at the last shut-down.
+  std::optional<std::pair<std::wstring, std::wstring>> SavedPosition();
+
+  void OnSaveClicked(const EditorFields& fields);
+  // After the user confirmed the removal.
+  void OnRemoveConfirmed(EntryId id);
+  void OnExecuteClicked(EntryId id);
+  void OnTickChanged(EntryId id, bool ticked);
+  void OnClockTick(const LocalDateTime& now);
+  void OnResumeTick();
+  // Shut-down begins: nothing executes from here on, and this is the last
+  // write to the store. A position is written when given (the window was
+  // closed, not ended from the menu).
+  void OnShutdown(std::optional<std::pair<std::wstring, std::wstring>> position);
+  bool ShuttingDown() const { return shuttingDown_; }
+
+ private:
+  // ExecutorHost.
+  std::optional<std::wstring> CommandOf(EntryId id) override;
+  void ExecutionEnded(EntryId id, PlayerStatus status) override;
+  void ArmResume() override;
+  void DisarmResume() override;
+  std::wstring ReadPlaylistSetting() override;
+  void ReportFailure(const Failure& failure) override;
+
+  enum class UnreadMoment { kStartUp, kWrite, kShutDown };
+
+  // Reads the store once more while its entries are not in the list yet;
+  // what it holds goes before the entries added meanwhile. Returns why it
+  // still cannot be read.
+  std::optional<std::wstring> CatchUpWithStore();
+  // Rewrites the store from the list, telling the user when that fails.
+  bool WriteStore(UnreadMoment moment = UnreadMoment::kWrite);
+  void ReportUnreadStore(const std::wstring& reason, UnreadMoment moment);
+
+  IniStore& iniStore_;
+  ControllerView& view_;
+  ControllerSettings settings_;
+  SavedCommandStore store_;
+  Schedule schedule_;
+  ScheduleClock clock_;
+  Executor executor_;
+  // False while the store file exists but could not be read: writing the
+  // list then would replace the user's entries with the few added since.
+  bool storeRead_ = false;
+  bool shuttingDown_ = false;
+};
+
+}  // namespace cuelark

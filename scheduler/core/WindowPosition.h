@@ -1,0 +1,30 @@
+// Where the main window comes back: the "Left"/"Top" texts saved at the last
+// shut-down, read without trusting them, and a place fully on a screen.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace cuelark {
+
+struct ScreenPoint {
+  int x;
+  int y;
+  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+struct ScreenRect {
+  int left, top, right, bottom;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+// The saved texts in twips. Nothing when "Left" is not a finite number; a
+// "Top" that is not one reads as 0, as it always has. Values far off any
+// screen are clamped so that later arithmetic cannot overflow.
+std::optional<ScreenPoint> ParseSavedPosition(std::wstring_view left, std::wstring_view top);
+
+// The window moved (not resized, unless it is larger than the area) so that
+// it lies fully inside the area, nearest to where it was.
+ScreenRect KeepInside(ScreenRect window, const ScreenRect& area);
+
+}  // namespace cuelark

@@ -1,0 +1,342 @@
+#include "scheduler/win/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "scheduler/core/WindowPosition.h"
+#include "scheduler/win/ControlIds.h"
+#include "scheduler/win/MainMenu.h"
+#include "scheduler/win/PlayerDialog.h"
+#include "scheduler/win/Resources.h"
+#include "scheduler/win/Twips.h"
+#include "scheduler/win/WinText.h"
+
+namespace cuelark {
+namespace {
+
+constexpr wchar_t kCaption[] = L"Cuelark";
+constexpr wchar_t kCreditText[] = L"Cuelark plays your chosen input in Winamp at its time";
+
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT_PTR kResumeTimer = 2;
+constexpr UINT kResumeDelayMs = 3000;
+// A tick lands this long after the second it was armed for begins, so that
+// a timer that fires a little early still reads the new second.
+constexpr int kClockSlackMs = 3;
+
+// Designed sizes, in twips.
+constexpr int kClientWidth = 7695;
+constexpr int kWindowHeight = 4200;
+constexpr TwipsRect kTabStripRect{120, 120, 7455, 3015};
+constexpr int kStatusHeight = 300;
+constexpr std::array kPanelWidths{6210, 1440};
+
+ControllerSettings SettingsBesideProgram() {
+  const std::wstring folder = ProgramFolder();
+  return {folder + L"\\cue.ini", folder + L"\\winamp.ini", SystemWeekLocale(),
+          [](std::wstring_view text) { return CanStoreAsAnsi(text); }};
+}
+
+}  // namespace
+
+UINT ShowRequestMessage() {
+  static const UINT message = RegisterWindowMessageW(L"CuelarkShowWindow");
+  return message;
+}
+
+MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore)
+    : instance_(instance),
+      iniStore_(std::move(iniStore)),
+      controller_(*iniStore_, player_, *this, SettingsBesideProgram()) {}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance, int showCommand) {
+  std::wstring error;
+  auto iniStore = DispatchIniStore::Create(error);
+  if (!iniStore) {
+    MessageBoxW(nullptr, (error + L"\n\nCuelark cannot keep its saved commands without it and ends now.").c_str(),
+                kCaption, MB_OK | MB_ICONSTOP);
+    return nullptr;
+  }
+  auto window = std::make_unique<MainWindow>(instance, std::move(iniStore));
+  const HWND hwnd =
+      RegisterWindowClass(instance, ids::kMainWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon)))
+          ? CreateWindowExW(WS_EX_CONTROLPARENT, ids::kMainWindowClass, kCaption,
+                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, window.get())
+          : nullptr;
+  if (!hwnd) {
+    MessageBoxW(nullptr, L"Cuelark could not create its window and ends now.", kCaption, MB_OK | MB_ICONSTOP);
+    return nullptr;
+  }
+  ShowWindow(hwnd, showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  UpdateWindow(hwnd);
+  window->controller_.Load();
+  window->ArmClock();
+  return window;
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      // A window without its controls or menu could not do its work.
+      return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_SIZE:
+      // Minimised, the window lives in the tray only.
+      if (wParam == SIZE_MINIMIZED) ShowWindow(hwnd_, SW_HIDE);
+      SendMessageW(GetDlgItem(hwnd_, ids::kStatusBar), WM_SIZE, 0, 0);
+      return 0;
+    case WM_TIMECHANGE:
+      ArmClock();
+      return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ArmClock();
+      return TRUE;
+    case ids::kTrayMessage:
+      if (LOWORD(lParam) == WM_LBUTTONUP || LOWORD(lParam) == WM_LBUTTONDBLCLK) OnTrayClicked();
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam) controller_.OnShutdown(PositionToSave());
+      return 0;
+    case WM_DESTROY:
+      KillTimer(hwnd_, kClockTimer);
+      KillTimer(hwnd_, kResumeTimer);
+      trayIcon_.Remove();
+      PostQuitMessage(0);
+      return 0;
+    default:
+      if (trayIcon_.OnShellRestarted(message)) return 0;
+      if (message == ShowRequestMessage()) {
+        ShowFromOutside();
+        return 0;
+      }
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+bool MainWindow::OnCreate() {
+  dpi_ = DpiOf(hwnd_);
+  windowFont_ = CreateDesignFont(L"Arial", 825, dpi_);
+  frameFont_ = CreateDesignFont(L"Arial", 675, dpi_);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  if (!AttachMainMenu(hwnd_)) return false;
+  // The designed client width under the menu bar, and the designed outer height.
+  RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), 100};
+  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_, GWL_STYLE), TRUE, GetWindowLongW(hwnd_, GWL_EXSTYLE), dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(kWindowHeight, dpi_),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  const TabFonts fonts{windowFont_.get(), frameFont_.get()};
+  // The frames lie above the tab strip, created later, so that the tab
+  // order runs from the tab strip into the visible frame.
+  if (!savedList_.Create(hwnd_, instance_, dpi_, fonts) || !editor_.Create(hwnd_, instance_, dpi_, fonts) ||
+      !CreateStatusBar() || !CreateTabStrip())
+    return false;
+  ShowWindow(editor_.Frame(), SW_SHOW);
+  editor_.SetUpPickers();
+  RestorePosition();
+  trayIcon_.Add(hwnd_, LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon)));
+  return true;
+}
+
+bool MainWindow::CreateStatusBar() {
+  const HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0,
+                                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kStatusBar)), instance_,
+                                      nullptr);
+  if (!status) return false;
+  SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  // The bar adds its borders to the least height it is given.
+  SendMessageW(status, SB_SETMINHEIGHT,
+               TwipsToPixels(kStatusHeight, dpi_) - 2 * GetSystemMetricsForDpi(SM_CYBORDER, dpi_), 0);
+  std::array<int, kPanelWidths.size()> edges{};
+  int right = 0;
+  for (std::size_t i = 0; i < kPanelWidths.size(); ++i) edges[i] = right += TwipsToPixels(kPanelWidths[i], dpi_);
+  SendMessageW(status, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(kCreditText));
+  SendMessageW(status, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(kCreditText));
+  SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"Time"));
+  SendMessageW(status, SB_SETTIPTEXTW, 1, reinterpret_cast<LPARAM>(L"Time"));
+  SendMessageW(status, WM_SIZE, 0, 0);
+  return true;
+}
+
+bool MainWindow::CreateTabStrip() {
+  const HWND tabs = CreateControl(hwnd_, instance_,
+                                  {ids::kTabs, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, kTabStripRect},
+                                  dpi_, windowFont_.get());
+  if (!tabs) return false;
+  const std::array<const wchar_t*, 2> captions{L"Add a Command", L"Saved Commands"};
+  for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(captions[i]);
+    if (SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item)) != i) return false;
+  }
+  SetFocus(tabs);
+  return true;
+}
+
+void MainWindow::OnCommand(int id, int notification) {
+  if (editor_.OnCommand(id, notification) || savedList_.OnCommand(id, notification)) return;
+  if (id == ids::kSelectPlayerCommand) OnSelectPlayerClicked();
+  if (id == ids::kExitCommand) OnExitClicked();
+}
+
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
+  if (header.idFrom == ids::kTabs && header.code == TCN_SELCHANGE) {
+    OnTabChanged();
+    return 0;
+  }
+  return savedList_.OnNotify(header);
+}
+
+void MainWindow::OnTabChanged() {
+  const bool editing = TabCtrl_GetCurSel(GetDlgItem(hwnd_, ids::kTabs)) == 0;
+  ShowWindow(editor_.Frame(), editing ? SW_SHOW : SW_HIDE);
+  ShowWindow(savedList_.Frame(), editing ? SW_HIDE : SW_SHOW);
+}
+
+void MainWindow::OnTimer(UINT_PTR timer) {
+  if (timer == kClockTimer) {
+    // Armed again before the tick runs, so that the clock keeps ticking
+    // while an execution waits for the player.
+    ArmClock();
+    OnClockTick();
+  } else if (timer == kResumeTimer) {
+    controller_.OnResumeTick();
+  }
+}
+
+void MainWindow::ArmClock() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  if (!SetTimer(hwnd_, kClockTimer, 1000 - now.wMilliseconds + kClockSlackMs, nullptr))
+    Report({L"The schedule clock could not be started (the system has no timer left); saved commands will not "
+            L"fire until Cuelark is started again.",
+            kCaption, Severity::kStop});
+}
+
+void MainWindow::OnClockTick() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const LocalDateTime local{{now.wYear, now.wMonth, now.wDay}, {now.wHour, now.wMinute, now.wSecond}};
+  SendMessageW(GetDlgItem(hwnd_, ids::kStatusBar), SB_SETTEXTW, 1,
+               reinterpret_cast<LPARAM>(FormatTime(local.time).c_str()));
+  controller_.OnClockTick(local);
+}
+
+void MainWindow::OnTrayClicked() {
+  if (!IsIconic(hwnd_)) return;
+  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, SW_RESTORE);
+  SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::ShowFromOutside() {
+  if (IsIconic(hwnd_)) {
+    OnTrayClicked();
+  } else if (IsWindowVisible(hwnd_)) {
+    SetForegroundWindow(hwnd_);
+  } else if (playerDialog_ && playerDialog_->IsOpen()) {
+    SetForegroundWindow(playerDialog_->Handle());
+  }
+}
+
+void MainWindow::OnSelectPlayerClicked() {
+  // Every opening starts afresh, with a dialog window of its own.
+  playerDialog_ = PlayerDialog::Create(instance_, *this);
+  if (playerDialog_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void MainWindow::OnPlayerDialogClosed() {
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::OnExitClicked() {
+  // Ends at once: no position is written.
+  controller_.OnShutdown(std::nullopt);
+  DestroyWindow(hwnd_);
+}
+
+void MainWindow::OnClose() {
+  controller_.OnShutdown(PositionToSave());
+  DestroyWindow(hwnd_);
+}
+
+void MainWindow::RestorePosition() {
+  const auto saved = controller_.SavedPosition();
+  if (!saved) return;
+  const std::optional<ScreenPoint> twips = ParseSavedPosition(saved->first, saved->second);
+  if (!twips) return;
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
+  const int x = TwipsToPixels(twips->x, dpi_);
+  const int y = TwipsToPixels(twips->y, dpi_);
+  // A monitor may have gone since, or the texts are far off any screen: the
+  // window comes up whole on the nearest one.
+  RECT wanted{x, y, x + window.right - window.left, y + window.bottom - window.top};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const ScreenRect placed =
+      KeepInside({wanted.left, wanted.top, wanted.right, wanted.bottom}, {work.left, work.top, work.right, work.bottom});
+  SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::pair<std::wstring, std::wstring> MainWindow::PositionToSave() const {
+  RECT window{};
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement)) {
+    // Where a minimised window comes back is given in work-area coordinates;
+    // the position is saved and restored in screen coordinates.
+    window = placement.rcNormalPosition;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor))
+      OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+  } else {
+    GetWindowRect(hwnd_, &window);
+  }
+  return {std::to_wstring(PixelsToTwips(window.left, dpi_)), std::to_wstring(PixelsToTwips(window.top, dpi_))};
+}
+
+void MainWindow::ShowRows(std::size_t count) { savedList_.ShowRows(count); }
+
+void MainWindow::ShowRow(std::size_t index) { savedList_.ShowRow(index); }
+
+void MainWindow::ClearEditor() { editor_.Clear(); }
+
+void MainWindow::Report(const UserMessage& message) {
+  // A box owned by a window in the tray would stay out of sight.
+  const HWND owner = hwnd_ && IsWindowVisible(hwnd_) && !IsIconic(hwnd_) ? hwnd_ : nullptr;
+  const UINT icon = message.severity == Severity::kStop ? MB_ICONSTOP : MB_ICONWARNING;
+  MessageBoxW(owner, message.text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
+}
+
+void MainWindow::ArmResumeTimer() {
+  if (!SetTimer(hwnd_, kResumeTimer, kResumeDelayMs, nullptr))
+    Report({L"The player's playlist cannot be restored after this command (the system has no timer left).",
+            kCaption, Severity::kWarning});
+}
+
+void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_, kResumeTimer); }
+
+}  // namespace cuelark

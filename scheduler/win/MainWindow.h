@@ -1,0 +1,87 @@
+// Cuelark's main window: the tab strip with the editor and the saved list,
+// the status bar, the tray icon and the menu. It only shows things: what
+// happens to the entries is the controller's business, which it tells of
+// the user's actions and its timers' ticks.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "scheduler/core/Controller.h"
+#include "scheduler/win/BaseWindow.h"
+#include "scheduler/win/DispatchIniStore.h"
+#include "scheduler/win/EditorTab.h"
+#include "scheduler/win/PlayerRemote.h"
+#include "scheduler/win/SavedListTab.h"
+#include "scheduler/win/TrayIcon.h"
+#include "scheduler/win/Win32Handles.h"
+
+namespace cuelark {
+
+class PlayerDialog;
+
+class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
+ public:
+  // Creates the window, loads the saved commands and shows it. Returns null
+  // after telling the user why when the window cannot work.
+  static std::unique_ptr<MainWindow> Create(HINSTANCE instance, int showCommand);
+  MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Brings the window back for a second start of the program.
+  void ShowFromOutside();
+  // The player dialog shares the window's INI control.
+  IniStore& iniStore() { return *iniStore_; }
+  void OnPlayerDialogClosed();
+
+ private:
+  friend class BaseWindow<MainWindow>;
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnCreate();
+  void OnCommand(int id, int notification);
+  LRESULT OnNotify(const NMHDR& header);
+  void OnTimer(UINT_PTR timer);
+  void OnTabChanged();
+  void OnTrayClicked();
+  void OnSelectPlayerClicked();
+  void OnExitClicked();
+  void OnClose();
+
+  bool CreateStatusBar();
+  bool CreateTabStrip();
+  void RestorePosition();
+  std::pair<std::wstring, std::wstring> PositionToSave() const;
+  void ArmClock();
+  void OnClockTick();
+
+  // ControllerView.
+  void ShowRows(std::size_t count) override;
+  void ShowRow(std::size_t index) override;
+  void ClearEditor() override;
+  void Report(const UserMessage& message) override;
+  void ArmResumeTimer() override;
+  void DisarmResumeTimer() override;
+
+  HINSTANCE instance_;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  unique_hfont windowFont_;
+  unique_hfont frameFont_;
+  std::unique_ptr<DispatchIniStore> iniStore_;
+  WindowPlayer player_;
+  Controller controller_;
+  EditorTab editor_{controller_};
+  SavedListTab savedList_{controller_};
+  TrayIcon trayIcon_;
+  std::unique_ptr<PlayerDialog> playerDialog_;
+};
+
+// Asks a running Cuelark to show its window (a second start sends it).
+UINT ShowRequestMessage();
+
+}  // namespace cuelark

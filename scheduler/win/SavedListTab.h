@@ -1,0 +1,40 @@
+// The "Saved Commands" tab: the schedule's entries as rows with a tick each,
+// and the buttons that remove or execute the selected one.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+
+#include "scheduler/core/Controller.h"
+#include "scheduler/win/Frame.h"
+
+namespace cuelark {
+
+class SavedListTab {
+ public:
+  explicit SavedListTab(Controller& controller) : controller_(controller) {}
+
+  bool Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts);
+  HWND Frame() const { return frame_; }
+  bool OnCommand(int id, int notification);
+  // Notifications of the list; 0 for those it leaves alone.
+  LRESULT OnNotify(const NMHDR& header);
+  void ShowRows(std::size_t count);
+  void ShowRow(std::size_t index);
+
+ private:
+  HWND Control(int id) const { return GetDlgItem(frame_, id); }
+  void AddColumns(UINT dpi);
+  void FillRow(LVITEMW& item) const;
+  std::optional<EntryId> EntryAt(int row) const;
+  void ToggleTick(int row);
+  void OnRemoveClicked();
+  void OnExecuteClicked();
+
+  Controller& controller_;
+  HWND frame_ = nullptr;
+};
+
+}  // namespace cuelark

@@ -1,0 +1,273 @@
+#include "scheduler/core/Controller.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/core/EngineIniStore.h"
+#include "tests/core/FakePlayer.h"
+#include "tests/core/WatchedFileStore.h"
+#include "tests/engine/TempFolder.h"
+
+namespace cuelark {
+namespace {
+
+using brevoni::testing::ReadBytes;
+using brevoni::testing::TempFolder;
+using brevoni::testing::WriteBytes;
+
+// The view writes into the player's log, so a test sees what the user saw in
+// the order it happened.
+class FakeView : public ControllerView {
+ public:
+  explicit FakeView(Log& log) : log_(log) {}
+
+  std::vector<UserMessage> messages;
+  std::function<void()> duringReport;
+
+  void ShowRows(std::size_t count) override { log_.push_back(L"ShowRows " + std::to_wstring(count)); }
+  void ShowRow(std::size_t index) override { log_.push_back(L"ShowRow " + std::to_wstring(index)); }
+  void ClearEditor() override { log_.push_back(L"ClearEditor"); }
+  void Report(const UserMessage& message) override {
+    messages.push_back(message);
+    log_.push_back(L"Report " + message.title);
+    if (duringReport) duringReport();
+  }
+  void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
+  void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }
+
+ private:
+  Log& log_;
+};
+
+const WeekLocale kWeek = MakeWeekLocale(
+    {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY", L"FRIDAY", L"SATURDAY", L"SUNDAY"}, 1);
+
+// 2026-12-07 is a Monday.
+constexpr CivilDate kToday{2026, 12, 7};
+
+std::string StoreWith(int count) {
+  std::string bytes = "[Saved Commands]\r\n";
+  for (int n = 1; n <= count; ++n) {
+    const std::string k = std::to_string(n);
+    bytes += "name" + k + "=Entry " + k + "\r\ncommand" + k + "=C:\\m\\" + k + ".mp3\r\nstartDate" + k +
+             "=EVERY DAY\r\nstartTime" + k + "=0" + k + ":00:00\r\nisChecked" + k + "=True\r\nremWhenDone" + k +
+             "=0\r\n";
+  }
+  return bytes + "[Total Count]\r\ncount=" + std::to_string(count) + "\r\n";
+}
+
+EditorFields Fields(std::wstring name, bool removeWhenDone = false) {
+  return {std::move(name), L"C:\\m\\new.mp3", kToday, {12, 0, 0}, false, false, removeWhenDone};
+}
+
+class ControllerTest : public testing::Test {
+ protected:
+  Controller& Start() {
+    controller_.emplace(iniStore, player, view,
+                        ControllerSettings{store.wstring(), (folder / "winamp.ini").wstring(), kWeek,
+                                           [](std::wstring_view text) {
+                                             return std::all_of(text.begin(), text.end(),
+                                                                [](wchar_t c) { return c <= 0xFF; });
+                                           }});
+    controller_->Load();
+    return *controller_;
+  }
+  std::vector<std::wstring> Names() const {
+    std::vector<std::wstring> names;
+    for (const SavedCommand& entry : controller_->Entries()) names.push_back(entry.name);
+    return names;
+  }
+  bool Logged(const std::wstring& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
+
+  TempFolder folder;
+  std::filesystem::path store = folder / "cue.ini";
+  WatchedFileStore files;
+  EngineIniStore iniStore{files};
+  Log log;
+  FakePlayer player{log};
+  FakeView view{log};
+  std::optional<Controller> controller_;
+};
+
+TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEverLost) {
+  // Whatever the user does while the file is held open by another program,
+  // the file keeps its entries; once it can be read they join the list.
+  const std::string kept = StoreWith(3);
+  const std::function<void(Controller&)> kActions[] = {
+      [](Controller& c) { c.OnSaveClicked(Fields(L"Typed")); },
+      [](Controller& c) {
+        c.OnSaveClicked(Fields(L"Typed"));
+        c.OnTickChanged(c.Entries().front().id, false);
+      },
+      [](Controller& c) {
+        c.OnSaveClicked(Fields(L"Typed"));
+        c.OnRemoveConfirmed(c.Entries().front().id);
+      },
+      [](Controller& c) { c.OnShutdown(std::pair<std::wstring, std::wstring>{L"100", L"200"}); },
+  };
+  for (std::size_t i = 0; i < std::size(kActions); ++i) {
+    SCOPED_TRACE(i);
+    WriteBytes(store, kept);
+    files.failLoad = true;
+    view.messages.clear();
+    Controller& controller = Start();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_NE(view.messages[0].text.find(store.wstring()), std::wstring::npos);
+    EXPECT_NE(view.messages[0].text.find(L"being used by another process"), std::wstring::npos);
+    EXPECT_TRUE(controller.Entries().empty());
+
+    kActions[i](controller);
+    EXPECT_EQ(ReadBytes(store), kept);
+    EXPECT_GE(view.messages.size(), 2u) << "every refused write is reported";
+
+    files.failLoad = false;
+    controller.OnSaveClicked(Fields(L"After"));
+    SavedCommandStore check(iniStore, store.wstring());
+    const std::vector<SavedCommand> onDisk = check.LoadSavedCommands().entries;
+    ASSERT_GE(onDisk.size(), 3u);
+    for (int n = 0; n < 3; ++n) EXPECT_EQ(onDisk[n].name, L"Entry " + std::to_wstring(n + 1));
+  }
+}
+
+TEST_F(ControllerTest, TheClockPicksUpAStoreThatBecomesReadable) {
+  WriteBytes(store, StoreWith(2));
+  files.failLoad = true;
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Typed"));
+  files.failLoad = false;
+  controller.OnClockTick({kToday, {11, 59, 51}});
+  EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Typed"}));
+  controller.OnClockTick({kToday, {11, 59, 50}});
+  controller.OnClockTick({kToday, {12, 0, 0}});
+  EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Entry 1", L"Entry 2", L"Typed"}));
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"PressButton 1 0"), 1) << "the typed entry fired at 12:00:00";
+}
+
+TEST_F(ControllerTest, AnEntryToRemoveAfterExecutionStaysUntilItHasPlayed) {
+  struct Case {
+    PlayerStatus status;  // of the first player call
+    bool removed;
+  };
+  const Case kCases[] = {{PlayerStatus::kOk, true},
+                         {PlayerStatus::kNotStarted, false},
+                         {PlayerStatus::kNotResponding, false},
+                         {PlayerStatus::kTextRefused, false},
+                         {PlayerStatus::kAccessDenied, false}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(StatusName(c.status));
+    std::filesystem::remove(store);
+    Controller& controller = Start();
+    controller.OnSaveClicked(Fields(L"Once", true));
+    log.clear();
+    player.statusAt[0] = c.status;
+    controller.OnExecuteClicked(controller.Entries().front().id);
+    EXPECT_EQ(controller.Entries().empty(), c.removed);
+    SavedCommandStore check(iniStore, store.wstring());
+    EXPECT_EQ(check.LoadSavedCommands().entries.empty(), c.removed);
+    EXPECT_EQ(Logged(L"Report Error ..."), !c.removed);
+    player.statusAt.clear();
+  }
+}
+
+TEST_F(ControllerTest, OnlyASaveOrARemovalTheUserAskedForClearsTheEditor) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Once", true));
+  controller.OnSaveClicked(Fields(L"Keep"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"ClearEditor"), 2);
+
+  log.clear();
+  controller.OnExecuteClicked(controller.Entries().front().id);
+  controller.OnTickChanged(controller.Entries().front().id, false);
+  EXPECT_EQ(Names(), std::vector<std::wstring>{L"Keep"});
+  EXPECT_FALSE(Logged(L"ClearEditor"));
+
+  controller.OnRemoveConfirmed(controller.Entries().front().id);
+  EXPECT_TRUE(Logged(L"ClearEditor"));
+}
+
+TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"First", true));
+  controller.OnSaveClicked(Fields(L"Second", true));
+  const EntryId first = controller.Entries()[0].id;
+  const EntryId second = controller.Entries()[1].id;
+  log.clear();
+  // The user ends the program while the first execution waits for a
+  // starting player, with the second already queued.
+  player.during[0] = [&] {
+    controller.OnExecuteClicked(second);
+    controller.OnShutdown(std::pair<std::wstring, std::wstring>{L"100", L"200"});
+  };
+  player.statusAt[0] = PlayerStatus::kInterrupted;
+  controller.OnExecuteClicked(first);
+  const std::string atShutDown = ReadBytes(store);
+  controller.OnResumeTick();
+  controller.OnClockTick({kToday, {12, 0, 0}});
+  controller.OnSaveClicked(Fields(L"Late"));
+
+  EXPECT_EQ(log, (Log{L"GetPlayListPos", L"DisarmResumeTimer"}));
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(ReadBytes(store), atShutDown);
+  EXPECT_NE(atShutDown.find("Left=100"), std::string::npos);
+  SavedCommandStore check(iniStore, store.wstring());
+  EXPECT_EQ(check.LoadSavedCommands().entries.size(), 2u);
+}
+
+TEST_F(ControllerTest, EachPlayerFailureHasItsOwnText) {
+  const std::pair<PlayerStatus, std::wstring> kCases[] = {
+      {PlayerStatus::kNotStarted, L"Winamp Is Not Started, Command not Executed!"},
+      {PlayerStatus::kNotResponding, L"Winamp Is Not Responding, Command not Executed!"},
+      {PlayerStatus::kTextRefused, L"Winamp Could Not Be Given The Text, Command not Executed!"},
+      {PlayerStatus::kAccessDenied, L"Winamp Could Not Be Started (Access Denied), Command not Executed!"},
+      {PlayerStatus::kNotAProgram, L"Winamp Could Not Be Started (Not A Program), Command not Executed!"},
+      {PlayerStatus::kStartFailed, L"Winamp Could Not Be Started, Command not Executed!"},
+      {PlayerStatus::kWindowClosed, L"Winamp Was Closed, Command not Executed!"},
+  };
+  for (const auto& [status, text] : kCases) EXPECT_EQ(FailureText({status, false}), text);
+  EXPECT_EQ(FailureText({PlayerStatus::kNotStarted, true}), L"Winamp Is Not Started, Playlist not Restored!");
+}
+
+TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCannotHold) {
+  struct Case {
+    bool weekly, everyDay;
+    std::wstring day;
+  };
+  const Case kCases[] = {{false, false, L"2026-12-07"}, {true, false, L"MONDAY"}, {true, true, L"EVERY DAY"}};
+  Controller& controller = Start();
+  for (const Case& c : kCases) {
+    EditorFields fields = Fields(L"Entry");
+    fields.weekly = c.weekly;
+    fields.everyDay = c.everyDay;
+    fields.time = {7, 5, 9};
+    controller.OnSaveClicked(fields);
+    EXPECT_EQ(controller.Entries().back().startDate, c.day);
+    EXPECT_EQ(controller.Entries().back().startTime, L"07:05:09");
+    EXPECT_TRUE(controller.Entries().back().isChecked);
+  }
+  const std::string before = ReadBytes(store);
+  controller.OnSaveClicked(Fields(L"\u4e2d\u6587 name"));
+  EXPECT_EQ(controller.Entries().size(), 3u);
+  EXPECT_EQ(ReadBytes(store), before);
+  ASSERT_FALSE(view.messages.empty());
+  EXPECT_EQ(view.messages.back().title, L"Save");
+}
+
+TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {
+  WriteBytes(store, StoreWith(2));  // due at 01:00:00 and 02:00:00 every day
+  Controller& controller = Start();
+  controller.OnTickChanged(controller.Entries()[1].id, false);
+  SavedCommandStore check(iniStore, store.wstring());
+  EXPECT_FALSE(check.LoadSavedCommands().entries[1].isChecked);
+  EXPECT_TRUE(Logged(L"ShowRow 1"));
+
+  controller.OnClockTick({kToday, {0, 59, 59}});
+  controller.OnClockTick({kToday, {1, 0, 0}});
+  controller.OnClockTick({kToday, {2, 0, 0}});
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\m\\1.mp3"), 1);
+  EXPECT_FALSE(Logged(L"AddToPlayList C:\\m\\2.mp3"));
+  EXPECT_TRUE(Logged(L"ArmResumeTimer"));
+}
+
+}  // namespace
+}  // namespace cuelark

@@ -1,0 +1,37 @@
+// The real file store, watched: how often a file is read and replaced, and
+// failures like a file held open by another program or a full disk.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "inicontrol/engine/IniSession.h"
+
+namespace cuelark {
+
+class WatchedFileStore : public brevoni::FileStore {
+ public:
+  int loads = 0;
+  int replaces = 0;
+  bool failLoad = false;
+  bool failReplace = false;
+
+  std::optional<std::string> Load(const std::filesystem::path& file) override {
+    ++loads;
+    if (failLoad) throw brevoni::IniError("the file is being used by another process");
+    return disk_->Load(file);
+  }
+  void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
+    ++replaces;
+    if (failReplace) throw brevoni::IniError("no space left on the device");
+    disk_->ReplaceAtomically(file, bytes);
+  }
+
+ private:
+  std::unique_ptr<brevoni::FileStore> disk_ = brevoni::MakeNativeFileStore();
+};
+
+}  // namespace cuelark
