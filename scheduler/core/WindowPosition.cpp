@@ -29,6 +29,12 @@ std::optional<ScreenPoint> ParseSavedPosition(std::wstring_view left, std::wstri
   return ScreenPoint{*x, ParseCoordinate(top).value_or(0)};
 }
 
+ScreenRect WorkAreaToScreen(const ScreenRect& rect, const ScreenRect& monitor, const ScreenRect& work) {
+  const int dx = work.left - monitor.left;
+  const int dy = work.top - monitor.top;
+  return {rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}
+
 ScreenRect KeepInside(ScreenRect window, const ScreenRect& area) {
   const int width = std::min(window.right - window.left, area.right - area.left);
   const int height = std::min(window.bottom - window.top, area.bottom - area.top);

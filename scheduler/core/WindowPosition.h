@@ -23,6 +23,11 @@ struct ScreenRect {
 // screen are clamped so that later arithmetic cannot overflow.
 std::optional<ScreenPoint> ParseSavedPosition(std::wstring_view left, std::wstring_view top);
 
+// A rectangle given in work-area coordinates (where a minimised window comes
+// back) in the screen coordinates everything else uses: they differ by the
+// task bar along the top or the left.
+ScreenRect WorkAreaToScreen(const ScreenRect& rect, const ScreenRect& monitor, const ScreenRect& work);
+
 // The window moved (not resized, unless it is larger than the area) so that
 // it lies fully inside the area, nearest to where it was.
 ScreenRect KeepInside(ScreenRect window, const ScreenRect& area);

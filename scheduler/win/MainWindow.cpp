@@ -16,10 +16,11 @@ namespace cuelark {
 namespace {
 
 constexpr wchar_t kCaption[] = L"Cuelark";
-constexpr wchar_t kCreditText[] = L"Cuelark plays your chosen input in Winamp at its time";
 
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT_PTR kResumeTimer = 2;
+constexpr UINT_PTR kTrayRetryTimer = 3;
+constexpr UINT kTrayRetryMs = 2000;
 constexpr UINT kResumeDelayMs = 3000;
 // A tick lands this long after the second it was armed for begins, so that
 // a timer that fires a little early still reads the new second.
@@ -29,8 +30,6 @@ constexpr int kClockSlackMs = 3;
 constexpr int kClientWidth = 7695;
 constexpr int kWindowHeight = 4200;
 constexpr TwipsRect kTabStripRect{120, 120, 7455, 3015};
-constexpr int kStatusHeight = 300;
-constexpr std::array kPanelWidths{6210, 1440};
 
 ControllerSettings SettingsBesideProgram() {
   const std::wstring folder = ProgramFolder();
@@ -96,7 +95,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       // Minimised, the window lives in the tray only.
       if (wParam == SIZE_MINIMIZED) ShowWindow(hwnd_, SW_HIDE);
-      SendMessageW(GetDlgItem(hwnd_, ids::kStatusBar), WM_SIZE, 0, 0);
+      statusBar_.OnParentSized();
       return 0;
     case WM_TIMECHANGE:
       ArmClock();
@@ -116,11 +115,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       KillTimer(hwnd_, kClockTimer);
       KillTimer(hwnd_, kResumeTimer);
+      KillTimer(hwnd_, kTrayRetryTimer);
       trayIcon_.Remove();
       PostQuitMessage(0);
       return 0;
     default:
-      if (trayIcon_.OnShellRestarted(message)) return 0;
+      if (trayIcon_.IsShellRestart(message)) {
+        ShowTrayIcon();
+        return 0;
+      }
       if (message == ShowRequestMessage()) {
         ShowFromOutside();
         return 0;
@@ -145,34 +148,20 @@ bool MainWindow::OnCreate() {
   // The frames lie above the tab strip, created later, so that the tab
   // order runs from the tab strip into the visible frame.
   if (!savedList_.Create(hwnd_, instance_, dpi_, fonts) || !editor_.Create(hwnd_, instance_, dpi_, fonts) ||
-      !CreateStatusBar() || !CreateTabStrip())
+      !statusBar_.Create(hwnd_, instance_, dpi_, windowFont_.get()) || !CreateTabStrip())
     return false;
   ShowWindow(editor_.Frame(), SW_SHOW);
   editor_.SetUpPickers();
   RestorePosition();
-  trayIcon_.Add(hwnd_, LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon)));
+  ShowTrayIcon();
   return true;
 }
 
-bool MainWindow::CreateStatusBar() {
-  const HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0,
-                                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kStatusBar)), instance_,
-                                      nullptr);
-  if (!status) return false;
-  SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-  // The bar adds its borders to the least height it is given.
-  SendMessageW(status, SB_SETMINHEIGHT,
-               TwipsToPixels(kStatusHeight, dpi_) - 2 * GetSystemMetricsForDpi(SM_CYBORDER, dpi_), 0);
-  std::array<int, kPanelWidths.size()> edges{};
-  int right = 0;
-  for (std::size_t i = 0; i < kPanelWidths.size(); ++i) edges[i] = right += TwipsToPixels(kPanelWidths[i], dpi_);
-  SendMessageW(status, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(kCreditText));
-  SendMessageW(status, SB_SETTIPTEXTW, 0, reinterpret_cast<LPARAM>(kCreditText));
-  SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"Time"));
-  SendMessageW(status, SB_SETTIPTEXTW, 1, reinterpret_cast<LPARAM>(L"Time"));
-  SendMessageW(status, WM_SIZE, 0, 0);
-  return true;
+void MainWindow::ShowTrayIcon() {
+  if (trayIcon_.Add(hwnd_, LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon))))
+    KillTimer(hwnd_, kTrayRetryTimer);
+  else
+    SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
 }
 
 bool MainWindow::CreateTabStrip() {
@@ -219,6 +208,8 @@ void MainWindow::OnTimer(UINT_PTR timer) {
     OnClockTick();
   } else if (timer == kResumeTimer) {
     controller_.OnResumeTick();
+  } else if (timer == kTrayRetryTimer) {
+    ShowTrayIcon();
   }
 }
 
@@ -235,8 +226,7 @@ void MainWindow::OnClockTick() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   const LocalDateTime local{{now.wYear, now.wMonth, now.wDay}, {now.wHour, now.wMinute, now.wSecond}};
-  SendMessageW(GetDlgItem(hwnd_, ids::kStatusBar), SB_SETTEXTW, 1,
-               reinterpret_cast<LPARAM>(FormatTime(local.time).c_str()));
+  statusBar_.ShowTime(FormatTime(local.time));
   controller_.OnClockTick(local);
 }
 
@@ -310,8 +300,11 @@ std::pair<std::wstring, std::wstring> MainWindow::PositionToSave() const {
     window = placement.rcNormalPosition;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor))
-      OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    if (GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      const auto area = [](const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; };
+      const ScreenRect screen = WorkAreaToScreen(area(window), area(monitor.rcMonitor), area(monitor.rcWork));
+      window = {screen.left, screen.top, screen.right, screen.bottom};
+    }
   } else {
     GetWindowRect(hwnd_, &window);
   }

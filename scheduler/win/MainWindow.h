@@ -17,6 +17,7 @@
 #include "scheduler/win/EditorTab.h"
 #include "scheduler/win/PlayerRemote.h"
 #include "scheduler/win/SavedListTab.h"
+#include "scheduler/win/StatusBar.h"
 #include "scheduler/win/TrayIcon.h"
 #include "scheduler/win/Win32Handles.h"
 
@@ -52,8 +53,8 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void OnSelectPlayerClicked();
   void OnExitClicked();
   void OnClose();
+  void ShowTrayIcon();
 
-  bool CreateStatusBar();
   bool CreateTabStrip();
   void RestorePosition();
   std::pair<std::wstring, std::wstring> PositionToSave() const;
@@ -77,6 +78,7 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   Controller controller_;
   EditorTab editor_{controller_};
   SavedListTab savedList_{controller_};
+  StatusBar statusBar_;
   TrayIcon trayIcon_;
   std::unique_ptr<PlayerDialog> playerDialog_;
 };

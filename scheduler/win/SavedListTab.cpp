@@ -30,7 +30,7 @@ bool SavedListTab::Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFo
   frame_ = CreateFrame(parent, instance, ids::kSavedFrame, dpi, fonts, kControls);
   if (!frame_) return false;
   AddColumns(dpi);
-  return true;
+  return SetWindowSubclass(Control(ids::kSavedList), ListProc, 0, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
 void SavedListTab::AddColumns(UINT dpi) {
@@ -77,6 +77,27 @@ LRESULT SavedListTab::OnNotify(const NMHDR& header) {
     ToggleTick(ListView_GetNextItem(header.hwndFrom, -1, LVNI_FOCUSED));
   }
   return 0;
+}
+
+// Automation and accessibility tools tick a row with the standard state
+// message. A list whose owner keeps the states drops that part of it without
+// a word, so the tick is taken here, on its way in, exactly as a click's.
+LRESULT CALLBACK SavedListTab::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+  return GuardedCall(list, [&] {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ListProc, 0);
+    if (message == LVM_SETITEMSTATE && lParam)
+      reinterpret_cast<SavedListTab*>(self)->OnStateSet(static_cast<int>(wParam),
+                                                        *reinterpret_cast<const LVITEMW*>(lParam));
+    return DefSubclassProc(list, message, wParam, lParam);
+  });
+}
+
+void SavedListTab::OnStateSet(int row, const LVITEMW& item) {
+  if (!(item.stateMask & LVIS_STATEIMAGEMASK)) return;
+  const UINT image = (item.state & LVIS_STATEIMAGEMASK) >> 12;
+  if (image != 1 && image != 2) return;
+  if (const auto id = EntryAt(row)) controller_.OnTickChanged(*id, image == 2);
 }
 
 // The rows are the schedule's entries, which the list asks for what it

@@ -30,6 +30,8 @@ class SavedListTab {
   void FillRow(LVITEMW& item) const;
   std::optional<EntryId> EntryAt(int row) const;
   void ToggleTick(int row);
+  static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+  void OnStateSet(int row, const LVITEMW& item);
   void OnRemoveClicked();
   void OnExecuteClicked();
 

@@ -24,22 +24,16 @@ bool TrayIcon::Notify(DWORD action) {
   return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
-void TrayIcon::Add(HWND window, HICON icon) {
+bool TrayIcon::Add(HWND window, HICON icon) {
   window_ = window;
   icon_ = icon;
   added_ = Notify(NIM_ADD);
+  return added_;
 }
 
 void TrayIcon::Remove() {
   if (added_) Notify(NIM_DELETE);
   added_ = false;
-}
-
-bool TrayIcon::OnShellRestarted(UINT message) {
-  if (message == 0 || message != taskbarCreated_) return false;
-  // The new shell knows no icon of ours; a stale delete would only fail.
-  added_ = Notify(NIM_ADD);
-  return true;
 }
 
 }  // namespace cuelark

@@ -14,11 +14,13 @@ class TrayIcon {
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
 
-  // The icon's clicks come to `window` as ids::kTrayMessage.
-  void Add(HWND window, HICON icon);
+  // The icon's clicks come to `window` as ids::kTrayMessage. False while the
+  // shell cannot take it yet (at log-on it may start after us): the owner
+  // tries again later, or a minimised window could not come back.
+  bool Add(HWND window, HICON icon);
   void Remove();
-  // True for the shell's broadcast after it restarted; the icon is then added again.
-  bool OnShellRestarted(UINT message);
+  // The shell's broadcast after it restarted, which has lost every icon.
+  bool IsShellRestart(UINT message) const { return message != 0 && message == taskbarCreated_; }
 
  private:
   bool Notify(DWORD action);
@@ -26,7 +28,7 @@ class TrayIcon {
   HWND window_ = nullptr;
   HICON icon_ = nullptr;
   bool added_ = false;
-  UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 };
 
 }  // namespace cuelark

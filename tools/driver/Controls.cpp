@@ -117,6 +117,11 @@ bool IsItemChecked(HWND list, int row) {
   return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(kStateChecked);
 }
 
+void SetCheckState(HWND list, int row, bool checked) {
+  CheckRow(list, row);
+  SetItemState(list, row, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? kStateChecked : kStateUnchecked));
+}
+
 // A list that keeps its rows' states itself takes them as set; one whose
 // owner keeps them (LVS_OWNERDATA) learns of a tick only as a user gives it,
 // by a click on the box.

@@ -130,6 +130,10 @@ int ItemCount(HWND list);
 std::wstring ItemText(HWND list, int row, int subItem = 0);
 bool IsItemChecked(HWND list, int row);
 void SetItemChecked(HWND list, int row, bool checked);
+// Ticks a row as automation and accessibility tools do, with the standard
+// state message (ListView_SetCheckState from another process), whoever
+// keeps the list's states.
+void SetCheckState(HWND list, int row, bool checked);
 // Selects and focuses one row and clears the selection of the others.
 void SelectItem(HWND list, int row);
 // The first selected row, or -1.

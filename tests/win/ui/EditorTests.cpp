@@ -224,6 +224,29 @@ TEST_F(EditorTest, SwitchingTabsShowsOneFrameAndKeepsTheEditor) {
   EXPECT_TRUE(IsChecked(run[ids::kWeeklyBox]));
 }
 
+TEST_F(EditorTest, EachStatusPanelShowsItsTipWhereThePointerRests) {
+  const HWND status = run[ids::kStatusBar];
+  const int dpi = WindowDpi(run.Main());
+  RECT bar{};
+  ASSERT_TRUE(GetWindowRect(status, &bar));
+  const std::pair<int, std::wstring> kPanels[] = {
+      {TwipsToPixels(600, dpi), L"Cuelark plays your chosen input in Winamp at its time"},
+      {TwipsToPixels(6210 + 300, dpi), L"Time"}};
+  for (const auto& [x, tip] : kPanels) {
+    SCOPED_TRACE(testing::PrintToString(tip));
+    const POINT client{x, (bar.bottom - bar.top) / 2};
+    ASSERT_TRUE(SetCursorPos(bar.left + client.x, bar.top + client.y));
+    ASSERT_TRUE(PostMessageW(status, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y)));
+    WaitUntil(
+        [&] {
+          for (const HWND window : TopLevelWindows(run.app().ProcessId(), L"tooltips_class32"))
+            if (IsWindowVisible(window) && GetText(window) == tip) return true;
+          return false;
+        },
+        kDefaultTimeoutMs, "the panel's tip");
+  }
+}
+
 TEST_F(EditorTest, ExitEndsTheProgramAtOnce) {
   SendMenuCommand(run.Main(), ids::kExitCommand);
   ASSERT_TRUE(run.app().WaitForExit(kDefaultTimeoutMs));

@@ -1,6 +1,8 @@
 // The window in the tray and back, the player executable dialog, and one
 // scheduler per folder.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
 #include "tests/win/ui/CuelarkRun.h"
 #include "tests/win/ui/StandIn.h"
@@ -74,6 +76,22 @@ TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayBringsItBackUnchanged) {
   EXPECT_TRUE(IsWindowShown(run.Main()));
   ASSERT_TRUE(GetWindowRect(run.Main(), &after));
   EXPECT_EQ(after.left, before.left);
+}
+
+TEST_F(TrayTest, TheIconComesBackWhenTheShellRestarts) {
+  run.Start();
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof(icon);
+  icon.hWnd = run.Main();
+  icon.uID = kTrayUid;
+  // A modify finds only an icon the shell knows.
+  const auto shown = [&] { return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE; };
+  ASSERT_TRUE(shown());
+  // A restarted shell has lost every icon, and says so to all windows.
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+  ASSERT_FALSE(shown());
+  ASSERT_TRUE(SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0));
+  WaitUntil(shown, kDefaultTimeoutMs, "the icon to be added again");
 }
 
 TEST_F(TrayTest, AnEntryFiresWhileTheWindowIsInTheTray) {
