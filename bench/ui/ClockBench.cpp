@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/win32/ModulePath.h"
+#include "scheduler/win/PlayerMessages.h"
 #include "tools/driver/Driver.h"
 #include "tools/player/StandInLog.h"
 
@@ -66,7 +68,7 @@ int Run(const wchar_t* cuelarkExe, const wchar_t* dll, const wchar_t* standInExe
   TempFolder playerFolder;
   std::filesystem::rename(CopyFileTo(standInExe, playerFolder.Path()), playerFolder / "Winamp.exe");
   App player = App::Launch(playerFolder / "Winamp.exe", playerFolder.Path(), L"--entry C:\\own.mp3", {},
-                           L"Winamp v1.x");
+                           player::kWindowClass);
 
   TempFolder folder;
   CopyFileTo(cuelarkExe, folder.Path());
@@ -108,12 +110,11 @@ int Run(const wchar_t* cuelarkExe, const wchar_t* dll, const wchar_t* standInExe
   };
   waitUntilSecond(first + kLoadFrom);
   std::wstring burn = L"\"" + std::wstring(L"clock_bench.exe") + L"\" --burn " + std::to_wstring(kLoadFor * 1000);
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring self = win32::ModulePath();
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION load{};
-  if (!CreateProcessW(self, burn.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &load))
+  if (!CreateProcessW(self.c_str(), burn.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &load))
     throw DriverError("the load did not start");
   CloseHandle(load.hThread);
   unique_handle loadProcess(load.hProcess);

@@ -8,10 +8,17 @@
 #include <exception>
 #include <string>
 
-#include "scheduler/win/Twips.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Twips.h"
+#include "common/win32/Handles.h"
 
 namespace cuelark {
+
+using win32::DpiOf;
+using win32::FontHeight;
+using win32::PixelsToTwips;
+using win32::ToPixels;
+using win32::TwipsRect;
+using win32::TwipsToPixels;
 
 // Registers a class of the program's windows (dialog-coloured background,
 // arrow cursor) unless it is registered already.
@@ -110,8 +117,8 @@ inline HWND CreateControl(HWND parent, HINSTANCE instance, const ControlPlacemen
 }
 
 // A regular font of the given face and size (in hundredths of a point).
-inline unique_hfont CreateDesignFont(const wchar_t* face, int centiPoints, UINT dpi) {
-  return unique_hfont(CreateFontW(FontHeight(centiPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+inline win32::unique_hfont CreateDesignFont(const wchar_t* face, int centiPoints, UINT dpi) {
+  return win32::unique_hfont(CreateFontW(FontHeight(centiPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH, face));
 }

@@ -2,9 +2,10 @@
 
 #include <vector>
 
+#include "common/win32/ModulePath.h"
 #include "inicontrol/BrevoniIds.h"
 #include "scheduler/win/Resources.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 #include "scheduler/win/WinText.h"
 
 namespace cuelark {
@@ -34,7 +35,7 @@ std::wstring TakeErrorDescription() {
   if (GetErrorInfo(0, &info) != S_OK || !info) return {};
   BSTR description = nullptr;
   if (FAILED(info->GetDescription(&description))) return {};
-  unique_bstr owner(description);
+  win32::unique_bstr owner(description);
   return description ? std::wstring(description, SysStringLen(description)) : std::wstring();
 }
 
@@ -48,8 +49,8 @@ HRESULT CreateControl(Microsoft::WRL::ComPtr<IDispatch>& control) {
 // private assembly that the program's resources describe.
 HRESULT CreateControlBesideProgram(Microsoft::WRL::ComPtr<IDispatch>& control) {
   const std::wstring folder = ProgramFolder();
-  std::wstring program(32768, L'\0');
-  program.resize(GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())));
+  const std::wstring program = win32::ModulePath();
+  if (program.empty()) return HRESULT_FROM_WIN32(GetLastError());
   ACTCTXW context{};
   context.cbSize = sizeof(context);
   context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
@@ -89,7 +90,7 @@ std::unique_ptr<DispatchIniStore> DispatchIniStore::Create(std::wstring& error) 
 HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result) {
   // Invoke takes its arguments last first.
   std::vector<VARIANT> variants(args.size());
-  std::vector<unique_bstr> strings;
+  std::vector<win32::unique_bstr> strings;
   strings.reserve(args.size());
   std::size_t slot = args.size();
   for (const std::wstring* arg : args) {

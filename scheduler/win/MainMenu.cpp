@@ -1,13 +1,13 @@
 #include "scheduler/win/MainMenu.h"
 
 #include "scheduler/win/ControlIds.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 
 namespace cuelark {
 
 bool AttachMainMenu(HWND window) {
-  unique_hmenu bar(CreateMenu());
-  unique_hmenu file(CreatePopupMenu());
+  win32::unique_hmenu bar(CreateMenu());
+  win32::unique_hmenu file(CreatePopupMenu());
   if (!bar || !file || !AppendMenuW(file.get(), MF_STRING, ids::kSelectPlayerCommand, L"Select Winamp Executable") ||
       !AppendMenuW(file.get(), MF_STRING, ids::kExitCommand, L"E&xit") ||
       !AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"File"))

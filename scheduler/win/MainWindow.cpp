@@ -9,7 +9,7 @@
 #include "scheduler/win/MainMenu.h"
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
-#include "scheduler/win/Twips.h"
+#include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
 namespace cuelark {

@@ -19,7 +19,7 @@
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
 #include "scheduler/win/TrayIcon.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 
 namespace cuelark {
 
@@ -71,8 +71,8 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
 
   HINSTANCE instance_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-  unique_hfont windowFont_;
-  unique_hfont frameFont_;
+  win32::unique_hfont windowFont_;
+  win32::unique_hfont frameFont_;
   std::unique_ptr<DispatchIniStore> iniStore_;
   WindowPlayer player_;
   Controller controller_;

@@ -8,7 +8,7 @@
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/FileDialog.h"
 #include "scheduler/win/MainWindow.h"
-#include "scheduler/win/Twips.h"
+#include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
 namespace cuelark {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "scheduler/win/BaseWindow.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 
 namespace cuelark {
 
@@ -36,8 +36,8 @@ class PlayerDialog final : public BaseWindow<PlayerDialog> {
 
   HINSTANCE instance_;
   MainWindow& owner_;
-  unique_hfont windowFont_;
-  unique_hfont controlFont_;
+  win32::unique_hfont windowFont_;
+  win32::unique_hfont controlFont_;
   std::wstring exePath_;
   std::wstring playListPath_;
   // The file dialog remembers its last choice for as long as this window lives.

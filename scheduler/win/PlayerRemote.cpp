@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "scheduler/win/PlayerMessages.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 #include "scheduler/win/WinText.h"
 
 namespace cuelark::PlayerRemote {
@@ -72,8 +72,8 @@ PlayerStatus StartPlayer() {
     }
   }
   // The player lives on by itself; from here only its window matters.
-  const unique_handle thread(process.hThread);
-  const unique_handle player(process.hProcess);
+  const win32::unique_handle thread(process.hThread);
+  const win32::unique_handle player(process.hProcess);
   return PlayerStatus::kOk;
 }
 
@@ -138,7 +138,7 @@ PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits) {
 PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) {
   // Text the code page cannot hold is refused rather than sent as a
   // lookalike that names some other file.
-  std::optional<std::string> bytes = ToAnsi(entry);
+  std::optional<std::string> bytes = win32::ToAnsiExactly(entry);
   if (!bytes) return PlayerStatus::kTextRefused;
   // The player reads up to the zero, so it travels too. cbData counts bytes,
   // not characters: in a multi-byte code page the two differ.

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "scheduler/win/ControlIds.h"
-#include "scheduler/win/Twips.h"
+#include "common/win32/Twips.h"
 
 namespace cuelark {
 namespace {
@@ -24,11 +24,11 @@ bool StatusBar::Create(HWND parent, HINSTANCE instance, UINT dpi, HFONT font) {
   if (!bar_) return false;
   SendMessageW(bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   // The bar adds its borders to the least height it is given.
-  SendMessageW(bar_, SB_SETMINHEIGHT, TwipsToPixels(kStatusHeight, dpi) - 2 * GetSystemMetricsForDpi(SM_CYBORDER, dpi),
+  SendMessageW(bar_, SB_SETMINHEIGHT, win32::TwipsToPixels(kStatusHeight, dpi) - 2 * GetSystemMetricsForDpi(SM_CYBORDER, dpi),
                0);
   std::array<int, kPanelWidths.size()> edges{};
   int right = 0;
-  for (std::size_t i = 0; i < kPanelWidths.size(); ++i) edges[i] = right += TwipsToPixels(kPanelWidths[i], dpi);
+  for (std::size_t i = 0; i < kPanelWidths.size(); ++i) edges[i] = right += win32::TwipsToPixels(kPanelWidths[i], dpi);
   if (!SendMessageW(bar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()))) return false;
   SendMessageW(bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(kCreditText));
   SendMessageW(bar_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(kTimeText));

@@ -1,5 +1,7 @@
 #include "scheduler/win/WinText.h"
 
+#include "common/win32/ModulePath.h"
+
 #include <array>
 #include <cwchar>
 
@@ -12,17 +14,8 @@ std::wstring WindowText(HWND window) {
 }
 
 std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L".";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return path.substr(0, path.find_last_of(L"\\/"));
+  const std::wstring folder = win32::ModuleFolder();
+  return folder.empty() ? L"." : folder;
 }
 
 std::wstring LocaleText(LCTYPE type) {
@@ -53,24 +46,6 @@ WeekLocale SystemWeekLocale() {
   // The system counts 0 for Monday through 6 for Sunday.
   const int firstDay = _wtoi(LocaleText(LOCALE_IFIRSTDAYOFWEEK).c_str());
   return MakeWeekLocale(names, firstDay + 1);
-}
-
-std::optional<std::string> ToAnsi(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  // A UTF-8 code page holds every character, and refuses the flags that
-  // detect a substitution.
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL usedDefault = FALSE;
-  BOOL* const substituted = utf8 ? nullptr : &usedDefault;
-  const int length = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, substituted);
-  if (size <= 0 || usedDefault) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr, substituted) != size ||
-      usedDefault)
-    return std::nullopt;
-  return bytes;
 }
 
 }  // namespace cuelark

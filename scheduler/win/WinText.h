@@ -1,6 +1,6 @@
 // Text helpers at the edges of the program: window texts, the system's
-// locale, the program's folder, and the ANSI code page that INI files and
-// the player speak.
+// locale, the program's folder, and whether the ANSI code page that INI
+// files and the player speak can hold a text.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/win32/TextConversion.h"
 #include "scheduler/core/Texts.h"
 
 namespace cuelark {
@@ -20,9 +21,7 @@ std::wstring LocaleText(LCTYPE type);
 std::wstring UpperCase(const std::wstring& text);
 // The user's week: the day names of the regional settings and its first day.
 WeekLocale SystemWeekLocale();
-// The text in the ANSI code page, or nothing when a character has no exact
-// counterpart there (a best-fit or default character would change it).
-std::optional<std::string> ToAnsi(std::wstring_view text);
-inline bool CanStoreAsAnsi(std::wstring_view text) { return ToAnsi(text).has_value(); }
+// Whether the ANSI code page holds the text exactly.
+inline bool CanStoreAsAnsi(std::wstring_view text) { return win32::ToAnsiExactly(text).has_value(); }
 
 }  // namespace cuelark

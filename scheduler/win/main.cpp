@@ -8,7 +8,7 @@
 
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/MainWindow.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 #include "scheduler/win/WinText.h"
 
 namespace {
@@ -22,7 +22,7 @@ std::wstring InstanceLockName() {
 }
 
 std::wstring ProcessFolder(DWORD processId) {
-  cuelark::unique_handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  win32::unique_handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return {};
   std::wstring path(32768, L'\0');
   DWORD size = static_cast<DWORD>(path.size());
@@ -71,7 +71,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-  cuelark::unique_handle lock(CreateMutexW(nullptr, FALSE, InstanceLockName().c_str()));
+  win32::unique_handle lock(CreateMutexW(nullptr, FALSE, InstanceLockName().c_str()));
   if (!lock) return 1;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     ShowRunningInstance();

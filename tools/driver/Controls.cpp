@@ -249,7 +249,6 @@ int WindowDpi(HWND window) {
   return static_cast<int>(dpi);
 }
 
-int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(Existing(window), GWL_STYLE)); }
 

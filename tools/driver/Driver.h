@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/win32/Handles.h"
+#include "common/win32/Twips.h"
 #include "scheduler/win/ControlIds.h"
 
 namespace cuelark::test {
@@ -29,10 +31,8 @@ struct DriverError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-using unique_handle = std::unique_ptr<void, HandleCloser>;
+using win32::unique_handle;
+using win32::TwipsToPixels;
 
 // Long enough for a cold Wine start on a busy machine, short enough that a
 // hung program fails the test instead of hanging it.
@@ -164,8 +164,6 @@ std::vector<int> PanelRightEdges(HWND statusBar);
 RECT RectInParent(HWND window);
 SIZE ClientSize(HWND window);
 int WindowDpi(HWND window);
-// Rounds to the nearest pixel (MulDiv).
-int TwipsToPixels(int twips, int dpi);
 DWORD StyleOf(HWND window);
 DWORD ExStyleOf(HWND window);
 std::wstring ClassName(HWND window);

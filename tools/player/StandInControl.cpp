@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include "common/win32/Handles.h"
+#include "common/win32/ModulePath.h"
+#include "common/win32/TextConversion.h"
 
 namespace cuelark::test {
 namespace {
@@ -10,22 +12,10 @@ namespace {
 // The caller lives two folders below the build tree, the stand-in in
 // <build tree>/tools/player.
 std::filesystem::path BuiltStandIn() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length == MAX_PATH) throw DriverError("Cannot find this program's own path");
+  const std::wstring path = win32::ModulePath();
+  if (path.empty()) throw DriverError("Cannot find this program's own path");
   const std::filesystem::path tree = std::filesystem::path(path).parent_path().parent_path().parent_path();
   return tree / L"tools" / L"player" / L"WinampStandIn.exe";
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  if (size <= 0 || WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                                       nullptr, nullptr) != size) {
-    throw DriverError("Cannot convert stand-in options to UTF-8");
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -36,7 +26,7 @@ std::filesystem::path InstallStandIn(const std::filesystem::path& folder, const 
     throw DriverError("Cannot copy the stand-in player into " + folder.string() + " (error " +
                       std::to_string(GetLastError()) + ")");
   }
-  if (!options.empty()) WriteFileText(folder / L"Winamp.options", Utf8(options));
+  if (!options.empty()) WriteFileText(folder / L"Winamp.options", win32::WideToCodePage(CP_UTF8, options));
   return target;
 }
 
@@ -47,7 +37,7 @@ std::vector<standin::LoggedMessage> StandInMessages(const std::filesystem::path&
 }
 
 App LaunchStandIn(const std::filesystem::path& folder, const std::wstring& arguments) {
-  return App::Launch(folder / L"Winamp.exe", folder, arguments, {}, kPlayerClass);
+  return App::Launch(folder / L"Winamp.exe", folder, arguments, {}, kWindowClass);
 }
 
 App AdoptStandIn(const std::filesystem::path& folder) {
@@ -60,7 +50,52 @@ App AdoptStandIn(const std::filesystem::path& folder) {
         return processId != 0;
       },
       kDefaultTimeoutMs, "the started stand-in to log its process id");
-  return App::Attach(processId, kPlayerClass);
+  return App::Attach(processId, kWindowClass);
+}
+
+StandIn::StandIn(const std::wstring& options) : options_(options) { InstallStandIn(Folder(), options_); }
+
+StandIn::~StandIn() {
+  app_.reset();
+  try {
+    for (const auto& event : standin::ReadStandInLog(Log())) {
+      if (event.kind != standin::LoggedKind::kStarted) continue;
+      if (const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, event.processId)) {
+        const win32::unique_handle owner(process);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, kDefaultTimeoutMs);
+      }
+    }
+  } catch (const std::exception&) {
+    // A garbled log has already failed its test; the folder goes regardless.
+  }
+}
+
+void StandIn::Start() { app_.emplace(LaunchStandIn(Folder(), options_)); }
+
+std::vector<standin::LoggedMessage> StandIn::WaitForMessages(std::size_t count, DWORD timeoutMs) const {
+  std::vector<standin::LoggedMessage> messages;
+  WaitUntil(
+      [&] {
+        messages = Messages();
+        return messages.size() >= count;
+      },
+      timeoutMs, "the player to receive " + std::to_string(count) + " messages");
+  return messages;
+}
+
+void StandIn::WriteSettings(const std::filesystem::path& winampIni) const {
+  const std::string exe = (Folder() / "Winamp.exe").string();
+  const std::string playlist = Playlist().string();
+  WriteFileText(winampIni, "[Winamp]\r\nExe=" + exe + "\r\nPlaylist=" + playlist + "\r\n");
+}
+
+std::wstring StandIn::SearchPath() const { return Folder().wstring() + L";C:\\windows\\system32;C:\\windows"; }
+
+std::string CopyDataText(const standin::LoggedMessage& message) {
+  std::string text(message.data.begin(), message.data.end());
+  if (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
 }
 
 PathOverride::PathOverride(const std::wstring& path) {

@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "scheduler/win/PlayerMessages.h"
 #include "tools/driver/Driver.h"
 #include "tools/player/StandInLog.h"
 
 namespace cuelark::test {
 
-inline constexpr wchar_t kPlayerClass[] = L"Winamp v1.x";
+using player::kWindowClass;
 
 // Copies the stand-in into folder as "Winamp.exe". options are those a copy
 // started by its bare name reads from "Winamp.options" beside it.
@@ -37,6 +38,40 @@ App LaunchStandIn(const std::filesystem::path& folder, const std::wstring& argum
 // Takes charge of the stand-in that something else started from folder,
 // through the process id it logs before anything else.
 App AdoptStandIn(const std::filesystem::path& folder);
+
+// The stand-in in a temporary folder of its own, for one test.
+class StandIn {
+ public:
+  // options: the stand-in's command-line options, also written to its
+  // options file so that a copy the scheduler starts by name obeys them.
+  explicit StandIn(const std::wstring& options = L"");
+  // Also ends every copy that the scheduler started from this folder.
+  ~StandIn();
+  StandIn(const StandIn&) = delete;
+  StandIn& operator=(const StandIn&) = delete;
+
+  // Starts it from the test, as a player the user had already running.
+  void Start();
+  const std::filesystem::path& Folder() const { return folder_.Path(); }
+  std::filesystem::path Playlist() const { return folder_ / "Winamp.m3u"; }
+  std::filesystem::path Log() const { return StandInLogPath(Folder()); }
+  // The window messages received so far, in order.
+  std::vector<standin::LoggedMessage> Messages() const { return StandInMessages(Folder()); }
+  // Waits until at least count window messages have arrived, then returns them.
+  std::vector<standin::LoggedMessage> WaitForMessages(std::size_t count, DWORD timeoutMs = kDefaultTimeoutMs) const;
+  // Points the scheduler's player settings at this player.
+  void WriteSettings(const std::filesystem::path& winampIni) const;
+  // The path for an environment where only this folder holds "Winamp.exe".
+  std::wstring SearchPath() const;
+
+ private:
+  TempFolder folder_;
+  std::wstring options_;
+  std::optional<App> app_;
+};
+
+// The text of a copy-data message, without its final zero.
+std::string CopyDataText(const standin::LoggedMessage& message);
 
 // Replaces PATH for this process, and so for the programs it starts.
 class PathOverride {

@@ -29,7 +29,9 @@
 #include <string_view>
 #include <vector>
 
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
+#include "common/win32/ModulePath.h"
+#include "common/win32/TextConversion.h"
 #include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/PlayerMessages.h"
 #include "tools/player/StandInLog.h"
@@ -38,10 +40,6 @@ namespace {
 
 using cuelark::standin::LoggedKind;
 using cuelark::standin::LoggedMessage;
-
-struct LocalFreeDeleter {
-  void operator()(void* memory) const { LocalFree(memory); }
-};
 
 constexpr wchar_t kTitle[] = L"Winamp stand-in";
 
@@ -73,26 +71,16 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line) {
   // quoting rules, so give it a dummy one.
   const std::wstring withProgram = L"standin " + line;
   int count = 0;
-  const std::unique_ptr<LPWSTR, LocalFreeDeleter> argv(CommandLineToArgvW(withProgram.c_str(), &count));
+  LPWSTR* const argv = CommandLineToArgvW(withProgram.c_str(), &count);
+  const win32::unique_hlocal owner(argv);
   if (!argv) return {};
-  return std::vector<std::wstring>(argv.get() + 1, argv.get() + count);
-}
-
-std::wstring Widen(UINT codePage, const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length) != length) {
-    return {};
-  }
-  return text;
+  return std::vector<std::wstring>(argv + 1, argv + count);
 }
 
 std::wstring ReadOptionsFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return {};
-  return Widen(CP_UTF8, std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
+  return win32::CodePageToWide(CP_UTF8, std::string{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
 }
 
 std::optional<Options> ParseOptions(const std::filesystem::path& programPath, const wchar_t* commandLine) {
@@ -132,19 +120,9 @@ std::optional<Options> ParseOptions(const std::filesystem::path& programPath, co
   return options;
 }
 
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr,
-                          nullptr) != length) {
-    return {};
-  }
-  return bytes;
-}
+std::string ToAnsi(const std::wstring& text) { return win32::WideToCodePage(CP_ACP, text); }
 
-std::wstring FromAnsi(const std::string& bytes) { return Widen(CP_ACP, bytes); }
+std::wstring FromAnsi(const std::string& bytes) { return win32::CodePageToWide(CP_ACP, bytes); }
 
 bool EndsWithM3u(const std::string& entry) {
   constexpr std::string_view kExtension = ".m3u";
@@ -224,7 +202,7 @@ class MessageLog {
   }
 
  private:
-  cuelark::unique_handle file_;
+  win32::unique_handle file_;
 };
 
 class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
@@ -385,23 +363,10 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
   std::uint32_t answered_ = 0;
 };
 
-std::filesystem::path ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
-  const std::filesystem::path programPath = ProgramPath();
+  const std::filesystem::path programPath = win32::ModulePath();
   if (programPath.empty()) return 2;
   const std::optional<Options> options = ParseOptions(programPath, commandLine);
   if (!options) {

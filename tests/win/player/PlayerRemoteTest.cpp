@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "scheduler/win/PlayerRemote.h"
-#include "scheduler/win/Win32Handles.h"
+#include "common/win32/Handles.h"
 #include "tests/win/player/BoxAnswerer.h"
 #include "tools/player/StandInControl.h"
 
@@ -57,7 +57,7 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
 class PlayerRemoteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(FindWindowW(kPlayerClass, nullptr), nullptr) << "a player window is already open; the tests would drive it";
+    ASSERT_EQ(FindWindowW(kWindowClass, nullptr), nullptr) << "a player window is already open; the tests would drive it";
   }
 
   TempFolder folder_;
@@ -169,7 +169,7 @@ TEST_F(PlayerRemoteTest, VersionGatesSendOrExplainInAMessageBox) {
 TEST_F(PlayerRemoteTest, TooOldMessageBoxBelongsToTheCallersActiveWindow) {
   InstallStandIn(folder_.Path());
   App player = LaunchStandIn(folder_.Path(), L"--version 0x1FFF");
-  const unique_hwnd owner(CreateWindowExW(0, L"STATIC", L"Player test owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+  const win32::unique_hwnd owner(CreateWindowExW(0, L"STATIC", L"Player test owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                           300, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(owner);
   SetForegroundWindow(owner.get());
@@ -260,7 +260,7 @@ TEST_F(PlayerRemoteTest, WithoutPlayerOrProgramEveryProcedureReportsNotStarted) 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(test.call(), PlayerStatus::kNotStarted);
     EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(30));
-    EXPECT_EQ(FindWindowW(kPlayerClass, nullptr), nullptr);
+    EXPECT_EQ(FindWindowW(kWindowClass, nullptr), nullptr);
   }
 }
 
@@ -302,7 +302,7 @@ TEST_F(PlayerRemoteTest, GivesUpWaitingForTheWindowAtTheBound) {
   InstallStandIn(folder_.Path(), L"--late-ms 4000");
   const PathOverride path(folder_.Path().wstring());
   const PlayerStatus status = remote::ClearPlayList({milliseconds(500), seconds(5)});
-  const bool windowYet = FindWindowW(kPlayerClass, nullptr) != nullptr;
+  const bool windowYet = FindWindowW(kWindowClass, nullptr) != nullptr;
   App player = AdoptStandIn(folder_.Path());
   player.Kill();
   EXPECT_EQ(status, PlayerStatus::kNotStarted);

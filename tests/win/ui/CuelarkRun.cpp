@@ -1,5 +1,7 @@
 #include "tests/win/ui/CuelarkRun.h"
 
+#include "common/win32/ModulePath.h"
+
 #include <vector>
 
 namespace cuelark::test {
@@ -43,9 +45,7 @@ std::vector<IniLine> EntryLines(int number, const std::string& name, const std::
 }
 
 std::filesystem::path BuildTree() {
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  return std::filesystem::path(path).parent_path().parent_path().parent_path();
+  return std::filesystem::path(win32::ModulePath()).parent_path().parent_path().parent_path();
 }
 
 CuelarkRun::CuelarkRun() {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win/ui/CuelarkRun.h"
-#include "tests/win/ui/StandIn.h"
+#include "tools/player/StandInControl.h"
 
 namespace cuelark::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "tests/win/ui/CuelarkRun.h"
-#include "tests/win/ui/StandIn.h"
+#include "tools/player/StandInControl.h"
 
 namespace cuelark::test {
 namespace {

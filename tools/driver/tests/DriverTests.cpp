@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "common/win32/ModulePath.h"
 #include "tools/driver/Driver.h"
 #include "tools/driver/testapp/TestAppIds.h"
 
@@ -16,8 +17,8 @@ namespace {
 namespace app = testapp;
 
 std::filesystem::path Beside(const wchar_t* name) {
-  wchar_t self[MAX_PATH];
-  if (!GetModuleFileNameW(nullptr, self, MAX_PATH)) throw DriverError("GetModuleFileNameW failed");
+  const std::wstring self = win32::ModulePath();
+  if (self.empty()) throw DriverError("GetModuleFileNameW failed");
   return std::filesystem::path(self).parent_path() / name;
 }
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace cuelark {
+namespace win32 {
 
 constexpr int kTwipsPerInch = 1440;
 
@@ -30,4 +30,4 @@ inline UINT DpiOf(HWND window) {
   return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-}  // namespace cuelark
+}  // namespace win32
