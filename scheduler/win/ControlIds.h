@@ -31,15 +31,21 @@ constexpr int kRemoveButton = 1203;
 // Menu commands.
 constexpr int kSelectPlayerCommand = 1301;
 constexpr int kExitCommand = 1302;
+constexpr int kHistoryCommand = 1303;
 
 // The player dialog, "Select Winamp Executable ...".
 constexpr int kPlayerPathBox = 2001;
 constexpr int kPlayerBrowseButton = 2002;
 constexpr int kCancelSaveButton = 2003;
 
+// The history window.
+constexpr int kHistoryNextLine = 3001;
+constexpr int kHistoryList = 3002;
+
 // Window classes, so that tests and a second instance can find the windows.
 inline constexpr wchar_t kMainWindowClass[] = L"CuelarkMainWindow";
 inline constexpr wchar_t kPlayerDialogClass[] = L"CuelarkPlayerDialog";
+inline constexpr wchar_t kHistoryWindowClass[] = L"CuelarkHistory";
 
 // Private message the tray icon sends to the main window (WM_APP + 1); its
 // lParam is the mouse message, as the notification-area functions define it.

@@ -1,4 +1,5 @@
-// The main window's menu bar: File with "Select Winamp Executable" and "Exit".
+// The main window's menu bar: File with "Select Winamp Executable", "History ..."
+// and "Exit".
 #pragma once
 
 #include <windows.h>

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "scheduler/win/ControlIds.h"
 
 namespace cuelark {
@@ -17,9 +19,10 @@ bool TrayIcon::Notify(DWORD action) {
   data.hWnd = window_;
   data.uID = kTrayIconId;
   if (action != NIM_DELETE) {
-    data.uFlags = NIF_ICON | NIF_MESSAGE;
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     data.uCallbackMessage = ids::kTrayMessage;
     data.hIcon = icon_;
+    lstrcpynW(data.szTip, tip_.c_str(), static_cast<int>(std::size(data.szTip)));
   }
   return Shell_NotifyIconW(action, &data) != FALSE;
 }
@@ -29,6 +32,12 @@ bool TrayIcon::Add(HWND window, HICON icon) {
   icon_ = icon;
   added_ = Notify(NIM_ADD);
   return added_;
+}
+
+void TrayIcon::SetTip(const std::wstring& tip) {
+  tip_ = tip;
+  // Not yet added: the tip goes with the icon when it is.
+  if (added_) Notify(NIM_MODIFY);
 }
 
 void TrayIcon::Remove() {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace cuelark {
 
 class TrayIcon {
@@ -21,6 +23,8 @@ class TrayIcon {
   void Remove();
   // The shell's broadcast after it restarted, which has lost every icon.
   bool IsShellRestart(UINT message) const { return message != 0 && message == taskbarCreated_; }
+  // The text shown while the pointer rests on the icon.
+  void SetTip(const std::wstring& tip);
 
  private:
   bool Notify(DWORD action);
@@ -28,6 +32,7 @@ class TrayIcon {
   HWND window_ = nullptr;
   HICON icon_ = nullptr;
   bool added_ = false;
+  std::wstring tip_;
   const UINT taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
 };
 

@@ -1,0 +1,145 @@
+#include "scheduler/win/HistoryWindow.h"
+
+#include <utility>
+
+#include "scheduler/win/ControlIds.h"
+#include "scheduler/win/Resources.h"
+
+namespace cuelark {
+namespace {
+
+constexpr wchar_t kCaption[] = L"History";
+constexpr int kClientWidth = 9600;  // twips
+constexpr int kClientHeight = 4800;
+constexpr int kMargin = 120;
+constexpr int kLineHeight = 285;
+constexpr std::array<std::pair<const wchar_t*, int>, 5> kColumns{
+    {{L"Due", 1900}, {L"Started", 2200}, {L"Name", 1900}, {L"Outcome", 1300}, {L"Detail", 2000}}};
+
+std::wstring TimeText(const LocalDateTime& moment) {
+  return FormatDate(moment.date) + L" " + FormatTime(moment.time);
+}
+
+}  // namespace
+
+std::unique_ptr<HistoryWindow> HistoryWindow::Create(HINSTANCE instance, Controller& controller) {
+  if (!RegisterWindowClass(instance, ids::kHistoryWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon))))
+    return nullptr;
+  auto window = std::make_unique<HistoryWindow>(instance, controller);
+  if (!CreateWindowExW(WS_EX_CONTROLPARENT, ids::kHistoryWindowClass, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                       window.get()))
+    return nullptr;
+  ShowWindow(window->hwnd_, SW_SHOWNORMAL);
+  return window;
+}
+
+HistoryWindow::~HistoryWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT HistoryWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+      // Esc, through the dialog keys of the message loop.
+      if (LOWORD(wParam) == IDCANCEL) DestroyWindow(hwnd_);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+bool HistoryWindow::OnCreate() {
+  dpi_ = DpiOf(hwnd_);
+  font_ = CreateDesignFont(L"Arial", 825, dpi_);
+  RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
+  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE), dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  nextLine_ = CreateControl(hwnd_, instance_, {ids::kHistoryNextLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}},
+                            dpi_, font_.get());
+  list_ = CreateControl(hwnd_, instance_,
+                        {ids::kHistoryList, WC_LISTVIEWW, L"",
+                         WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE,
+                         {}},
+                        dpi_, font_.get());
+  if (!nextLine_ || !list_) return false;
+  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
+               LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<wchar_t*>(kColumns[static_cast<std::size_t>(i)].first);
+    column.cx = TwipsToPixels(kColumns[static_cast<std::size_t>(i)].second, dpi_);
+    column.iSubItem = i;
+    if (SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column)) != i) return false;
+  }
+  OnSize();
+  ShowNextFiring(controller_.NextFiringText());
+  Reload();
+  SetFocus(list_);
+  return true;
+}
+
+void HistoryWindow::OnSize() {
+  if (!list_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int margin = TwipsToPixels(kMargin, dpi_);
+  const int line = TwipsToPixels(kLineHeight, dpi_);
+  MoveWindow(nextLine_, margin, margin, client.right - 2 * margin, line, TRUE);
+  const int top = 2 * margin + line;
+  MoveWindow(list_, margin, top, client.right - 2 * margin, client.bottom - top - margin, TRUE);
+}
+
+void HistoryWindow::Reload() {
+  rows_.clear();
+  for (const HistoryEvent& event : controller_.HistoryNewestFirst()) {
+    Row row;
+    row.columns = {TimeText(event.due), L"", event.name, std::wstring(OutcomeText(event.outcome)), event.detail};
+    if (event.started) {
+      wchar_t millis[8];
+      swprintf(millis, 8, L".%03d", event.started->millisecond);
+      row.columns[1] = TimeText(event.started->second) + millis;
+    }
+    row.command = event.command;
+    rows_.push_back(std::move(row));
+  }
+  SendMessageW(list_, LVM_SETITEMCOUNT, rows_.size(), 0);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+void HistoryWindow::ShowNextFiring(const std::wstring& text) { SetWindowTextW(nextLine_, text.c_str()); }
+
+LRESULT HistoryWindow::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != list_) return 0;
+  if (header.code == LVN_GETDISPINFOW)
+    FillRow(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+  else if (header.code == LVN_GETINFOTIPW)
+    FillTip(const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header)));
+  return 0;
+}
+
+void HistoryWindow::FillRow(LVITEMW& item) const {
+  if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size() ||
+      item.iSubItem < 0 || item.iSubItem >= static_cast<int>(kColumns.size()) || item.cchTextMax <= 0)
+    return;
+  const Row& row = rows_[static_cast<std::size_t>(item.iItem)];
+  lstrcpynW(item.pszText, row.columns[static_cast<std::size_t>(item.iSubItem)].c_str(), item.cchTextMax);
+}
+
+// The row's tip is its command, which has no column of its own.
+void HistoryWindow::FillTip(NMLVGETINFOTIPW& tip) const {
+  if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= rows_.size() || tip.cchTextMax <= 0) return;
+  lstrcpynW(tip.pszText, rows_[static_cast<std::size_t>(tip.iItem)].command.c_str(), tip.cchTextMax);
+}
+
+}  // namespace cuelark

@@ -1,0 +1,55 @@
+// "History": what ran and what was missed, newest first, with the next
+// firing above the list. One such window per program; Esc closes it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scheduler/core/Controller.h"
+#include "scheduler/win/BaseWindow.h"
+
+namespace cuelark {
+
+class HistoryWindow final : public BaseWindow<HistoryWindow> {
+ public:
+  // Creates and shows the window, filled from the history file.
+  static std::unique_ptr<HistoryWindow> Create(HINSTANCE instance, Controller& controller);
+  HistoryWindow(HINSTANCE instance, Controller& controller) : instance_(instance), controller_(controller) {}
+  ~HistoryWindow();
+  HistoryWindow(const HistoryWindow&) = delete;
+  HistoryWindow& operator=(const HistoryWindow&) = delete;
+
+  bool IsOpen() const { return hwnd_ != nullptr; }
+  // New lines were written: the list is read again.
+  void Reload();
+  void ShowNextFiring(const std::wstring& text);
+
+ private:
+  friend class BaseWindow<HistoryWindow>;
+  struct Row {
+    std::array<std::wstring, 5> columns;  // due, started, name, outcome, detail
+    std::wstring command;
+  };
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnCreate();
+  void OnSize();
+  LRESULT OnNotify(const NMHDR& header);
+  void FillRow(LVITEMW& item) const;
+  void FillTip(NMLVGETINFOTIPW& tip) const;
+
+  HINSTANCE instance_;
+  Controller& controller_;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  win32::unique_hfont font_;
+  HWND nextLine_ = nullptr;
+  HWND list_ = nullptr;
+  std::vector<Row> rows_;
+};
+
+}  // namespace cuelark
