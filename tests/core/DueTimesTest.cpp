@@ -78,11 +78,6 @@ TEST(DueBetweenTest, FindsWhatExaminingEverySecondFinds) {
   }
 }
 
-TEST(DueBetweenTest, AnEmptySpanHoldsNothing) {
-  EXPECT_TRUE(DueBetween(MixedEntries(), kMondayFirst, At({2026, 12, 9}, {12, 0, 1}), At({2026, 12, 9}, {12, 0, 0}))
-                  .empty());
-}
-
 TEST(MissedFiringsTest, FromThePreviousRunToTheCatchUpWindowAtMostAWeekBack) {
   const LocalDateTime now = At({2026, 12, 9}, {12, 0, 0});
   const std::int64_t nowSerial = SerialSecond(now);

@@ -169,25 +169,6 @@ TEST(HistoryLogTest, ANewFileGetsTheHeaderOnceAndEachLineOneWrite) {
   EXPECT_EQ(log.ReadNewestFirst(), (std::vector<HistoryLine>{second, first}));
 }
 
-TEST(HistoryLogTest, AnEmptiedFileGetsItsHeaderBack) {
-  FakeFiles files;
-  files.files[kCurrent] = "";
-  HistoryLog log(files, kFolder);
-  ASSERT_TRUE(log.Append(Played(L"Morning", L"a.mp3")));
-  EXPECT_TRUE(files.files[kCurrent].starts_with(kHeader));
-}
-
-TEST(HistoryLogTest, ManyLinesGoInOneWriteOfWholeLines) {
-  FakeFiles files;
-  HistoryLog log(files, kFolder);
-  std::vector<HistoryLine> lines;
-  for (int k = 0; k < 50; ++k) lines.push_back(Missed({{2026, 12, 9}, {7, k, 0}}));
-  ASSERT_TRUE(log.Append(lines));
-  EXPECT_EQ(files.writes.size(), 1u);
-  std::vector<HistoryLine> newestFirst(lines.rbegin(), lines.rend());
-  EXPECT_EQ(log.ReadNewestFirst(), newestFirst);
-}
-
 TEST(HistoryLogTest, AFileThatWouldPassOneMegabyteBecomesTheOlderOne) {
   FakeFiles files;
   files.files[kOlder] = "an older history that goes";
@@ -316,15 +297,6 @@ TEST(DiskHistoryFilesTest, AppendsRotatesAndReadsRealFilesWithAUnicodeName) {
   EXPECT_FALSE(files.Replace(file, older));
 
   EXPECT_FALSE(files.Append(folder / "no such folder" / "history.tsv", "x\r\n"));
-}
-
-TEST(DiskHistoryFilesTest, TheLogWritesAFileOthersCanRead) {
-  TempFolder temp;
-  DiskHistoryFiles files;
-  HistoryLog log(files, temp.path());
-  ASSERT_TRUE(log.Append(Played(L"M\u00FCsik", L"C:\\a.mp3")));
-  EXPECT_EQ(ReadBytes(temp.path() / "history.tsv"),
-            kHeader + "2026-12-09 07:30:00\t2026-12-09 07:30:01.042\tM\xC3\xBCsik\tC:\\\\a.mp3\tplayed\t\r\n");
 }
 
 }  // namespace
