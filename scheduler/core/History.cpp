@@ -8,10 +8,9 @@
 
 namespace cuelark {
 
-const std::string_view kHistoryHeader = "\xEF\xBB\xBF" "due\tstarted\tname\tcommand\toutcome\tdetail\r\n";
-
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kColumns = 6;
 constexpr std::wstring_view kStartedWord = L"started";
 constexpr std::wstring_view kStoppedWord = L"stopped";
@@ -149,7 +148,7 @@ std::string FormatHistoryLine(const HistoryLine& line) {
 
 std::vector<HistoryLine> ParseHistory(std::string_view bytes) {
   std::vector<HistoryLine> lines;
-  if (bytes.starts_with(kHistoryHeader.substr(0, 3))) bytes.remove_prefix(3);
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
   for (std::size_t start = 0;;) {
     const std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) break;

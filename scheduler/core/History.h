@@ -66,7 +66,7 @@ struct RunMarker {
 using HistoryLine = std::variant<HistoryEvent, RunMarker>;
 
 // The file's first line, byte-order mark and line end included.
-extern const std::string_view kHistoryHeader;
+inline constexpr std::string_view kHistoryHeader = "\xEF\xBB\xBF" "due\tstarted\tname\tcommand\toutcome\tdetail\r\n";
 
 // One line of the file in UTF-8, line end included.
 std::string FormatHistoryLine(const HistoryLine& line);
