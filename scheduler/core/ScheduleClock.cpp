@@ -2,22 +2,9 @@
 
 #include <algorithm>
 
+#include "scheduler/core/DueTimes.h"
+
 namespace cuelark {
-
-namespace {
-
-void Examine(std::int64_t serial, const std::vector<SavedCommand>& entries, const WeekLocale& locale,
-             std::vector<Firing>& firings) {
-  const LocalDateTime moment = FromSerialSecond(serial);
-  const std::wstring dateText = FormatDate(moment.date);
-  const std::wstring timeText = FormatTime(moment.time);
-  const std::wstring weekdayLabel = WeekdayLabel(moment.date, locale);
-  for (const SavedCommand& entry : entries) {
-    if (IsDue(entry, dateText, timeText, weekdayLabel)) firings.push_back({entry.id, moment});
-  }
-}
-
-}  // namespace
 
 bool IsDue(const SavedCommand& entry, const std::wstring& dateText, const std::wstring& timeText,
            const std::wstring& weekdayLabel) {
@@ -32,23 +19,62 @@ bool IsDue(const SavedCommand& entry, const std::wstring& dateText, const std::w
   return (!day.empty() && day == weekdayLabel) || day == kEveryDay;
 }
 
-std::vector<Firing> ScheduleClock::Advance(const LocalDateTime& now,
-                                           const std::vector<SavedCommand>& entries,
+ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
+                                 const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
+  return Step(now, utcOffsetMinutes, entries, locale);
+}
+
+std::vector<Firing> ScheduleClock::Advance(const LocalDateTime& now, const std::vector<SavedCommand>& entries,
                                            const WeekLocale& locale) {
+  return Step(now, std::nullopt, entries, locale).due;
+}
+
+void ScheduleClock::ContinueAfter(const LocalDateTime& lastSecond) {
+  lastExamined_ = SerialSecond(lastSecond);
+  lastOffsetMinutes_.reset();
+}
+
+std::optional<LocalDateTime> ScheduleClock::LastExamined() const {
+  if (!lastExamined_) return std::nullopt;
+  return FromSerialSecond(*lastExamined_);
+}
+
+ClockStep ScheduleClock::Step(const LocalDateTime& now, std::optional<int> utcOffsetMinutes,
+                              const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
   const std::int64_t nowSerial = SerialSecond(now);
   std::int64_t first = nowSerial;
+  std::optional<std::int64_t> skippedLocalEnd;
+  ClockStep step;
   if (lastExamined_) {
     const std::int64_t last = *lastExamined_;
-    const bool corrected = last - nowSerial > kCorrectionSeconds;
-    if (nowSerial <= last && !corrected) return {};
-    if (!corrected) first = std::max(last + 1, nowSerial - kCatchUpSeconds);
+    const std::int64_t offsetChange =
+        utcOffsetMinutes && lastOffsetMinutes_ ? (*utcOffsetMinutes - *lastOffsetMinutes_) * std::int64_t{60} : 0;
+    const std::int64_t localStep = nowSerial - last;
+    // What really passed, daylight saving taken out; the user's own change
+    // of the clock stays in.
+    const std::int64_t elapsed = localStep - offsetChange;
+    const bool corrected = elapsed < -kCorrectionSeconds;
+    if (!corrected) {
+      if (localStep <= 0) return {};
+      // No daylight-saving change moves the clock by more than the largest
+      // correction; a larger change of the offset is a new time zone.
+      const bool spring = offsetChange > 0 && offsetChange <= kCorrectionSeconds && elapsed >= 0 &&
+                          elapsed <= kCatchUpSeconds;
+      if (spring) skippedLocalEnd = last + offsetChange;
+      first = spring ? last + 1 : std::max(last + 1, nowSerial - kCatchUpSeconds);
+      if (first > last + 1) step.skipped = MissedFirings(entries, locale, FromSerialSecond(last), now);
+    }
   }
-  std::vector<Firing> firings;
-  for (std::int64_t serial = first; serial <= nowSerial; ++serial) {
-    Examine(serial, entries, locale, firings);
+  step.due = DueBetween(entries, locale, FromSerialSecond(first), now);
+  // Where within the step the change came is not known; a tick on time
+  // comes right after it, so the skipped hour is taken to follow the last
+  // second examined.
+  if (skippedLocalEnd) {
+    for (Firing& firing : step.due) firing.daylightSaving = SerialSecond(firing.second) <= *skippedLocalEnd;
   }
   lastExamined_ = nowSerial;
-  return firings;
+  lastOffsetMinutes_ = utcOffsetMinutes;
+  return step;
 }
 
 }  // namespace cuelark

@@ -41,6 +41,16 @@ CivilDate CivilFromDays(std::int64_t days) {
   return {year, month, day};
 }
 
+// All of `text` as a decimal number; no sign, no blanks.
+std::optional<int> ParseDigits(std::wstring_view text) {
+  int value = 0;
+  for (const wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + (c - L'0');
+  }
+  return value;
+}
+
 void AppendPadded(std::wstring& text, int value, std::size_t width) {
   std::wstring digits = std::to_wstring(value);
   if (digits.size() < width) text.append(width - digits.size(), L'0');
@@ -64,6 +74,27 @@ LocalDateTime FromSerialSecond(std::int64_t serial) {
   const std::int64_t days = FloorDiv(serial, kSecondsPerDay);
   const auto secondOfDay = static_cast<int>(serial - days * kSecondsPerDay);
   return {CivilFromDays(days), {secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60}};
+}
+
+std::optional<CivilDate> ParseDate(std::wstring_view text) {
+  if (text.size() != 10 || text[4] != L'-' || text[7] != L'-') return std::nullopt;
+  const auto year = ParseDigits(text.substr(0, 4));
+  const auto month = ParseDigits(text.substr(5, 2));
+  const auto day = ParseDigits(text.substr(8, 2));
+  if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1) return std::nullopt;
+  const CivilDate date{*year, *month, *day};
+  // A day past the month's end counts on into the next month.
+  if (CivilFromDays(DaysFromCivil(date)) != date) return std::nullopt;
+  return date;
+}
+
+std::optional<TimeOfDay> ParseTime(std::wstring_view text) {
+  if (text.size() != 8 || text[2] != L':' || text[5] != L':') return std::nullopt;
+  const auto hour = ParseDigits(text.substr(0, 2));
+  const auto minute = ParseDigits(text.substr(3, 2));
+  const auto second = ParseDigits(text.substr(6, 2));
+  if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
+  return TimeOfDay{*hour, *minute, *second};
 }
 
 std::wstring FormatDate(CivilDate date) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,11 @@ int IsoWeekday(CivilDate date);
 // that "the next second" and "how far apart" are plain integer arithmetic.
 std::int64_t SerialSecond(const LocalDateTime& moment);
 LocalDateTime FromSerialSecond(std::int64_t serial);
+
+// The fixed forms below read back. Only a text that FormatDate or FormatTime
+// writes gives a value: "2026-2-9", "2026-02-30" and "24:00:00" do not.
+std::optional<CivilDate> ParseDate(std::wstring_view text);
+std::optional<TimeOfDay> ParseTime(std::wstring_view text);
 
 // "2026-12-06": four-digit year, two-digit month and day.
 std::wstring FormatDate(CivilDate date);

@@ -73,6 +73,47 @@ TEST(TextFormTest, DatesAndTimesArePaddedToFixedWidths) {
   EXPECT_EQ(FormatTime({23, 59, 59}), L"23:59:59");
 }
 
+TEST(TextFormTest, OnlyTheFixedFormsReadBack) {
+  const struct {
+    const wchar_t* text;
+    std::optional<CivilDate> date;
+  } kDates[] = {
+      {L"2026-12-06", CivilDate{2026, 12, 6}},
+      {L"2028-02-29", CivilDate{2028, 2, 29}},
+      {L"0987-01-01", CivilDate{987, 1, 1}},
+      {L"2027-02-29", std::nullopt},  // no leap day that year
+      {L"2026-04-31", std::nullopt},
+      {L"2026-13-01", std::nullopt},
+      {L"2026-00-10", std::nullopt},
+      {L"2026-12-00", std::nullopt},
+      {L"2026-2-09", std::nullopt},
+      {L"2026/12/06", std::nullopt},
+      {L"2026-12-06 ", std::nullopt},
+      {L"+026-12-06", std::nullopt},
+      {L"MONDAY", std::nullopt},
+      {L"", std::nullopt},
+  };
+  for (const auto& c : kDates) EXPECT_EQ(ParseDate(c.text), c.date) << testing::PrintToString(std::wstring(c.text));
+
+  const struct {
+    const wchar_t* text;
+    std::optional<TimeOfDay> time;
+  } kTimes[] = {
+      {L"00:00:00", TimeOfDay{0, 0, 0}},
+      {L"23:59:59", TimeOfDay{23, 59, 59}},
+      {L"09:05:07", TimeOfDay{9, 5, 7}},
+      {L"24:00:00", std::nullopt},
+      {L"12:60:00", std::nullopt},
+      {L"12:00:60", std::nullopt},
+      {L"9:05:07", std::nullopt},
+      {L"09:05", std::nullopt},
+      {L"09-05-07", std::nullopt},
+      {L" 9:05:07", std::nullopt},
+      {L"[ Not Found ]", std::nullopt},
+  };
+  for (const auto& c : kTimes) EXPECT_EQ(ParseTime(c.text), c.time) << testing::PrintToString(std::wstring(c.text));
+}
+
 const std::array<std::wstring, 7> kEnglish = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
                                               L"FRIDAY", L"SATURDAY", L"SUNDAY"};
 

@@ -1,0 +1,256 @@
+// The clock across changes of the wall clock: daylight saving in two zones,
+// the user's own changes, sleep and a restart, with the UTC offset injected
+// as the system would report it.
+#include "scheduler/core/ScheduleClock.h"
+
+#include <gtest/gtest.h>
+
+#include "scheduler/core/DueTimes.h"
+
+namespace cuelark {
+namespace {
+
+const std::array<std::wstring, 7> kEnglish = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
+                                              L"FRIDAY", L"SATURDAY", L"SUNDAY"};
+const WeekLocale kLocale = MakeWeekLocale(kEnglish, 1);
+
+std::int64_t Serial(CivilDate date, TimeOfDay time) { return SerialSecond({date, time}); }
+
+// A zone's rules for one year. Real moments are UTC wall-clock serials.
+struct Zone {
+  const char* name;
+  int standardMinutes;
+  int daylightMinutes;
+  std::int64_t springUtc;  // daylight saving starts
+  std::int64_t autumnUtc;  // and ends
+  TimeOfDay skippedHour;   // local, in spring
+  TimeOfDay repeatedHour;  // local, in autumn
+
+  int OffsetAt(std::int64_t utc) const {
+    return utc >= springUtc && utc < autumnUtc ? daylightMinutes : standardMinutes;
+  }
+};
+
+// The last Sunday of March and of October at 01:00 UTC.
+const Zone kBerlin{"Europe/Berlin", 60, 120, Serial({2026, 3, 29}, {1, 0, 0}), Serial({2026, 10, 25}, {1, 0, 0}),
+                   {2, 0, 0}, {2, 0, 0}};
+// The second Sunday of March at 02:00 standard time, the first of November
+// at 02:00 daylight time.
+const Zone kNewYork{"America/New_York", -300, -240, Serial({2026, 3, 8}, {7, 0, 0}), Serial({2026, 11, 1}, {6, 0, 0}),
+                    {2, 0, 0}, {1, 0, 0}};
+const Zone* const kZones[] = {&kBerlin, &kNewYork};
+
+struct Fired {
+  Firing firing;
+  LocalDateTime tick;
+  int tickOffset;
+};
+
+// A machine in a zone whose timer ticks in real time.
+class ZoneTimer {
+ public:
+  ZoneTimer(const Zone& zone, std::vector<SavedCommand> entries) : zone_(zone), entries_(std::move(entries)) {}
+
+  LocalDateTime LocalAt(std::int64_t utc) const { return FromSerialSecond(utc + zone_.OffsetAt(utc) * 60); }
+
+  void TickAt(std::int64_t utc) { TickAt(LocalAt(utc), zone_.OffsetAt(utc)); }
+  // A local time and offset of one's own: the user's change of the clock or
+  // of the time zone.
+  void TickAt(const LocalDateTime& local, int offsetMinutes) {
+    const ClockStep step = clock_.Advance(local, offsetMinutes, entries_, kLocale);
+    for (const Firing& firing : step.due) fired_.push_back({firing, local, offsetMinutes});
+    skipped_.insert(skipped_.end(), step.skipped.begin(), step.skipped.end());
+  }
+  void TickEvery(std::int64_t fromUtc, std::int64_t toUtc, std::int64_t periodMs) {
+    for (std::int64_t ms = 0; fromUtc + ms / 1000 <= toUtc; ms += periodMs) TickAt(fromUtc + ms / 1000);
+  }
+  // Local ticks half a minute apart, within the catch-up, ending at `to`.
+  void TickThrough(std::int64_t fromLocal, std::int64_t toLocal, int offsetMinutes) {
+    for (std::int64_t s = fromLocal; s < toLocal; s += 30) TickAt(FromSerialSecond(s), offsetMinutes);
+    TickAt(FromSerialSecond(toLocal), offsetMinutes);
+  }
+  void ContinueAfter(const LocalDateTime& lastSecond) { clock_.ContinueAfter(lastSecond); }
+
+  const std::vector<Fired>& AllFired() const { return fired_; }
+  std::vector<EntryId> FiredIds() const {
+    std::vector<EntryId> ids;
+    for (const Fired& fired : fired_) ids.push_back(fired.firing.id);
+    return ids;
+  }
+  std::vector<EntryId> SkippedIds() const {
+    std::vector<EntryId> ids;
+    for (const Firing& firing : skipped_) ids.push_back(firing.id);
+    return ids;
+  }
+  const std::vector<Firing>& Skipped() const { return skipped_; }
+
+ private:
+  const Zone& zone_;
+  std::vector<SavedCommand> entries_;
+  ScheduleClock clock_;
+  std::vector<Fired> fired_;
+  std::vector<Firing> skipped_;
+};
+
+TimeOfDay Plus(TimeOfDay time, int seconds) { return FromSerialSecond(SerialSecond({{2026, 1, 1}, time}) + seconds).time; }
+
+// Entries at the given local times, ids 1, 2, ... in that order.
+std::vector<SavedCommand> EveryDayAt(const std::vector<TimeOfDay>& times) {
+  std::vector<SavedCommand> entries;
+  for (const TimeOfDay& time : times) {
+    SavedCommand entry;
+    entry.id = entries.size() + 1;
+    entry.startDate = L"EVERY DAY";
+    entry.startTime = FormatTime(time);
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+TEST(DaylightSavingTest, TheHourSpringSkipsFiresOnceRightAfterTheChange) {
+  for (const Zone* zone : kZones) {
+    SCOPED_TRACE(zone->name);
+    const TimeOfDay skipped = zone->skippedHour;
+    const TimeOfDay after = Plus(skipped, 3600);
+    // Ids 3..5 lie in the skipped hour.
+    ZoneTimer timer(*zone, EveryDayAt({Plus(skipped, -1800), Plus(skipped, -1), skipped, Plus(skipped, 1800),
+                                       Plus(skipped, 3599), after, Plus(after, 1)}));
+    ASSERT_EQ(timer.LocalAt(zone->springUtc - 1).time, Plus(skipped, -1));
+    ASSERT_EQ(timer.LocalAt(zone->springUtc).time, after);
+    timer.TickEvery(zone->springUtc - 7200, zone->springUtc + 7200, 999);
+
+    EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_TRUE(timer.Skipped().empty());
+    for (const Fired& fired : timer.AllFired()) {
+      SCOPED_TRACE(testing::Message() << "entry " << fired.firing.id);
+      const bool inSkippedHour = fired.firing.id >= 3 && fired.firing.id <= 5;
+      EXPECT_EQ(fired.firing.daylightSaving, inSkippedHour);
+      EXPECT_EQ(fired.tick.time, inSkippedHour ? after : fired.firing.second.time);
+    }
+  }
+}
+
+TEST(DaylightSavingTest, TheHourAutumnRepeatsFiresOnceInItsFirstPass) {
+  for (const Zone* zone : kZones) {
+    SCOPED_TRACE(zone->name);
+    const TimeOfDay repeated = zone->repeatedHour;
+    ZoneTimer timer(*zone, EveryDayAt({Plus(repeated, -1), repeated, Plus(repeated, 1800), Plus(repeated, 3599),
+                                       Plus(repeated, 3600)}));
+    ASSERT_EQ(timer.LocalAt(zone->autumnUtc - 1).time, Plus(repeated, 3599));
+    ASSERT_EQ(timer.LocalAt(zone->autumnUtc).time, repeated);
+    timer.TickEvery(zone->autumnUtc - 7200, zone->autumnUtc + 7200, 999);
+
+    EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(timer.Skipped().empty());
+    for (const Fired& fired : timer.AllFired()) {
+      SCOPED_TRACE(testing::Message() << "entry " << fired.firing.id);
+      EXPECT_FALSE(fired.firing.daylightSaving);
+      EXPECT_EQ(fired.tick.time, fired.firing.second.time);
+      const bool firstPass = fired.firing.id <= 4;
+      EXPECT_EQ(fired.tickOffset, firstPass ? zone->daylightMinutes : zone->standardMinutes);
+    }
+  }
+}
+
+TEST(DaylightSavingTest, ALateTickAcrossTheSpringChangeStillFiresEverything) {
+  for (const Zone* zone : kZones) {
+    SCOPED_TRACE(zone->name);
+    const TimeOfDay skipped = zone->skippedHour;
+    ZoneTimer timer(*zone, EveryDayAt({Plus(skipped, -20), Plus(skipped, 1800), Plus(skipped, 3620)}));
+    timer.TickAt(zone->springUtc - 30);
+    timer.TickAt(zone->springUtc + 25);  // 55 s later: within the catch-up
+    EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3}));
+    EXPECT_TRUE(timer.Skipped().empty());
+    ASSERT_EQ(timer.AllFired().size(), 3u);
+    EXPECT_TRUE(timer.AllFired()[1].firing.daylightSaving);
+    EXPECT_FALSE(timer.AllFired()[2].firing.daylightSaving);
+  }
+}
+
+TEST(DaylightSavingTest, SleepingThroughTheSpringChangeReportsTheSkippedHourInsteadOfABurst) {
+  for (const Zone* zone : kZones) {
+    SCOPED_TRACE(zone->name);
+    const TimeOfDay skipped = zone->skippedHour;
+    ZoneTimer timer(*zone, EveryDayAt({Plus(skipped, 1800), Plus(skipped, 3600 + 1800), Plus(skipped, 3600 + 3570)}));
+    timer.TickAt(zone->springUtc - 3600);
+    timer.TickAt(zone->springUtc + 3600);  // the last one is 30 s old
+    EXPECT_EQ(timer.FiredIds(), std::vector<EntryId>{3});
+    EXPECT_EQ(timer.SkippedIds(), (std::vector<EntryId>{1, 2}));
+    EXPECT_FALSE(timer.AllFired()[0].firing.daylightSaving);
+  }
+}
+
+struct OwnChange {
+  const char* what;
+  TimeOfDay to;  // from 12:00:00 on a winter day
+  int offsetChangeMinutes;
+  std::vector<EntryId> fired;
+  std::vector<EntryId> skipped;
+};
+
+TEST(ClockChangeTest, TheUsersOwnChangesKeepTheirRulesAndWhatIsJumpedOverIsReported) {
+  const CivilDate day{2026, 1, 14};
+  const std::vector<TimeOfDay> times = {{9, 30, 0}, {11, 30, 0}, {12, 30, 0}, {14, 30, 0}, {14, 59, 30}};
+  const OwnChange kCases[] = {
+      {"set forward three hours", {15, 0, 0}, 0, {5}, {3, 4}},
+      {"set forward a minute", {12, 1, 0}, 0, {}, {}},
+      {"set back an hour: nothing twice", {11, 0, 0}, 0, {}, {}},
+      {"set back three hours: nothing twice", {9, 0, 0}, 0, {}, {}},
+      {"set back more than three hours: afresh", {8, 59, 59}, 0, {1, 2}, {}},
+      // A new time zone: the offset explains the step, but only steps of up
+      // to three hours are taken as daylight saving.
+      {"a zone three hours west: nothing twice", {9, 0, 0}, -180, {}, {}},
+      {"a zone seven hours west: nothing twice", {5, 0, 0}, -420, {}, {}},
+      {"a zone three hours east: as daylight saving", {15, 0, 0}, 180, {3, 4, 5}, {}},
+      {"a zone nine hours east: no burst", {21, 0, 0}, 540, {}, {3, 4, 5}},
+  };
+  for (const OwnChange& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ZoneTimer timer(kBerlin, EveryDayAt(times));
+    timer.TickThrough(Serial(day, {9, 0, 0}), Serial(day, {12, 0, 0}), 60);
+    ASSERT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2}));
+    // The change, then ticks up to noon of the new clock.
+    const int offset = 60 + c.offsetChangeMinutes;
+    timer.TickThrough(Serial(day, c.to), std::max(Serial(day, c.to), Serial(day, {12, 0, 0})), offset);
+    const std::vector<EntryId> all = timer.FiredIds();
+    EXPECT_EQ(std::vector<EntryId>(all.begin() + 2, all.end()), c.fired);
+    EXPECT_EQ(timer.SkippedIds(), c.skipped);
+  }
+}
+
+TEST(ClockChangeTest, ARestartCatchesUpOnTheLastMinuteAndReportsTheRest) {
+  const LocalDateTime now{{2026, 12, 9}, {12, 0, 0}};
+  const struct {
+    const char* what;
+    LocalDateTime previousEnd;
+    std::vector<EntryId> fired;
+    std::vector<EntryId> skipped;
+  } kCases[] = {
+      {"stopped a second ago", {{2026, 12, 9}, {11, 59, 59}}, {5}, {}},
+      {"stopped half a minute ago", {{2026, 12, 9}, {11, 59, 30}}, {4, 5}, {}},
+      {"stopped this morning", {{2026, 12, 9}, {8, 0, 0}}, {4, 5}, {1, 2, 3}},
+      {"stopped an hour in the future", {{2026, 12, 9}, {13, 0, 0}}, {}, {}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ZoneTimer timer(kBerlin, EveryDayAt({{9, 0, 0}, {11, 0, 0}, {11, 58, 59}, {11, 59, 40}, {12, 0, 0}}));
+    timer.ContinueAfter(c.previousEnd);
+    timer.TickAt(now, 60);
+    EXPECT_EQ(timer.FiredIds(), c.fired);
+    EXPECT_EQ(timer.SkippedIds(), c.skipped);
+  }
+}
+
+TEST(ClockChangeTest, WhatARestartReportsGoesBackAWeekAtMost) {
+  ZoneTimer timer(kBerlin, EveryDayAt({{12, 0, 0}}));
+  timer.ContinueAfter({{2026, 11, 9}, {8, 0, 0}});
+  timer.TickAt({{2026, 12, 9}, {12, 0, 0}}, 60);
+  std::vector<CivilDate> days;
+  for (const Firing& firing : timer.Skipped()) days.push_back(firing.second.date);
+  EXPECT_EQ(days, (std::vector<CivilDate>{{2026, 12, 2}, {2026, 12, 3}, {2026, 12, 4}, {2026, 12, 5}, {2026, 12, 6},
+                                          {2026, 12, 7}, {2026, 12, 8}}));
+  EXPECT_EQ(timer.FiredIds(), std::vector<EntryId>{1});
+}
+
+}  // namespace
+}  // namespace cuelark
