@@ -1,10 +1,31 @@
 #include "scheduler/core/Controller.h"
 
+#include <variant>
+
 namespace cuelark {
 namespace {
 
 constexpr wchar_t kCaption[] = L"Cuelark";
 constexpr wchar_t kErrorTitle[] = L"Error ...";
+
+constexpr wchar_t kNotRunning[] = L"program not running";
+constexpr wchar_t kByHand[] = L"by hand";
+constexpr wchar_t kDaylightSaving[] = L"daylight saving";
+
+Outcome OutcomeOf(PlayerStatus status) {
+  switch (status) {
+    case PlayerStatus::kOk: return Outcome::kPlayed;
+    case PlayerStatus::kNotResponding:
+    case PlayerStatus::kWindowClosed: return Outcome::kNotResponding;
+    case PlayerStatus::kTextRefused: return Outcome::kRefused;
+    case PlayerStatus::kNotStarted:
+    case PlayerStatus::kAccessDenied:
+    case PlayerStatus::kNotAProgram:
+    case PlayerStatus::kStartFailed:
+    case PlayerStatus::kInterrupted: break;
+  }
+  return Outcome::kNotStarted;
+}
 
 // While the store could not be read at start-up, the clock tries it again
 // this often, so that a file held open for a moment by a backup or a virus
@@ -29,8 +50,10 @@ std::wstring FailureText(const Failure& failure) {
   return std::wstring(cause) + (failure.duringResume ? L", Playlist not Restored!" : L", Command not Executed!");
 }
 
-Controller::Controller(IniStore& iniStore, Player& player, ControllerView& view, ControllerSettings settings)
+Controller::Controller(IniStore& iniStore, Player& player, HistoryFiles& historyFiles, ControllerView& view,
+                       ControllerSettings settings)
     : iniStore_(iniStore),
+      history_(historyFiles, settings.historyFolder),
       view_(view),
       settings_(std::move(settings)),
       store_(iniStore_, settings_.storePath),
@@ -42,6 +65,14 @@ void Controller::Load() {
   schedule_.Assign(std::move(loaded.entries));
   view_.ShowRows(schedule_.Entries().size());
   if (!storeRead_) ReportUnreadStore(loaded.result.reason, UnreadMoment::kStartUp);
+  // What fell due while no Cuelark ran is found by the first tick, which
+  // catches up from where the previous run stopped.
+  if (const std::optional<LocalDateTime> previousEnd = history_.PreviousRunEnd()) {
+    clock_.ContinueAfter(*previousEnd);
+    skipReason_ = kNotRunning;
+  }
+  WriteHistory({RunMarker{RunMarker::Kind::kStarted, settings_.now().second}});
+  UpdateNextFiring(true);
 }
 
 std::optional<std::pair<std::wstring, std::wstring>> Controller::SavedPosition() { return store_.ReadPosition(); }
@@ -74,6 +105,7 @@ std::optional<std::wstring> Controller::CatchUpWithStore() {
   storeRead_ = true;
   schedule_.InsertFront(std::move(loaded.entries));
   view_.ShowRows(schedule_.Entries().size());
+  UpdateNextFiring(true);
   return std::nullopt;
 }
 
@@ -108,6 +140,7 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   entry.remWhenDone = fields.removeWhenDone;
   schedule_.Append(std::move(entry));
   view_.ShowRows(schedule_.Entries().size());
+  UpdateNextFiring(true);
   WriteStore();
   view_.ClearEditor();
 }
@@ -115,11 +148,18 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
 void Controller::OnRemoveConfirmed(EntryId id) {
   if (shuttingDown_ || !schedule_.Remove(id)) return;
   view_.ShowRows(schedule_.Entries().size());
+  UpdateNextFiring(true);
   WriteStore();
   view_.ClearEditor();
 }
 
-void Controller::OnExecuteClicked(EntryId id) { executor_.RequestExecute(id); }
+void Controller::OnExecuteClicked(EntryId id) { RequestExecution(id, settings_.now().second, kByHand); }
+
+void Controller::RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail) {
+  if (shuttingDown_) return;
+  requests_.push_back({id, due, std::move(detail), std::nullopt, {}, {}});
+  executor_.RequestExecute(id);
+}
 
 void Controller::OnTickChanged(EntryId id, bool ticked) {
   const std::optional<std::size_t> index = schedule_.IndexOf(id);
@@ -128,14 +168,25 @@ void Controller::OnTickChanged(EntryId id, bool ticked) {
   // restart; the editor is not concerned and stays as it is.
   schedule_.SetChecked(id, ticked);
   view_.ShowRow(*index);
+  UpdateNextFiring(true);
   WriteStore();
 }
 
-void Controller::OnClockTick(const LocalDateTime& now) {
+void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
   if (shuttingDown_) return;
   if (!storeRead_ && SerialSecond(now) % kStoreRetrySeconds == 0) CatchUpWithStore();
-  for (const Firing& firing : clock_.Advance(now, schedule_.Entries(), settings_.weekLocale))
-    executor_.RequestExecute(firing.id);
+  const ClockStep step = clock_.Advance(now, utcOffsetMinutes, schedule_.Entries(), settings_.weekLocale);
+  std::vector<HistoryLine> missed;
+  for (const Firing& firing : step.skipped) {
+    if (const SavedCommand* entry = schedule_.Find(firing.id))
+      missed.push_back(
+          HistoryEvent{firing.second, std::nullopt, entry->name, entry->command, Outcome::kMissed, skipReason_});
+  }
+  skipReason_ = kClockChanged;
+  if (!missed.empty()) WriteHistory(missed);
+  for (const Firing& firing : step.due)
+    RequestExecution(firing.id, firing.second, firing.daylightSaving ? kDaylightSaving : L"");
+  UpdateNextFiring(false);
 }
 
 void Controller::OnResumeTick() { executor_.RequestResume(); }
@@ -148,6 +199,7 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
   // can be read at last; the position alone is safe to write either way,
   // because writing it keeps whatever else the file holds.
   if (!storeRead_ && !schedule_.Entries().empty()) WriteStore(UnreadMoment::kShutDown);
+  WriteHistory({RunMarker{RunMarker::Kind::kStopped, settings_.now().second}});
   shuttingDown_ = true;
   if (!position) return;
   const StoreResult written = store_.WritePosition(position->first, position->second);
@@ -157,17 +209,30 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
 }
 
 std::optional<std::wstring> Controller::CommandOf(EntryId id) {
-  if (const SavedCommand* entry = schedule_.Find(id)) return entry->command;
-  return std::nullopt;
+  // The executor asks once for each execution, in the order they were asked for.
+  running_ = {};
+  if (!requests_.empty() && requests_.front().id == id) {
+    running_ = std::move(requests_.front());
+    requests_.pop_front();
+  }
+  const SavedCommand* entry = schedule_.Find(id);
+  if (!entry) return std::nullopt;
+  running_.name = entry->name;
+  running_.command = entry->command;
+  running_.started = settings_.now();
+  return entry->command;
 }
 
 void Controller::ExecutionEnded(EntryId id, PlayerStatus status) {
+  WriteHistory({HistoryEvent{running_.due, running_.started, running_.name, running_.command, OutcomeOf(status),
+                             status == PlayerStatus::kOk ? running_.detail : FailureText({status, false})}});
   // An entry meant to run once stays until it has run: when nothing played,
   // the user is told and can still execute it by hand.
   const SavedCommand* entry = schedule_.Find(id);
   if (status != PlayerStatus::kOk || !entry || !entry->remWhenDone) return;
   schedule_.Remove(id);
   view_.ShowRows(schedule_.Entries().size());
+  UpdateNextFiring(true);
   WriteStore();
 }
 
@@ -181,6 +246,41 @@ std::wstring Controller::ReadPlaylistSetting() {
 
 void Controller::ReportFailure(const Failure& failure) {
   view_.Report({FailureText(failure), kErrorTitle, Severity::kStop});
+}
+
+std::vector<HistoryEvent> Controller::HistoryNewestFirst() {
+  std::vector<HistoryEvent> events;
+  for (HistoryLine& line : history_.ReadNewestFirst())
+    if (auto* event = std::get_if<HistoryEvent>(&line)) events.push_back(std::move(*event));
+  return events;
+}
+
+void Controller::WriteHistory(const std::vector<HistoryLine>& lines) {
+  if (history_.Append(lines)) {
+    view_.HistoryChanged();
+  } else if (!historyFailureReported_) {
+    // Once a run: the schedule goes on without its history, and a box for
+    // every firing would bury the user.
+    historyFailureReported_ = true;
+    view_.Report({L"The history could not be written to " + history_.File().wstring() +
+                      L".\n\nCommands still run; what happens until the file can be written is not noted.",
+                  kCaption, Severity::kWarning});
+  }
+}
+
+// The next firing stays right until its second passes or the list or the
+// day changes, so a tick seldom needs to look again.
+void Controller::UpdateNextFiring(bool listChanged) {
+  const std::optional<LocalDateTime> examined = clock_.LastExamined();
+  const LocalDateTime from = examined ? FromSerialSecond(SerialSecond(*examined) + 1) : settings_.now().second;
+  const bool passed = nextFiring_ && SerialSecond(nextFiring_->second) < SerialSecond(from);
+  if (!listChanged && !passed && from.date == nextFiringDay_ && !nextFiringText_.empty()) return;
+  nextFiring_ = FindNextFiring(schedule_.Entries(), settings_.weekLocale, from);
+  nextFiringDay_ = from.date;
+  std::wstring text = NextFiringTip(nextFiring_, from.date, kTrayTipLength);
+  if (text == nextFiringText_) return;
+  nextFiringText_ = std::move(text);
+  view_.ShowNextFiring(nextFiringText_);
 }
 
 }  // namespace cuelark

@@ -4,6 +4,8 @@
 // timers' ticks here and draws what it is told.
 #pragma once
 
+#include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,7 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "scheduler/core/DueTimes.h"
 #include "scheduler/core/Executor.h"
+#include "scheduler/core/History.h"
 #include "scheduler/core/IniStore.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/Schedule.h"
@@ -60,6 +64,10 @@ class ControllerView {
   // (Re)starts the resume timer, whose tick is OnResumeTick.
   virtual void ArmResumeTimer() = 0;
   virtual void DisarmResumeTimer() = 0;
+  // "Cuelark: next <name> <when>" or "Cuelark: nothing scheduled".
+  virtual void ShowNextFiring(const std::wstring& text) = 0;
+  // Lines were added to the history.
+  virtual void HistoryChanged() = 0;
 };
 
 struct ControllerSettings {
@@ -69,18 +77,27 @@ struct ControllerSettings {
   // Whether the store and the player can take this text unchanged (the ANSI
   // code page); text that would come back as other characters is refused.
   std::function<bool(std::wstring_view)> canStoreText;
+  // Where "history.tsv" lives (beside "cue.ini").
+  std::filesystem::path historyFolder;
+  // The local time now, to the millisecond.
+  std::function<StartedAt()> now;
 };
+
+// The most characters the tray shows as its tip.
+inline constexpr std::size_t kTrayTipLength = 127;
 
 // The text shown for a player failure.
 std::wstring FailureText(const Failure& failure);
 
 class Controller final : private ExecutorHost {
  public:
-  Controller(IniStore& iniStore, Player& player, ControllerView& view, ControllerSettings settings);
+  Controller(IniStore& iniStore, Player& player, HistoryFiles& historyFiles, ControllerView& view,
+             ControllerSettings settings);
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
 
-  // Start-up: reads the store and shows its entries.
+  // Start-up: reads the store and shows its entries, and notes in the
+  // history that this run began.
   void Load();
   const std::vector<SavedCommand>& Entries() const { return schedule_.Entries(); }
   // The raw "Left"/"Top" texts saved at the last shut-down.
@@ -91,13 +108,22 @@ class Controller final : private ExecutorHost {
   void OnRemoveConfirmed(EntryId id);
   void OnExecuteClicked(EntryId id);
   void OnTickChanged(EntryId id, bool ticked);
-  void OnClockTick(const LocalDateTime& now);
+  // utcOffsetMinutes: local time minus UTC at `now`, which tells daylight
+  // saving from the user's own changes of the clock.
+  void OnClockTick(const LocalDateTime& now, int utcOffsetMinutes);
+  // What the clock skips next was missed for this reason.
+  void OnResumedFromSleep() { skipReason_ = kAsleep; }
+  void OnClockChanged() { skipReason_ = kClockChanged; }
   void OnResumeTick();
   // Shut-down begins: nothing executes from here on, and this is the last
   // write to the store. A position is written when given (the window was
   // closed, not ended from the menu).
   void OnShutdown(std::optional<std::pair<std::wstring, std::wstring>> position);
   bool ShuttingDown() const { return shuttingDown_; }
+
+  // The executions and missed firings written down, newest first.
+  std::vector<HistoryEvent> HistoryNewestFirst();
+  const std::wstring& NextFiringText() const { return nextFiringText_; }
 
  private:
   // ExecutorHost.
@@ -109,6 +135,21 @@ class Controller final : private ExecutorHost {
   void ReportFailure(const Failure& failure) override;
 
   enum class UnreadMoment { kStartUp, kWrite, kShutDown };
+  static constexpr wchar_t kAsleep[] = L"computer asleep";
+  static constexpr wchar_t kClockChanged[] = L"clock changed";
+
+  // One execution asked for: when it was due and what the history says of it.
+  struct Request {
+    EntryId id = 0;
+    LocalDateTime due{};
+    std::wstring detail;
+    std::optional<StartedAt> started;
+    std::wstring name;
+    std::wstring command;
+  };
+  void RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail);
+  void WriteHistory(const std::vector<HistoryLine>& lines);
+  void UpdateNextFiring(bool listChanged);
 
   // Reads the store once more while its entries are not in the list yet;
   // what it holds goes before the entries added meanwhile. Returns why it
@@ -119,6 +160,7 @@ class Controller final : private ExecutorHost {
   void ReportUnreadStore(const std::wstring& reason, UnreadMoment moment);
 
   IniStore& iniStore_;
+  HistoryLog history_;
   ControllerView& view_;
   ControllerSettings settings_;
   SavedCommandStore store_;
@@ -129,6 +171,14 @@ class Controller final : private ExecutorHost {
   // list then would replace the user's entries with the few added since.
   bool storeRead_ = false;
   bool shuttingDown_ = false;
+  // In the order the executor runs them; the front one is running.
+  std::deque<Request> requests_;
+  Request running_;
+  const wchar_t* skipReason_ = kClockChanged;
+  bool historyFailureReported_ = false;
+  std::optional<NextFiring> nextFiring_;
+  CivilDate nextFiringDay_{};
+  std::wstring nextFiringText_;
 };
 
 }  // namespace cuelark

@@ -9,6 +9,7 @@
 #include "scheduler/win/MainMenu.h"
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
+#include "scheduler/win/SystemClock.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
@@ -33,8 +34,12 @@ constexpr TwipsRect kTabStripRect{120, 120, 7455, 3015};
 
 ControllerSettings SettingsBesideProgram() {
   const std::wstring folder = ProgramFolder();
-  return {folder + L"\\cue.ini", folder + L"\\winamp.ini", SystemWeekLocale(),
-          [](std::wstring_view text) { return CanStoreAsAnsi(text); }};
+  return {folder + L"\\cue.ini",
+          folder + L"\\winamp.ini",
+          SystemWeekLocale(),
+          [](std::wstring_view text) { return CanStoreAsAnsi(text); },
+          std::filesystem::path(folder),
+          CurrentTime};
 }
 
 }  // namespace
@@ -47,7 +52,7 @@ UINT ShowRequestMessage() {
 MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore)
     : instance_(instance),
       iniStore_(std::move(iniStore)),
-      controller_(*iniStore_, player_, *this, SettingsBesideProgram()) {}
+      controller_(*iniStore_, player_, historyFiles_, *this, SettingsBesideProgram()) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
@@ -98,10 +103,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       statusBar_.OnParentSized();
       return 0;
     case WM_TIMECHANGE:
+      controller_.OnClockChanged();
       ArmClock();
       return 0;
     case WM_POWERBROADCAST:
-      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) ArmClock();
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+        controller_.OnResumedFromSleep();
+        ArmClock();
+      }
       return TRUE;
     case ids::kTrayMessage:
       if (LOWORD(lParam) == WM_LBUTTONUP || LOWORD(lParam) == WM_LBUTTONDBLCLK) OnTrayClicked();
@@ -183,6 +192,7 @@ bool MainWindow::CreateTabStrip() {
 void MainWindow::OnCommand(int id, int notification) {
   if (editor_.OnCommand(id, notification) || savedList_.OnCommand(id, notification)) return;
   if (id == ids::kSelectPlayerCommand) OnSelectPlayerClicked();
+  if (id == ids::kHistoryCommand) OnHistoryClicked();
   if (id == ids::kExitCommand) OnExitClicked();
 }
 
@@ -223,11 +233,9 @@ void MainWindow::ArmClock() {
 }
 
 void MainWindow::OnClockTick() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  const LocalDateTime local{{now.wYear, now.wMonth, now.wDay}, {now.wHour, now.wMinute, now.wSecond}};
+  const auto [local, utcOffsetMinutes] = LocalTimeAndOffset();
   statusBar_.ShowTime(FormatTime(local.time));
-  controller_.OnClockTick(local);
+  controller_.OnClockTick(local, utcOffsetMinutes);
 }
 
 void MainWindow::OnTrayClicked() {
@@ -251,6 +259,15 @@ void MainWindow::OnSelectPlayerClicked() {
   // Every opening starts afresh, with a dialog window of its own.
   playerDialog_ = PlayerDialog::Create(instance_, *this);
   if (playerDialog_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void MainWindow::OnHistoryClicked() {
+  if (historyWindow_ && historyWindow_->IsOpen()) {
+    SetForegroundWindow(historyWindow_->Handle());
+    return;
+  }
+  historyWindow_ = HistoryWindow::Create(instance_, controller_);
+  if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning});
 }
 
 void MainWindow::OnPlayerDialogClosed() {
@@ -331,5 +348,14 @@ void MainWindow::ArmResumeTimer() {
 }
 
 void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_, kResumeTimer); }
+
+void MainWindow::ShowNextFiring(const std::wstring& text) {
+  trayIcon_.SetTip(text);
+  if (historyWindow_ && historyWindow_->IsOpen()) historyWindow_->ShowNextFiring(text);
+}
+
+void MainWindow::HistoryChanged() {
+  if (historyWindow_ && historyWindow_->IsOpen()) historyWindow_->Reload();
+}
 
 }  // namespace cuelark

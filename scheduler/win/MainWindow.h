@@ -12,9 +12,11 @@
 #include <utility>
 
 #include "scheduler/core/Controller.h"
+#include "scheduler/core/DiskHistoryFiles.h"
 #include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/DispatchIniStore.h"
 #include "scheduler/win/EditorTab.h"
+#include "scheduler/win/HistoryWindow.h"
 #include "scheduler/win/PlayerRemote.h"
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
@@ -51,6 +53,7 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void OnTabChanged();
   void OnTrayClicked();
   void OnSelectPlayerClicked();
+  void OnHistoryClicked();
   void OnExitClicked();
   void OnClose();
   void ShowTrayIcon();
@@ -68,6 +71,8 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void Report(const UserMessage& message) override;
   void ArmResumeTimer() override;
   void DisarmResumeTimer() override;
+  void ShowNextFiring(const std::wstring& text) override;
+  void HistoryChanged() override;
 
   HINSTANCE instance_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
@@ -75,12 +80,14 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   win32::unique_hfont frameFont_;
   std::unique_ptr<DispatchIniStore> iniStore_;
   WindowPlayer player_;
+  DiskHistoryFiles historyFiles_;
   Controller controller_;
   EditorTab editor_{controller_};
   SavedListTab savedList_{controller_};
   StatusBar statusBar_;
   TrayIcon trayIcon_;
   std::unique_ptr<PlayerDialog> playerDialog_;
+  std::unique_ptr<HistoryWindow> historyWindow_;
 };
 
 // Asks a running Cuelark to show its window (a second start sends it).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "scheduler/core/DiskHistoryFiles.h"
 #include "tests/core/EngineIniStore.h"
 #include "tests/core/FakePlayer.h"
 #include "tests/core/WatchedFileStore.h"
@@ -35,6 +36,10 @@ class FakeView : public ControllerView {
   }
   void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
   void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }
+  void ShowNextFiring(const std::wstring& text) override { nextFiring = text; }
+  void HistoryChanged() override {}
+
+  std::wstring nextFiring;
 
  private:
   Log& log_;
@@ -64,12 +69,13 @@ EditorFields Fields(std::wstring name, bool removeWhenDone = false) {
 class ControllerTest : public testing::Test {
  protected:
   Controller& Start() {
-    controller_.emplace(iniStore, player, view,
+    controller_.emplace(iniStore, player, historyFiles, view,
                         ControllerSettings{store.wstring(), (folder / "winamp.ini").wstring(), kWeek,
                                            [](std::wstring_view text) {
                                              return std::all_of(text.begin(), text.end(),
                                                                 [](wchar_t c) { return c <= 0xFF; });
-                                           }});
+                                           },
+                                           folder.path(), [this] { return StartedAt{now, 250}; }});
     controller_->Load();
     return *controller_;
   }
@@ -82,6 +88,8 @@ class ControllerTest : public testing::Test {
 
   TempFolder folder;
   std::filesystem::path store = folder / "cue.ini";
+  DiskHistoryFiles historyFiles;
+  LocalDateTime now{kToday, {11, 0, 0}};
   WatchedFileStore files;
   EngineIniStore iniStore{files};
   Log log;
@@ -136,10 +144,10 @@ TEST_F(ControllerTest, TheClockPicksUpAStoreThatBecomesReadable) {
   Controller& controller = Start();
   controller.OnSaveClicked(Fields(L"Typed"));
   files.failLoad = false;
-  controller.OnClockTick({kToday, {11, 59, 51}});
+  controller.OnClockTick({kToday, {11, 59, 51}}, 60);
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Typed"}));
-  controller.OnClockTick({kToday, {11, 59, 50}});
-  controller.OnClockTick({kToday, {12, 0, 0}});
+  controller.OnClockTick({kToday, {11, 59, 50}}, 60);
+  controller.OnClockTick({kToday, {12, 0, 0}}, 60);
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Entry 1", L"Entry 2", L"Typed"}));
   EXPECT_EQ(std::count(log.begin(), log.end(), L"PressButton 1 0"), 1) << "the typed entry fired at 12:00:00";
 }
@@ -203,7 +211,7 @@ TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
   controller.OnExecuteClicked(first);
   const std::string atShutDown = ReadBytes(store);
   controller.OnResumeTick();
-  controller.OnClockTick({kToday, {12, 0, 0}});
+  controller.OnClockTick({kToday, {12, 0, 0}}, 60);
   controller.OnSaveClicked(Fields(L"Late"));
 
   EXPECT_EQ(log, (Log{L"GetPlayListPos", L"DisarmResumeTimer"}));
@@ -261,12 +269,89 @@ TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {
   EXPECT_FALSE(check.LoadSavedCommands().entries[1].isChecked);
   EXPECT_TRUE(Logged(L"ShowRow 1"));
 
-  controller.OnClockTick({kToday, {0, 59, 59}});
-  controller.OnClockTick({kToday, {1, 0, 0}});
-  controller.OnClockTick({kToday, {2, 0, 0}});
+  controller.OnClockTick({kToday, {0, 59, 59}}, 60);
+  controller.OnClockTick({kToday, {1, 0, 0}}, 60);
+  controller.OnClockTick({kToday, {2, 0, 0}}, 60);
   EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\m\\1.mp3"), 1);
   EXPECT_FALSE(Logged(L"AddToPlayList C:\\m\\2.mp3"));
   EXPECT_TRUE(Logged(L"ArmResumeTimer"));
+}
+
+std::vector<std::wstring> Summary(const std::vector<HistoryEvent>& events) {
+  std::vector<std::wstring> lines;
+  for (const HistoryEvent& event : events)
+    lines.push_back(FormatDate(event.due.date) + L" " + FormatTime(event.due.time) + L" " + event.name + L" " +
+                    std::wstring(OutcomeText(event.outcome)) + L" " + event.detail);
+  return lines;
+}
+
+TEST_F(ControllerTest, TheHistoryTellsWhatPlayedWhatFailedAndWhatWasMissedAndWhy) {
+  WriteBytes(store, StoreWith(3));  // due at 01:00:00, 02:00:00 and 03:00:00 every day
+  now = {kToday, {0, 59, 58}};
+  Controller& first = Start();
+  first.OnClockTick(now, 60);
+  first.OnClockTick({kToday, {1, 0, 0}}, 60);
+  now = {kToday, {1, 30, 0}};
+  player.statusAt[log.size()] = PlayerStatus::kNotStarted;
+  first.OnExecuteClicked(first.Entries()[1].id);
+  first.OnShutdown(std::nullopt);
+  controller_.reset();
+
+  // The next run starts after 02:00 and 03:00 have passed; 03:00 is inside
+  // the minute the first tick catches up on.
+  now = {kToday, {3, 0, 30}};
+  Controller& second = Start();
+  second.OnClockTick(now, 60);
+  // The computer sleeps through the next day's 01:00.
+  second.OnResumedFromSleep();
+  second.OnClockTick({{2026, 12, 8}, {1, 30, 0}}, 60);
+
+  EXPECT_EQ(Summary(second.HistoryNewestFirst()),
+            (std::vector<std::wstring>{
+                L"2026-12-08 01:00:00 Entry 1 missed computer asleep",
+                L"2026-12-07 03:00:00 Entry 3 played ",
+                L"2026-12-07 02:00:00 Entry 2 missed program not running",
+                L"2026-12-07 01:30:00 Entry 2 not-started Winamp Is Not Started, Command not Executed!",
+                L"2026-12-07 01:00:00 Entry 1 played ",
+            }));
+  const std::vector<HistoryEvent> events = second.HistoryNewestFirst();
+  EXPECT_EQ(events.back().started, (StartedAt{{kToday, {0, 59, 58}}, 250}));
+  EXPECT_FALSE(events[2].started.has_value());
+}
+
+TEST_F(ControllerTest, AnEntryInTheHourASpringChangeSkipsFiresOnceRightAfterIt) {
+  // Berlin, last Sunday of March: 02:00 local becomes 03:00.
+  WriteBytes(store, "[Saved Commands]\r\nname1=Spring\r\ncommand1=C:\\s.mp3\r\nstartDate1=EVERY DAY\r\n"
+                    "startTime1=02:30:00\r\nisChecked1=True\r\nremWhenDone1=0\r\n[Total Count]\r\ncount=1\r\n");
+  constexpr CivilDate kSpring{2027, 3, 28};
+  now = {kSpring, {1, 59, 59}};
+  Controller& controller = Start();
+  controller.OnClockTick(now, 60);
+  controller.OnClockTick({kSpring, {3, 0, 0}}, 120);
+  controller.OnClockTick({kSpring, {3, 0, 1}}, 120);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"PressButton 1 0"), 1);
+  EXPECT_EQ(Summary(controller.HistoryNewestFirst()),
+            std::vector<std::wstring>{L"2027-03-28 02:30:00 Spring played daylight saving"});
+}
+
+TEST_F(ControllerTest, TheTrayTipFollowsTheListTheTicksAndTheFirings) {
+  now = {kToday, {11, 0, 0}};
+  Controller& controller = Start();
+  EXPECT_EQ(view.nextFiring, L"Cuelark: nothing scheduled");
+  controller.OnSaveClicked(Fields(L"Noon"));  // today 12:00:00
+  EXPECT_EQ(view.nextFiring, L"Cuelark: next Noon today 12:00:00");
+  EditorFields daily = Fields(L"Daily");
+  daily.everyDay = true;
+  daily.time = {11, 30, 0};
+  controller.OnSaveClicked(daily);
+  EXPECT_EQ(view.nextFiring, L"Cuelark: next Daily today 11:30:00");
+  controller.OnTickChanged(controller.Entries()[1].id, false);
+  EXPECT_EQ(view.nextFiring, L"Cuelark: next Noon today 12:00:00");
+  controller.OnTickChanged(controller.Entries()[1].id, true);
+  controller.OnClockTick({kToday, {11, 30, 0}}, 60);
+  EXPECT_EQ(view.nextFiring, L"Cuelark: next Noon today 12:00:00");
+  controller.OnClockTick({kToday, {12, 0, 0}}, 60);
+  EXPECT_EQ(view.nextFiring, L"Cuelark: next Daily tomorrow 11:30:00");
 }
 
 }  // namespace
