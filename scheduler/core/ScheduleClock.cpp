@@ -9,27 +9,20 @@ namespace {
 void Examine(std::int64_t serial, const std::vector<SavedCommand>& entries, const WeekLocale& locale,
              std::vector<Firing>& firings) {
   const LocalDateTime moment = FromSerialSecond(serial);
-  const std::wstring dateText = FormatDate(moment.date);
-  const std::wstring timeText = FormatTime(moment.time);
-  const std::wstring weekdayLabel = WeekdayLabel(moment.date, locale);
   for (const SavedCommand& entry : entries) {
-    if (IsDue(entry, dateText, timeText, weekdayLabel)) firings.push_back({entry.id, moment});
+    if (IsDue(entry, moment, locale)) firings.push_back({entry.id, moment});
   }
 }
 
 }  // namespace
 
-bool IsDue(const SavedCommand& entry, const std::wstring& dateText, const std::wstring& timeText,
-           const std::wstring& weekdayLabel) {
-  if (!entry.isChecked || entry.startTime != timeText) return false;
+bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLocale& locale) {
+  if (!entry.isChecked || entry.startTime != FormatTime(second.time)) return false;
   const std::wstring& day = entry.startDate;
   // Dates are told from weekday labels by their leading "20"; a date in any
   // other form falls through to the label test and never matches.
-  const bool dated = day.starts_with(L"20");
-  if (dated) return day == dateText;
-  // An empty label (a system that gave no weekday names) must not make
-  // entries with an empty Day/Date fire every day.
-  return (!day.empty() && day == weekdayLabel) || day == kEveryDay;
+  if (day.starts_with(L"20")) return day == FormatDate(second.date);
+  return day == kEveryDay || NamesWeekdayOf(day, second.date, locale);
 }
 
 std::vector<Firing> ScheduleClock::Advance(const LocalDateTime& now,

@@ -1,5 +1,9 @@
 #include "scheduler/win/WinText.h"
 
+#include <array>
+
+#include "scheduler/win/SystemWeekLocale.h"
+
 namespace cuelark {
 
 std::wstring WindowText(HWND window) {
@@ -22,23 +26,23 @@ std::wstring ProgramFolder() {
   return path.substr(0, path.find_last_of(L"\\/"));
 }
 
-std::wstring LocaleText(LCTYPE type) {
-  const int size = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, nullptr, 0);
+std::wstring LocaleText(LCTYPE type, const wchar_t* locale) {
+  const int size = GetLocaleInfoEx(locale, type, nullptr, 0);
   if (size <= 0) return {};
   std::wstring text(static_cast<std::size_t>(size), L'\0');
-  const int written = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text.data(), size);
+  const int written = GetLocaleInfoEx(locale, type, text.data(), size);
   text.resize(written > 0 ? static_cast<std::size_t>(written - 1) : 0);
   return text;
 }
 
-std::wstring UpperCase(const std::wstring& text) {
+std::wstring UpperCase(const std::wstring& text, const wchar_t* locale) {
   if (text.empty()) return text;
-  const int size = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()),
-                                 nullptr, 0, nullptr, nullptr, 0);
+  const int size =
+      LCMapStringEx(locale, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr, 0);
   if (size <= 0) return text;
   std::wstring upper(static_cast<std::size_t>(size), L'\0');
-  if (LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()),
-                    upper.data(), size, nullptr, nullptr, 0) != size)
+  if (LCMapStringEx(locale, LCMAP_UPPERCASE, text.data(), static_cast<int>(text.size()), upper.data(), size, nullptr,
+                    nullptr, 0) != size)
     return text;
   return upper;
 }
@@ -58,7 +62,30 @@ std::optional<std::string> ToAnsi(std::wstring_view text) {
   if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr, substituted) != size ||
       usedDefault)
     return std::nullopt;
+  // Some code pages map a character to bytes that read back as another one
+  // without counting it as a substitution; only the reading back tells.
+  const int backSize = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+  if (backSize != length) return std::nullopt;
+  std::wstring back(static_cast<std::size_t>(backSize), L'\0');
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, back.data(), backSize) != backSize ||
+      back != text)
+    return std::nullopt;
   return bytes;
 }
+
+WeekLocale WeekLocaleOf(const wchar_t* locale) {
+  std::array<LocalDayName, 7> names;
+  for (std::size_t day = 0; day < 7; ++day) {
+    names[day].upper = UpperCase(LocaleText(static_cast<LCTYPE>(LOCALE_SDAYNAME1 + day), locale), locale);
+    names[day].storable = CanStoreAsAnsi(names[day].upper);
+  }
+  // The system counts 0 for Monday through 6 for Sunday; anything else (an
+  // unreadable setting) is taken as Monday.
+  const std::wstring firstDay = LocaleText(LOCALE_IFIRSTDAYOFWEEK, locale);
+  const int first = firstDay.size() == 1 && firstDay[0] >= L'0' && firstDay[0] <= L'6' ? firstDay[0] - L'0' : 0;
+  return MakeWeekLocale(names, first + 1);
+}
+
+WeekLocale SystemWeekLocale() { return WeekLocaleOf(LOCALE_NAME_USER_DEFAULT); }
 
 }  // namespace cuelark
