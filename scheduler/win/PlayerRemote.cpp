@@ -1,5 +1,7 @@
 #include "scheduler/win/PlayerRemote.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -31,9 +33,9 @@ struct Reply {
   LRESULT answer = 0;
 };
 
-Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const TimeLimits& limits) {
+Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const Settings& settings) {
   const auto timeout = static_cast<UINT>(
-      std::clamp<std::chrono::milliseconds::rep>(limits.reply.count(), 1, std::numeric_limits<UINT>::max()));
+      std::clamp<std::chrono::milliseconds::rep>(settings.reply.count(), 1, std::numeric_limits<UINT>::max()));
   DWORD_PTR answer = 0;
   // SMTO_NORMAL keeps our own windows answering messages sent to them while
   // we wait; SMTO_ABORTIFHUNG spares a second full wait on a player already
@@ -46,25 +48,45 @@ Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const TimeLi
   return {GetLastError() == ERROR_INVALID_WINDOW_HANDLE ? PlayerStatus::kFailed : PlayerStatus::kNotResponding, 0};
 }
 
-PlayerStatus StartPlayer() {
-  // No application name, so that the ordinary program search finds the
-  // player; the command line must be writable for CreateProcessW.
-  std::wstring commandLine = kPlayerProgram;
+bool Launch(const wchar_t* program, std::wstring commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PlayerStatus::kNotStarted
-                                                                          : PlayerStatus::kFailed;
+  // The command line must be writable for CreateProcessW.
+  if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
   }
   // The player lives on by itself; from here only its window matters.
   const unique_handle thread(process.hThread);
   const unique_handle player(process.hProcess);
-  return PlayerStatus::kOk;
+  return true;
+}
+
+// A player installed in a folder of its own, off the search path, is not
+// found by its bare name; the one the user picked is.
+bool LaunchChosen(const Settings& settings) {
+  if (!settings.chosenPlayer) return false;
+  const std::wstring path = settings.chosenPlayer();
+  return !path.empty() && Launch(path.c_str(), L"\"" + path + L"\"");
+}
+
+// The shell also knows programs by their registered application paths.
+bool LaunchThroughShell() {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = kPlayerProgram;
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExW(&info) != FALSE;
+}
+
+PlayerStatus StartPlayer(const Settings& settings) {
+  // No application name, so that the ordinary program search finds the
+  // player: the program's folder, the current folder, the system, PATH.
+  const bool started = Launch(nullptr, kPlayerProgram) || LaunchChosen(settings) || LaunchThroughShell();
+  return started ? PlayerStatus::kOk : PlayerStatus::kNotStarted;
 }
 
 // Runs the caller's window events while the player starts, so that the
@@ -93,23 +115,23 @@ PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) 
   }
 }
 
-Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const TimeLimits& limits) {
+Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const Settings& settings) {
   HWND window = nullptr;
-  if (const PlayerStatus found = FindPlayerWindow(window, limits); found != PlayerStatus::kOk) return {found, 0};
-  return Send(window, message, wParam, lParam, limits);
+  if (const PlayerStatus found = FindPlayerWindow(window, settings); found != PlayerStatus::kOk) return {found, 0};
+  return Send(window, message, wParam, lParam, settings);
 }
 
 // For the operations a player has only from some version on: asks the
 // version, then sends the operation, or tells the user the player is too old
 // (which is not a failure: the caller carries on, with the answer 0).
 Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WPARAM wParam, LPARAM lParam,
-                      const TimeLimits& limits) {
+                      const Settings& settings) {
   HWND window = nullptr;
-  if (const PlayerStatus found = FindPlayerWindow(window, limits); found != PlayerStatus::kOk) return {found, 0};
-  const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, limits);
+  if (const PlayerStatus found = FindPlayerWindow(window, settings); found != PlayerStatus::kOk) return {found, 0};
+  const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, settings);
   if (version.status != PlayerStatus::kOk) return version;
   if (static_cast<std::int32_t>(version.answer) >= minimumVersion) {
-    return Send(window, WM_USER, wParam, lParam, limits);
+    return Send(window, WM_USER, wParam, lParam, settings);
   }
   if (MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK) == 0) return {PlayerStatus::kFailed, 0};
   return {PlayerStatus::kOk, 0};
@@ -117,14 +139,14 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
 
 }  // namespace
 
-PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits) {
+PlayerStatus FindPlayerWindow(HWND& window, const Settings& settings) {
   window = FindWindowW(kWindowClass, nullptr);
   if (window) return PlayerStatus::kOk;
-  if (const PlayerStatus started = StartPlayer(); started != PlayerStatus::kOk) return started;
-  return WaitForPlayerWindow(window, limits.startWait);
+  if (const PlayerStatus started = StartPlayer(settings); started != PlayerStatus::kOk) return started;
+  return WaitForPlayerWindow(window, settings.startWait);
 }
 
-PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) {
+PlayerStatus AddToPlayList(const std::wstring& entry, const Settings& settings) {
   // Text the code page cannot hold is refused rather than sent as a
   // lookalike that names some other file.
   std::optional<std::string> bytes = ToAnsi(entry);
@@ -133,38 +155,38 @@ PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) 
   // not characters: in a multi-byte code page the two differ.
   bytes->push_back('\0');
   COPYDATASTRUCT record{kIpcPlayFile, static_cast<DWORD>(bytes->size()), bytes->data()};
-  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), limits).status;
+  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), settings).status;
 }
 
-PlayerStatus ClearPlayList(const TimeLimits& limits) {
-  return FindAndSend(WM_USER, 0, kIpcDelete, limits).status;
+PlayerStatus ClearPlayList(const Settings& settings) {
+  return FindAndSend(WM_USER, 0, kIpcDelete, settings).status;
 }
 
-PlayerStatus WritePlayList(std::int32_t& position, const TimeLimits& limits) {
-  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, limits);
+PlayerStatus WritePlayList(std::int32_t& position, const Settings& settings) {
+  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, settings);
   // Whole 32 bits: long playlists have positions past 32767.
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
-PlayerStatus SetPlayListPos(std::int32_t position, const TimeLimits& limits) {
+PlayerStatus SetPlayListPos(std::int32_t position, const Settings& settings) {
   return SendIfNewEnough(kSetPlaylistPosVersion, kSetPosTooOld, static_cast<WPARAM>(position), kIpcSetPlaylistPos,
-                         limits)
+                         settings)
       .status;
 }
 
-PlayerStatus GetPlayListPos(std::int32_t& position, const TimeLimits& limits) {
-  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, limits);
+PlayerStatus GetPlayListPos(std::int32_t& position, const Settings& settings) {
+  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, settings);
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
-PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLimits& limits) {
+PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const Settings& settings) {
   const std::int64_t command = kFirstButtonCommand + button + offset;
   if (command < std::numeric_limits<std::int32_t>::min() || command > std::numeric_limits<std::int32_t>::max()) {
     return PlayerStatus::kFailed;
   }
-  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, limits).status;
+  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, settings).status;
 }
 
 }  // namespace cuelark::PlayerRemote
@@ -172,25 +194,25 @@ PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLim
 namespace cuelark {
 
 PlayerStatus WindowPlayer::GetPlayListPos(std::int32_t& position) {
-  return PlayerRemote::GetPlayListPos(position, limits_);
+  return PlayerRemote::GetPlayListPos(position, settings_);
 }
 
 PlayerStatus WindowPlayer::WritePlayList(std::int32_t& position) {
-  return PlayerRemote::WritePlayList(position, limits_);
+  return PlayerRemote::WritePlayList(position, settings_);
 }
 
-PlayerStatus WindowPlayer::ClearPlayList() { return PlayerRemote::ClearPlayList(limits_); }
+PlayerStatus WindowPlayer::ClearPlayList() { return PlayerRemote::ClearPlayList(settings_); }
 
 PlayerStatus WindowPlayer::AddToPlayList(const std::wstring& entry) {
-  return PlayerRemote::AddToPlayList(entry, limits_);
+  return PlayerRemote::AddToPlayList(entry, settings_);
 }
 
 PlayerStatus WindowPlayer::PressButton(std::int32_t button, std::int32_t offset) {
-  return PlayerRemote::PressButton(button, offset, limits_);
+  return PlayerRemote::PressButton(button, offset, settings_);
 }
 
 PlayerStatus WindowPlayer::SetPlayListPos(std::int32_t position) {
-  return PlayerRemote::SetPlayListPos(position, limits_);
+  return PlayerRemote::SetPlayListPos(position, settings_);
 }
 
 }  // namespace cuelark
