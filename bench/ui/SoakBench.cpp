@@ -181,6 +181,8 @@ std::wstring Command(int round, int k) {
   return L"C:\\soak\\" + std::to_wstring(round) + L"-" + std::to_wstring(k) + L".mp3";
 }
 
+long long SecondOfDay(const SYSTEMTIME& t) { return t.wHour * 3600LL + t.wMinute * 60LL + t.wSecond; }
+
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // The commands the player has been given to play so far.
@@ -223,10 +225,16 @@ class Soak {
   // removed while the next round's wait for their second. Ends with the
   // store as it began.
   void Rounds(int count) {
-    for (int r = 0; r < count; ++r) {
+    for (int r = 0; r < count;) {
       const int round = round_++;
-      SaveRound(round);
-      if (r > 0) RemoveRound();
+      const bool inTime = SaveRound(round);
+      // A round whose last Saves came after its second (the machine was
+      // busy) would never fire in full: it goes, and comes again with a
+      // longer lead.
+      RemoveRounds(inTime ? pendingRounds_ : pendingRounds_ + 1);
+      pendingRounds_ = 0;
+      if (!inTime) continue;
+      pendingRounds_ = 1;
       WaitForPlayer(
           [&] {
             const std::multiset<std::string> played = PlayedCommands(playerFolder_.Path());
@@ -235,8 +243,10 @@ class Soak {
             return true;
           },
           std::chrono::seconds(60), "the round's executions");
+      ++r;
     }
-    if (count > 0) RemoveRound();
+    RemoveRounds(pendingRounds_);
+    pendingRounds_ = 0;
     if (ItemCount(app_->Control(ids::kLvFiles)) != kStoredEntries)
       throw DriverError("the rounds' entries were not all removed");
   }
@@ -258,28 +268,29 @@ class Soak {
   void Close() { app_->Close(); }
 
  private:
-  // Saves a round's entries, all due at one second far enough ahead that
-  // every Save is done before it.
-  void SaveRound(int round) {
-    const auto lead = std::chrono::milliseconds(1000 + static_cast<long long>(std::ceil(kPerRound * saveMs_ * 2)));
+  // Saves a round's entries, all due at one second ahead; true when every
+  // Save was done before that second began.
+  bool SaveRound(int round) {
+    const auto lead = static_cast<long long>(std::ceil(2 + kPerRound * saveMs_ * 2 / 1000));
     SYSTEMTIME due;
     GetLocalTime(&due);
-    const std::int64_t dueSecond =
-        (due.wHour * 3600LL + due.wMinute * 60LL + due.wSecond + 1 + lead.count() / 1000) % 86400;
+    const long long dueSecond = (SecondOfDay(due) + 1 + lead) % 86400;
     due.wHour = static_cast<WORD>(dueSecond / 3600);
     due.wMinute = static_cast<WORD>(dueSecond / 60 % 60);
     due.wSecond = static_cast<WORD>(dueSecond % 60);
     const auto saving = Clock::now();
     for (int k = 0; k < kPerRound; ++k) Save(Command(round, k), due);
-    const auto saved = Clock::now();
-    saveMs_ = std::chrono::duration<double, std::milli>(saved - saving).count() / kPerRound;
-    if (saved - saving > lead) throw DriverError("the Saves of a round outran its due time");
+    saveMs_ = std::chrono::duration<double, std::milli>(Clock::now() - saving).count() / kPerRound;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const long long secondsLeft = (dueSecond - SecondOfDay(now) + 86400) % 86400;
+    return secondsLeft > 0 && secondsLeft <= lead + 1;
   }
 
-  // The oldest round's entries stand right after the stored ones.
-  void RemoveRound() {
+  // The oldest rounds' entries stand right after the stored ones.
+  void RemoveRounds(int rounds) {
     const HWND list = app_->Control(ids::kLvFiles);
-    for (int k = 0; k < kPerRound; ++k) RemoveRow(list, kStoredEntries);
+    for (int k = 0; k < rounds * kPerRound; ++k) RemoveRow(list, kStoredEntries);
   }
 
   void Save(const std::wstring& command, const SYSTEMTIME& due) {
@@ -305,6 +316,7 @@ class Soak {
   std::optional<App> player_;
   std::optional<App> app_;
   int round_ = 0;
+  int pendingRounds_ = 0;  // executed, not yet removed
   double saveMs_ = 100;
 };
 

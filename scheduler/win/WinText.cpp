@@ -62,14 +62,6 @@ std::optional<std::string> ToAnsi(std::wstring_view text) {
   if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, bytes.data(), size, nullptr, substituted) != size ||
       usedDefault)
     return std::nullopt;
-  // Some code pages map a character to bytes that read back as another one
-  // without counting it as a substitution; only the reading back tells.
-  const int backSize = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-  if (backSize != length) return std::nullopt;
-  std::wstring back(static_cast<std::size_t>(backSize), L'\0');
-  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, back.data(), backSize) != backSize ||
-      back != text)
-    return std::nullopt;
   return bytes;
 }
 

@@ -17,8 +17,8 @@ std::wstring ProgramFolder();
 // locale: a locale name, the user's regional format by default.
 std::wstring LocaleText(LCTYPE type, const wchar_t* locale = LOCALE_NAME_USER_DEFAULT);
 std::wstring UpperCase(const std::wstring& text, const wchar_t* locale = LOCALE_NAME_USER_DEFAULT);
-// The text in the ANSI code page, or nothing when it would not read back
-// exactly (a best-fit or default character would change it).
+// The text in the ANSI code page, or nothing when a character has no exact
+// counterpart there (a best-fit or default character would change it).
 std::optional<std::string> ToAnsi(std::wstring_view text);
 inline bool CanStoreAsAnsi(std::wstring_view text) { return ToAnsi(text).has_value(); }
 

@@ -140,10 +140,6 @@ TEST(IsDueTest, AWeeklyEntryIsDueByEitherNameOfItsDay) {
   }
 }
 
-TEST(IsDueTest, AnEmptyLabelDoesNotMakeEmptyDaysDue) {
-  EXPECT_FALSE(IsDue(Entry(1, L"", L"09:05:00"), {{2026, 12, 9}, {9, 5, 0}}, WeekLocale{}));
-}
-
 TEST(ScheduleClockTest, TheFirstTickExaminesOnlyItsOwnSecond) {
   const std::int64_t noon = Serial({2026, 12, 9}, {12, 0, 0});
   SimulatedTimer timer(EntryPerSecond(noon - 5, 6));  // 11:59:55 .. 12:00:00
