@@ -11,21 +11,19 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 // What the due rule compares on one day.
 struct Day {
   std::int64_t midnight;
-  std::wstring dateText;
-  std::wstring weekdayLabel;
+  CivilDate date;
 };
 
-Day DayOf(std::int64_t serial, const WeekLocale& locale) {
+Day DayOf(std::int64_t serial) {
   const CivilDate date = FromSerialSecond(serial).date;
-  return {SerialSecond({date, {0, 0, 0}}), FormatDate(date), WeekdayLabel(date, locale)};
+  return {SerialSecond({date, {0, 0, 0}}), date};
 }
 
 std::int64_t SecondOfDay(TimeOfDay time) { return time.hour * 3600 + time.minute * 60 + time.second; }
 
-// The due rule at the one second of `day` that the entry's time names; the
-// time text is that second's text once ParseTime has accepted it.
-bool DueOn(const SavedCommand& entry, const Day& day) {
-  return IsDue(entry, day.dateText, entry.startTime, day.weekdayLabel);
+// The due rule at the one second of `day` that the entry's time names.
+bool DueOn(const SavedCommand& entry, const Day& day, TimeOfDay time, const WeekLocale& locale) {
+  return IsDue(entry, {day.date, time}, locale);
 }
 
 }  // namespace
@@ -44,7 +42,7 @@ std::vector<Firing> DueBetween(const std::vector<SavedCommand>& entries, const W
   std::vector<Part> parts;
   const std::int64_t lastSerial = SerialSecond(last);
   for (std::int64_t serial = SerialSecond(first); serial <= lastSerial;) {
-    Day day = DayOf(serial, locale);
+    Day day = DayOf(serial);
     const std::int64_t partEnd = std::min(day.midnight + kSecondsPerDay - 1, lastSerial);
     parts.push_back({std::move(day), FormatTime(FromSerialSecond(serial).time), FormatTime(FromSerialSecond(partEnd).time)});
     serial = partEnd + 1;
@@ -60,7 +58,7 @@ std::vector<Firing> DueBetween(const std::vector<SavedCommand>& entries, const W
     for (const Part& part : parts) {
       if (entry.startTime < part.firstTime || entry.startTime > part.lastTime) continue;
       const std::optional<TimeOfDay> time = ParseTime(entry.startTime);
-      if (time && DueOn(entry, part.day)) due.push_back({part.day.midnight + SecondOfDay(*time), index});
+      if (time && DueOn(entry, part.day, *time, locale)) due.push_back({part.day.midnight + SecondOfDay(*time), index});
     }
   }
   std::sort(due.begin(), due.end());
@@ -82,19 +80,19 @@ std::optional<NextFiring> FindNextFiring(const std::vector<SavedCommand>& entrie
   // Every weekly and daily entry is due within a week of any day; a dated
   // one may lie further ahead, on the day its text names.
   const std::int64_t fromSerial = SerialSecond(from);
-  std::vector<Day> week{DayOf(fromSerial, locale)};
-  while (week.size() < 8) week.push_back(DayOf(week.back().midnight + kSecondsPerDay, locale));
+  std::vector<Day> week{DayOf(fromSerial)};
+  while (week.size() < 8) week.push_back(DayOf(week.back().midnight + kSecondsPerDay));
   const auto nextDue = [&](const SavedCommand& entry) -> std::optional<std::int64_t> {
     const std::optional<TimeOfDay> time = ParseTime(entry.startTime);
     if (!time) return std::nullopt;
     for (const Day& day : week) {
       const std::int64_t serial = day.midnight + SecondOfDay(*time);
-      if (serial >= fromSerial && DueOn(entry, day)) return serial;
+      if (serial >= fromSerial && DueOn(entry, day, *time, locale)) return serial;
     }
     const std::optional<CivilDate> named = ParseDate(entry.startDate);
     if (!named) return std::nullopt;
     const std::int64_t serial = SerialSecond({*named, *time});
-    if (serial >= fromSerial && DueOn(entry, DayOf(serial, locale))) return serial;
+    if (serial >= fromSerial && DueOn(entry, DayOf(serial), *time, locale)) return serial;
     return std::nullopt;
   };
   std::optional<NextFiring> next;

@@ -6,17 +6,13 @@
 
 namespace cuelark {
 
-bool IsDue(const SavedCommand& entry, const std::wstring& dateText, const std::wstring& timeText,
-           const std::wstring& weekdayLabel) {
-  if (!entry.isChecked || entry.startTime != timeText) return false;
+bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLocale& locale) {
+  if (!entry.isChecked || entry.startTime != FormatTime(second.time)) return false;
   const std::wstring& day = entry.startDate;
   // Dates are told from weekday labels by their leading "20"; a date in any
   // other form falls through to the label test and never matches.
-  const bool dated = day.starts_with(L"20");
-  if (dated) return day == dateText;
-  // An empty label (a system that gave no weekday names) must not make
-  // entries with an empty Day/Date fire every day.
-  return (!day.empty() && day == weekdayLabel) || day == kEveryDay;
+  if (day.starts_with(L"20")) return day == FormatDate(second.date);
+  return day == kEveryDay || NamesWeekdayOf(day, second.date, locale);
 }
 
 ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,

@@ -55,10 +55,9 @@ struct ClockStep {
   std::vector<Firing> skipped;
 };
 
-// The due rule for one entry at one second, given that second's date text,
-// time text and weekday label. Comparisons are exact and case-sensitive.
-bool IsDue(const SavedCommand& entry, const std::wstring& dateText, const std::wstring& timeText,
-           const std::wstring& weekdayLabel);
+// The due rule for one entry at one second. Comparisons are exact and
+// case-sensitive; a weekly entry is due by either name of its day.
+bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLocale& locale);
 
 class ScheduleClock {
  public:

@@ -51,18 +51,35 @@ std::wstring FormatDate(CivilDate date);
 // "00:00:00": two digits each, 24-hour clock.
 std::wstring FormatTime(TimeOfDay time);
 
-// The system's week as the user's regional settings count it.
-// labels[k] is the full upper-case name of day k+1 of that week, day 1 being
-// the system's first day of the week.
-struct WeekLocale {
-  std::array<std::wstring, 7> labels;
+// A day's full name in the user's language, upper case, and whether the
+// ANSI code page that store files are written in holds it exactly.
+struct LocalDayName {
+  std::wstring upper;
+  bool storable = true;
 };
 
-// upperNamesMondayFirst[0] names Monday; firstDayIso is the ISO number
+// The system's week as the user's regional settings count it; index k is
+// day k+1 of that week, day 1 being the system's first day of the week.
+struct WeekLocale {
+  // What weekly entries are saved under.
+  std::array<std::wstring, 7> labels;
+  // What a stored label may also say for the same day: the local name
+  // (empty when the local names do not tell the days apart) and the English
+  // one, so that labels written before a change of code page or regional
+  // format keep their day.
+  std::array<std::wstring, 7> localNames;
+  std::array<std::wstring, 7> englishNames;
+};
+
+// namesMondayFirst[0] names Monday; firstDayIso is the ISO number
 // (Monday 1 .. Sunday 7) of the day the system's week begins with.
+// The labels are the local names when the store can hold all seven exactly
+// and tells them apart, else the English names, so that every day keeps a
+// label of its own and the list shows one language.
 // Throws std::invalid_argument when firstDayIso is outside 1..7.
-WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFirst,
-                          int firstDayIso);
+WeekLocale MakeWeekLocale(const std::array<LocalDayName, 7>& namesMondayFirst, int firstDayIso);
+// The same for names the store is known to hold.
+WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFirst, int firstDayIso);
 
 // The label that weekly entries are saved under and that the clock looks for
 // today. It deliberately indexes the system's week with the ISO weekday
@@ -70,6 +87,11 @@ WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFir
 // entries depend on that shift, and because saving and the clock both use
 // it, a weekly entry still fires on the weekday it was saved from.
 std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale);
+
+// Whether a stored Day/Date text names the weekday that WeekdayLabel gives
+// date, by its label or by either of that day's names. An empty text names
+// no day.
+bool NamesWeekdayOf(const std::wstring& text, CivilDate date, const WeekLocale& locale);
 
 inline constexpr std::wstring_view kEveryDay = L"EVERY DAY";
 

@@ -10,6 +10,7 @@
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
 #include "scheduler/win/SystemClock.h"
+#include "scheduler/win/SystemWeekLocale.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
@@ -42,6 +43,17 @@ ControllerSettings SettingsBesideProgram() {
           CurrentTime};
 }
 
+// The player the user picked in the player dialog, for when it is not found
+// by its bare name.
+PlayerRemote::Settings PlayerSettings(IniStore& iniStore) {
+  PlayerRemote::Settings settings;
+  settings.chosenPlayer = [&iniStore] {
+    const std::wstring exe = iniStore.ReadINI(L"Winamp", L"Exe", ProgramFolder() + L"\\winamp.ini");
+    return IsAbsent(exe) ? std::wstring() : exe;
+  };
+  return settings;
+}
+
 }  // namespace
 
 UINT ShowRequestMessage() {
@@ -52,6 +64,7 @@ UINT ShowRequestMessage() {
 MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore)
     : instance_(instance),
       iniStore_(std::move(iniStore)),
+      player_(PlayerSettings(*iniStore_)),
       controller_(*iniStore_, player_, historyFiles_, *this, SettingsBesideProgram()) {}
 
 MainWindow::~MainWindow() {

@@ -1,6 +1,9 @@
 #include "scheduler/win/PlayerRemote.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -31,9 +34,9 @@ struct Reply {
   LRESULT answer = 0;
 };
 
-Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const TimeLimits& limits) {
+Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const Settings& settings) {
   const auto timeout = static_cast<UINT>(
-      std::clamp<std::chrono::milliseconds::rep>(limits.reply.count(), 1, std::numeric_limits<UINT>::max()));
+      std::clamp<std::chrono::milliseconds::rep>(settings.reply.count(), 1, std::numeric_limits<UINT>::max()));
   DWORD_PTR answer = 0;
   // SMTO_NORMAL keeps our own windows answering messages sent to them while
   // we wait; SMTO_ABORTIFHUNG spares a second full wait on a player already
@@ -47,34 +50,67 @@ Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const TimeLi
           0};
 }
 
-PlayerStatus StartPlayer() {
-  // No application name, so that the ordinary program search finds the
-  // player; the command line must be writable for CreateProcessW.
-  std::wstring commandLine = kPlayerProgram;
+PlayerStatus StartFailure(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return PlayerStatus::kNotStarted;
+    case ERROR_ACCESS_DENIED:
+      return PlayerStatus::kAccessDenied;
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+      return PlayerStatus::kNotAProgram;
+    default:
+      return PlayerStatus::kStartFailed;
+  }
+}
+
+PlayerStatus Launch(const wchar_t* program, std::wstring commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    switch (GetLastError()) {
-      case ERROR_FILE_NOT_FOUND:
-      case ERROR_PATH_NOT_FOUND:
-        return PlayerStatus::kNotStarted;
-      case ERROR_ACCESS_DENIED:
-        return PlayerStatus::kAccessDenied;
-      case ERROR_BAD_EXE_FORMAT:
-      case ERROR_EXE_MACHINE_TYPE_MISMATCH:
-        return PlayerStatus::kNotAProgram;
-      default:
-        return PlayerStatus::kStartFailed;
-    }
-  }
+  // The command line must be writable for CreateProcessW.
+  if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return StartFailure(GetLastError());
   // The player lives on by itself; from here only its window matters.
   const win32::unique_handle thread(process.hThread);
   const win32::unique_handle player(process.hProcess);
   return PlayerStatus::kOk;
+}
+
+// A player installed in a folder of its own, off the search path, is not
+// found by its bare name; the one the user picked is.
+PlayerStatus LaunchChosen(const Settings& settings) {
+  if (!settings.chosenPlayer) return PlayerStatus::kNotStarted;
+  const std::wstring path = settings.chosenPlayer();
+  return path.empty() ? PlayerStatus::kNotStarted : Launch(path.c_str(), L"\"" + path + L"\"");
+}
+
+// The shell also knows programs by their registered application paths.
+PlayerStatus LaunchThroughShell() {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = kPlayerProgram;
+  info.nShow = SW_SHOWNORMAL;
+  return ShellExecuteExW(&info) ? PlayerStatus::kOk : StartFailure(GetLastError());
+}
+
+PlayerStatus StartPlayer(const Settings& settings) {
+  // First by its bare name, so that the ordinary program search finds the
+  // player: the program's folder, the current folder, the system, PATH.
+  // When every way fails, the first cause other than "not found" is told.
+  PlayerStatus failure = PlayerStatus::kNotStarted;
+  for (const auto& attempt : {std::function<PlayerStatus()>([] { return Launch(nullptr, kPlayerProgram); }),
+                              std::function<PlayerStatus()>([&] { return LaunchChosen(settings); }),
+                              std::function<PlayerStatus()>(LaunchThroughShell)}) {
+    const PlayerStatus status = attempt();
+    if (status == PlayerStatus::kOk) return status;
+    if (failure == PlayerStatus::kNotStarted) failure = status;
+  }
+  return failure;
 }
 
 // Runs the caller's window events while the player starts, so that the
@@ -103,23 +139,23 @@ PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) 
   }
 }
 
-Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const TimeLimits& limits) {
+Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const Settings& settings) {
   HWND window = nullptr;
-  if (const PlayerStatus found = FindPlayerWindow(window, limits); found != PlayerStatus::kOk) return {found, 0};
-  return Send(window, message, wParam, lParam, limits);
+  if (const PlayerStatus found = FindPlayerWindow(window, settings); found != PlayerStatus::kOk) return {found, 0};
+  return Send(window, message, wParam, lParam, settings);
 }
 
 // For the operations a player has only from some version on: asks the
 // version, then sends the operation, or tells the user the player is too old
 // (which is not a failure: the caller carries on, with the answer 0).
 Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WPARAM wParam, LPARAM lParam,
-                      const TimeLimits& limits) {
+                      const Settings& settings) {
   HWND window = nullptr;
-  if (const PlayerStatus found = FindPlayerWindow(window, limits); found != PlayerStatus::kOk) return {found, 0};
-  const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, limits);
+  if (const PlayerStatus found = FindPlayerWindow(window, settings); found != PlayerStatus::kOk) return {found, 0};
+  const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, settings);
   if (version.status != PlayerStatus::kOk) return version;
   if (static_cast<std::int32_t>(version.answer) >= minimumVersion) {
-    return Send(window, WM_USER, wParam, lParam, limits);
+    return Send(window, WM_USER, wParam, lParam, settings);
   }
   // The box only informs; when it cannot be shown the execution still goes on.
   MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK);
@@ -128,14 +164,14 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
 
 }  // namespace
 
-PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits) {
+PlayerStatus FindPlayerWindow(HWND& window, const Settings& settings) {
   window = FindWindowW(kWindowClass, nullptr);
   if (window) return PlayerStatus::kOk;
-  if (const PlayerStatus started = StartPlayer(); started != PlayerStatus::kOk) return started;
-  return WaitForPlayerWindow(window, limits.startWait);
+  if (const PlayerStatus started = StartPlayer(settings); started != PlayerStatus::kOk) return started;
+  return WaitForPlayerWindow(window, settings.startWait);
 }
 
-PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) {
+PlayerStatus AddToPlayList(const std::wstring& entry, const Settings& settings) {
   // Text the code page cannot hold is refused rather than sent as a
   // lookalike that names some other file.
   std::optional<std::string> bytes = win32::ToAnsiExactly(entry);
@@ -144,38 +180,38 @@ PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits) 
   // not characters: in a multi-byte code page the two differ.
   bytes->push_back('\0');
   COPYDATASTRUCT record{kIpcPlayFile, static_cast<DWORD>(bytes->size()), bytes->data()};
-  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), limits).status;
+  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), settings).status;
 }
 
-PlayerStatus ClearPlayList(const TimeLimits& limits) {
-  return FindAndSend(WM_USER, 0, kIpcDelete, limits).status;
+PlayerStatus ClearPlayList(const Settings& settings) {
+  return FindAndSend(WM_USER, 0, kIpcDelete, settings).status;
 }
 
-PlayerStatus WritePlayList(std::int32_t& position, const TimeLimits& limits) {
-  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, limits);
+PlayerStatus WritePlayList(std::int32_t& position, const Settings& settings) {
+  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, settings);
   // Whole 32 bits: long playlists have positions past 32767.
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
-PlayerStatus SetPlayListPos(std::int32_t position, const TimeLimits& limits) {
+PlayerStatus SetPlayListPos(std::int32_t position, const Settings& settings) {
   return SendIfNewEnough(kSetPlaylistPosVersion, kSetPosTooOld, static_cast<WPARAM>(position), kIpcSetPlaylistPos,
-                         limits)
+                         settings)
       .status;
 }
 
-PlayerStatus GetPlayListPos(std::int32_t& position, const TimeLimits& limits) {
-  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, limits);
+PlayerStatus GetPlayListPos(std::int32_t& position, const Settings& settings) {
+  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, settings);
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
-PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLimits& limits) {
+PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const Settings& settings) {
   const std::int64_t command = kFirstButtonCommand + button + offset;
   if (command < std::numeric_limits<std::int32_t>::min() || command > std::numeric_limits<std::int32_t>::max()) {
     return PlayerStatus::kTextRefused;
   }
-  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, limits).status;
+  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, settings).status;
 }
 
 }  // namespace cuelark::PlayerRemote
@@ -183,25 +219,25 @@ PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLim
 namespace cuelark {
 
 PlayerStatus WindowPlayer::GetPlayListPos(std::int32_t& position) {
-  return PlayerRemote::GetPlayListPos(position, limits_);
+  return PlayerRemote::GetPlayListPos(position, settings_);
 }
 
 PlayerStatus WindowPlayer::WritePlayList(std::int32_t& position) {
-  return PlayerRemote::WritePlayList(position, limits_);
+  return PlayerRemote::WritePlayList(position, settings_);
 }
 
-PlayerStatus WindowPlayer::ClearPlayList() { return PlayerRemote::ClearPlayList(limits_); }
+PlayerStatus WindowPlayer::ClearPlayList() { return PlayerRemote::ClearPlayList(settings_); }
 
 PlayerStatus WindowPlayer::AddToPlayList(const std::wstring& entry) {
-  return PlayerRemote::AddToPlayList(entry, limits_);
+  return PlayerRemote::AddToPlayList(entry, settings_);
 }
 
 PlayerStatus WindowPlayer::PressButton(std::int32_t button, std::int32_t offset) {
-  return PlayerRemote::PressButton(button, offset, limits_);
+  return PlayerRemote::PressButton(button, offset, settings_);
 }
 
 PlayerStatus WindowPlayer::SetPlayListPos(std::int32_t position) {
-  return PlayerRemote::SetPlayListPos(position, limits_);
+  return PlayerRemote::SetPlayListPos(position, settings_);
 }
 
 }  // namespace cuelark

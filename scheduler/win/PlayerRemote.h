@@ -8,13 +8,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "scheduler/core/Player.h"
 
 namespace cuelark::PlayerRemote {
 
-struct TimeLimits {
+struct Settings {
   // How long to wait for the window of a player just started. The player
   // normally needs well under a second; a cold start from a slow disk can
   // take several.
@@ -23,33 +25,39 @@ struct TimeLimits {
   // as hung. Every message the scheduler sends is answered at once by a
   // healthy player, even writing its playlist file.
   std::chrono::milliseconds reply{5'000};
+  // The player executable the user chose, or an empty text. Asked only when
+  // the player has to be started, so that a choice made meanwhile counts.
+  std::function<std::wstring()> chosenPlayer;
 };
 
-// kOk with the window; kNotStarted when the player is not running and either
-// its program cannot be found or its window does not appear within
-// limits.startWait. While waiting, the calling thread's window events run.
-PlayerStatus FindPlayerWindow(HWND& window, const TimeLimits& limits = {});
+// kOk with the window. A player that is not running is started by its bare
+// name through the ordinary program search, else from the executable the
+// user chose, else by the name as the shell resolves it (its registered
+// application paths); kNotStarted when all of these fail or its window does
+// not appear within settings.startWait. While waiting, the calling thread's
+// window events run.
+PlayerStatus FindPlayerWindow(HWND& window, const Settings& settings = {});
 
 // Appends an entry (a file, a playlist file or anything else the player
 // accepts). kTextRefused, with nothing sent, when the ANSI code page cannot hold
 // the text.
-PlayerStatus AddToPlayList(const std::wstring& entry, const TimeLimits& limits = {});
+PlayerStatus AddToPlayList(const std::wstring& entry, const Settings& settings = {});
 
-PlayerStatus ClearPlayList(const TimeLimits& limits = {});
+PlayerStatus ClearPlayList(const Settings& settings = {});
 
 // Has the player write its playlist file; position receives the player's
 // answer, its playlist position. A player too old for this is told so in a
 // message box, and position is 0.
-PlayerStatus WritePlayList(std::int32_t& position, const TimeLimits& limits = {});
+PlayerStatus WritePlayList(std::int32_t& position, const Settings& settings = {});
 
 // A player too old for this is told so in a message box; kOk all the same.
-PlayerStatus SetPlayListPos(std::int32_t position, const TimeLimits& limits = {});
+PlayerStatus SetPlayListPos(std::int32_t position, const Settings& settings = {});
 
-PlayerStatus GetPlayListPos(std::int32_t& position, const TimeLimits& limits = {});
+PlayerStatus GetPlayListPos(std::int32_t& position, const Settings& settings = {});
 
 // Sends the player command 40044 + button + offset (1, 0 is Play). kTextRefused,
 // before anything is looked up or sent, when that sum leaves the 32-bit range.
-PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const TimeLimits& limits = {});
+PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const Settings& settings = {});
 
 }  // namespace cuelark::PlayerRemote
 
@@ -58,7 +66,7 @@ namespace cuelark {
 // The scheduler's player, driven through its window.
 class WindowPlayer : public Player {
  public:
-  explicit WindowPlayer(PlayerRemote::TimeLimits limits = {}) : limits_(limits) {}
+  explicit WindowPlayer(PlayerRemote::Settings settings = {}) : settings_(std::move(settings)) {}
 
   PlayerStatus GetPlayListPos(std::int32_t& position) override;
   PlayerStatus WritePlayList(std::int32_t& position) override;
@@ -68,7 +76,7 @@ class WindowPlayer : public Player {
   PlayerStatus SetPlayListPos(std::int32_t position) override;
 
  private:
-  PlayerRemote::TimeLimits limits_;
+  PlayerRemote::Settings settings_;
 };
 
 }  // namespace cuelark

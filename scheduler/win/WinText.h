@@ -17,10 +17,9 @@ namespace cuelark {
 std::wstring WindowText(HWND window);
 // The folder that holds the program file, without a trailing backslash.
 std::wstring ProgramFolder();
-std::wstring LocaleText(LCTYPE type);
-std::wstring UpperCase(const std::wstring& text);
-// The user's week: the day names of the regional settings and its first day.
-WeekLocale SystemWeekLocale();
+// locale: a locale name, the user's regional format by default.
+std::wstring LocaleText(LCTYPE type, const wchar_t* locale = LOCALE_NAME_USER_DEFAULT);
+std::wstring UpperCase(const std::wstring& text, const wchar_t* locale = LOCALE_NAME_USER_DEFAULT);
 // Whether the ANSI code page holds the text exactly.
 inline bool CanStoreAsAnsi(std::wstring_view text) { return win32::ToAnsiExactly(text).has_value(); }
 

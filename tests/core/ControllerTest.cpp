@@ -46,7 +46,8 @@ class FakeView : public ControllerView {
 };
 
 const WeekLocale kWeek = MakeWeekLocale(
-    {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY", L"FRIDAY", L"SATURDAY", L"SUNDAY"}, 1);
+    std::array<std::wstring, 7>{L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY", L"FRIDAY", L"SATURDAY", L"SUNDAY"},
+    1);
 
 // 2026-12-07 is a Monday.
 constexpr CivilDate kToday{2026, 12, 7};

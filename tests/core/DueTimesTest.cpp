@@ -31,7 +31,7 @@ std::vector<Firing> DueSecondBySecond(const std::vector<SavedCommand>& entries, 
   for (std::int64_t serial = SerialSecond(first); serial <= SerialSecond(last); ++serial) {
     const LocalDateTime moment = FromSerialSecond(serial);
     for (const SavedCommand& entry : entries) {
-      if (IsDue(entry, FormatDate(moment.date), FormatTime(moment.time), WeekdayLabel(moment.date, locale)))
+      if (IsDue(entry, moment, locale))
         firings.push_back({entry.id, moment});
     }
   }

@@ -81,10 +81,7 @@ struct DueCase {
 };
 
 TEST(IsDueTest, OnlyExactTextsInTheFixedFormsAreDue) {
-  // The moment under test: Wednesday 2026-12-09 at 09:05:00.
-  const std::wstring dateText = L"2026-12-09";
-  const std::wstring timeText = L"09:05:00";
-  const std::wstring label = L"WEDNESDAY";
+  const LocalDateTime wednesdayMorning{{2026, 12, 9}, {9, 5, 0}};
   const DueCase kCases[] = {
       {L"date and time", L"2026-12-09", L"09:05:00", true, true},
       {L"other date", L"2026-12-10", L"09:05:00", true, false},
@@ -103,13 +100,44 @@ TEST(IsDueTest, OnlyExactTextsInTheFixedFormsAreDue) {
       {L"missing time", L"EVERY DAY", L"[ Not Found ]", true, false},
   };
   for (const DueCase& c : kCases) {
-    EXPECT_EQ(IsDue(Entry(1, c.startDate, c.startTime, c.checked), dateText, timeText, label), c.due)
+    EXPECT_EQ(IsDue(Entry(1, c.startDate, c.startTime, c.checked), wednesdayMorning, kMondayFirst), c.due)
         << testing::PrintToString(std::wstring(c.what));
   }
 }
 
-TEST(IsDueTest, AnEmptyLabelDoesNotMakeEmptyDaysDue) {
-  EXPECT_FALSE(IsDue(Entry(1, L"", L"09:05:00"), L"2026-12-09", L"09:05:00", L""));
+TEST(IsDueTest, AWeeklyEntryIsDueByEitherNameOfItsDay) {
+  const LocalDateTime wednesdayMorning{{2026, 12, 9}, {9, 5, 0}};
+  const std::array<std::wstring, 7> germanNames = {L"MONTAG",  L"DIENSTAG", L"MITTWOCH", L"DONNERSTAG",
+                                                    L"FREITAG", L"SAMSTAG",  L"SONNTAG"};
+  const WeekLocale german = MakeWeekLocale(germanNames, 1);
+  const WeekLocale unheld = MakeWeekLocale(
+      std::array<LocalDayName, 7>{{{L"\u661f\u671f\u4e00", false}, {L"\u661f\u671f\u4e8c", false},
+                                   {L"\u661f\u671f\u4e09", false}, {L"\u661f\u671f\u56db", false},
+                                   {L"\u661f\u671f\u4e94", false}, {L"\u661f\u671f\u516d", false},
+                                   {L"\u661f\u671f\u65e5", false}}},
+      1);
+  // Names that came back alike, as a code page without them makes them.
+  std::array<LocalDayName, 7> alike;
+  alike.fill({L"???", true});
+  const WeekLocale mangled = MakeWeekLocale(alike, 1);
+  struct Case {
+    const wchar_t* what;
+    const WeekLocale& locale;
+    const wchar_t* startDate;
+    bool due;
+  };
+  const Case kCases[] = {
+      {L"local label", german, L"MITTWOCH", true},
+      {L"English name under a local week", german, L"WEDNESDAY", true},
+      {L"another day's local name", german, L"DONNERSTAG", false},
+      {L"English label where the local names are not stored", unheld, L"WEDNESDAY", true},
+      {L"a label the code page mangled", unheld, L"???", false},
+      {L"a name every day shares", mangled, L"???", false},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(IsDue(Entry(1, c.startDate, L"09:05:00"), wednesdayMorning, c.locale), c.due)
+        << testing::PrintToString(std::wstring(c.what));
+  }
 }
 
 TEST(ScheduleClockTest, TheFirstTickExaminesOnlyItsOwnSecond) {
@@ -244,8 +272,11 @@ TEST(ScheduleClockTest, EntriesFireAcrossMidnightYearEndAndLeapDay) {
 
 TEST(ScheduleClockTest, AWeeklyEntrySavedOnAWednesdayFiresEveryWednesdayInAnyWeek) {
   const CivilDate wednesday{2026, 12, 9};
-  for (const WeekLocale* locale : {&kMondayFirst, &kSundayFirst}) {
-    SCOPED_TRACE(locale == &kMondayFirst ? "Monday first" : "Sunday first");
+  std::array<LocalDayName, 7> unheld;
+  unheld.fill({L"?", false});
+  const WeekLocale kUnheldSundayFirst = MakeWeekLocale(unheld, 7);
+  for (const WeekLocale* locale : {&kMondayFirst, &kSundayFirst, &kUnheldSundayFirst}) {
+    SCOPED_TRACE(locale == &kMondayFirst ? "Monday first" : locale == &kSundayFirst ? "Sunday first" : "English labels, Sunday first");
     SavedCommand weekly = Entry(1, DayDateText(wednesday, true, false, *locale), L"08:00:00");
     SimulatedTimer timer({weekly}, *locale);
     const std::int64_t firstMorning = Serial({2026, 12, 1}, {8, 0, 0});

@@ -117,24 +117,93 @@ TEST(TextFormTest, OnlyTheFixedFormsReadBack) {
 const std::array<std::wstring, 7> kEnglish = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
                                               L"FRIDAY", L"SATURDAY", L"SUNDAY"};
 
-TEST(WeekdayLabelTest, MondayFirstWeekLabelsEachDayWithItsOwnName) {
-  const WeekLocale locale = MakeWeekLocale(kEnglish, 1);
-  EXPECT_EQ(WeekdayLabel({2026, 12, 7}, locale), L"MONDAY");
-  EXPECT_EQ(WeekdayLabel({2026, 12, 9}, locale), L"WEDNESDAY");
-  EXPECT_EQ(WeekdayLabel({2026, 12, 6}, locale), L"SUNDAY");
+const std::array<std::wstring, 7> kGerman = {L"MONTAG", L"DIENSTAG", L"MITTWOCH", L"DONNERSTAG",
+                                             L"FREITAG", L"SAMSTAG", L"SONNTAG"};
+
+std::array<LocalDayName, 7> Storable(const std::array<std::wstring, 7>& names, std::array<bool, 7> storable) {
+  std::array<LocalDayName, 7> days;
+  for (std::size_t k = 0; k < 7; ++k) days[k] = {names[k], storable[k]};
+  return days;
 }
 
-TEST(WeekdayLabelTest, SundayFirstWeekLabelsEachDayWithThePreviousDaysName) {
-  const WeekLocale locale = MakeWeekLocale(kEnglish, 7);
-  EXPECT_EQ(locale.labels[0], L"SUNDAY");
-  EXPECT_EQ(WeekdayLabel({2026, 12, 7}, locale), L"SUNDAY");     // a Monday
-  EXPECT_EQ(WeekdayLabel({2026, 12, 9}, locale), L"TUESDAY");    // a Wednesday
-  EXPECT_EQ(WeekdayLabel({2026, 12, 6}, locale), L"SATURDAY");   // a Sunday
+// The labels of Monday 2026-12-07 through Sunday 2026-12-13, in that order.
+std::array<std::wstring, 7> LabelsOfAWeek(const WeekLocale& locale) {
+  std::array<std::wstring, 7> labels;
+  for (int k = 0; k < 7; ++k) labels[static_cast<std::size_t>(k)] = WeekdayLabel({2026, 12, 7 + k}, locale);
+  return labels;
+}
+
+constexpr std::array<bool, 7> kAllHeld = {true, true, true, true, true, true, true};
+
+TEST(WeekdayLabelTest, LocalNamesWhereTheCodePageHoldsThemElseEnglish) {
+  struct Case {
+    const char* what;
+    std::array<LocalDayName, 7> names;
+    int firstDayIso;
+    std::array<std::wstring, 7> labels;  // Monday .. Sunday
+  };
+  const std::array<std::wstring, 7> kPolish = {L"PONIEDZIA\u0141EK", L"WTOREK", L"\u015aRODA", L"CZWARTEK",
+                                               L"PI\u0104TEK", L"SOBOTA", L"NIEDZIELA"};
+  const std::array<std::wstring, 7> kChinese = {L"\u661f\u671f\u4e00", L"\u661f\u671f\u4e8c", L"\u661f\u671f\u4e09",
+                                                L"\u661f\u671f\u56db", L"\u661f\u671f\u4e94", L"\u661f\u671f\u516d",
+                                                L"\u661f\u671f\u65e5"};
+  const std::array<std::wstring, 7> kEnglishBeforeEach = {L"SUNDAY",   L"MONDAY", L"TUESDAY", L"WEDNESDAY",
+                                                          L"THURSDAY", L"FRIDAY", L"SATURDAY"};
+  const Case kCases[] = {
+      {"English, week from Monday", Storable(kEnglish, kAllHeld), 1, kEnglish},
+      {"English, week from Sunday: each day has the name of the day before", Storable(kEnglish, kAllHeld), 7,
+       kEnglishBeforeEach},
+      {"German on a Western code page", Storable(kGerman, kAllHeld), 1, kGerman},
+      {"Polish on a Western code page: three names cannot be held",
+       Storable(kPolish, {false, true, false, true, false, true, true}), 1, kEnglish},
+      {"Polish on a Central European code page", Storable(kPolish, kAllHeld), 1, kPolish},
+      {"Chinese on a Western code page", Storable(kChinese, {}), 1, kEnglish},
+      {"Chinese on a Western code page, week from Sunday", Storable(kChinese, {}), 7, kEnglishBeforeEach},
+      {"a day the system gave no name", Storable({L"", L"B", L"C", L"D", L"E", L"F", L"G"}, kAllHeld), 1, kEnglish},
+      {"two days with one name", Storable({L"A", L"B", L"C", L"D", L"E", L"F", L"A"}, kAllHeld), 1, kEnglish},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(LabelsOfAWeek(MakeWeekLocale(c.names, c.firstDayIso)), c.labels);
+  }
 }
 
 TEST(WeekdayLabelTest, ADayOutsideTheWeekIsRejected) {
   EXPECT_THROW(MakeWeekLocale(kEnglish, 0), std::invalid_argument);
   EXPECT_THROW(MakeWeekLocale(kEnglish, 8), std::invalid_argument);
+}
+
+TEST(NamesWeekdayOfTest, AStoredLabelNamesItsDayByEitherName) {
+  const CivilDate wednesday{2026, 12, 9};
+  struct Case {
+    const char* what;
+    WeekLocale locale;
+    std::wstring text;
+    bool names;
+  };
+  const std::array<std::wstring, 7> kUnheld = {L"\u0100", L"\u0101", L"\u0102", L"\u0103", L"\u0104", L"\u0105", L"\u0106"};
+  const WeekLocale german = MakeWeekLocale(kGerman, 1);
+  const WeekLocale germanFromSunday = MakeWeekLocale(kGerman, 7);
+  const WeekLocale unheld = MakeWeekLocale(Storable(kUnheld, {}), 1);
+  const Case kCases[] = {
+      {"the local label", german, L"MITTWOCH", true},
+      {"the English name of a day labelled locally", german, L"WEDNESDAY", true},
+      {"another day's local name", german, L"DONNERSTAG", false},
+      {"another day's English name", german, L"THURSDAY", false},
+      {"the local name in other case", german, L"Mittwoch", false},
+      {"the English name shifts with a week from Sunday", germanFromSunday, L"TUESDAY", true},
+      {"and so does the local one", germanFromSunday, L"DIENSTAG", true},
+      {"the English label of a name the code page cannot hold", unheld, L"WEDNESDAY", true},
+      {"the name as the code page mangled it", unheld, L"?", false},
+      {"a name two days share", MakeWeekLocale(Storable({L"A", L"B", L"C", L"D", L"E", L"F", L"C"}, kAllHeld), 1),
+       L"C", false},
+      {"an empty text", german, L"", false},
+      {"an empty text where the system gave no names", WeekLocale{}, L"", false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(NamesWeekdayOf(c.text, wednesday, c.locale), c.names);
+  }
 }
 
 TEST(DayDateTextTest, EveryDayWinsOverWeeklyWhichWinsOverTheDate) {

@@ -9,5 +9,5 @@ set(CUELARK_WIN_TESTS
   ui_clock_tests
   ui_tray_tests
 )
-list(APPEND CUELARK_WIN_TESTS player_tests)
+list(APPEND CUELARK_WIN_TESTS player_tests text_tests)
 list(APPEND CUELARK_WIN_TESTS driver_tests)

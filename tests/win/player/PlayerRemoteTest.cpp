@@ -28,7 +28,14 @@ using standin::LoggedMessage;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-constexpr remote::TimeLimits kLimits{seconds(20), seconds(5)};
+remote::Settings Limits(milliseconds startWait, milliseconds reply) {
+  remote::Settings settings;
+  settings.startWait = startWait;
+  settings.reply = reply;
+  return settings;
+}
+
+const remote::Settings kLimits = Limits(seconds(20), seconds(5));
 constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
 
@@ -244,16 +251,18 @@ TEST_F(PlayerRemoteTest, WithoutPlayerOrProgramEveryProcedureReportsNotStarted) 
     std::function<PlayerStatus()> call;
   };
   // A long bound: a procedure that waited for a player after a failed
-  // start would be caught by the time check below.
-  static constexpr remote::TimeLimits kLongWait{seconds(60), seconds(5)};
+  // start would be caught by the time check below. The chosen player is a
+  // folder, which no start can run.
+  remote::Settings longWait = Limits(seconds(60), seconds(5));
+  longWait.chosenPlayer = [this] { return emptyFolder_.Path().wstring(); };
   const std::vector<Case> cases = {
-      {"FindPlayerWindow", [] { HWND window; return remote::FindPlayerWindow(window, kLongWait); }},
-      {"AddToPlayList", [] { return remote::AddToPlayList(L"C:\\a.mp3", kLongWait); }},
-      {"ClearPlayList", [] { return remote::ClearPlayList(kLongWait); }},
-      {"WritePlayList", [] { std::int32_t position; return remote::WritePlayList(position, kLongWait); }},
-      {"SetPlayListPos", [] { return remote::SetPlayListPos(1, kLongWait); }},
-      {"GetPlayListPos", [] { std::int32_t position; return remote::GetPlayListPos(position, kLongWait); }},
-      {"PressButton", [] { return remote::PressButton(1, 0, kLongWait); }},
+      {"FindPlayerWindow", [&] { HWND window; return remote::FindPlayerWindow(window, longWait); }},
+      {"AddToPlayList", [&] { return remote::AddToPlayList(L"C:\\a.mp3", longWait); }},
+      {"ClearPlayList", [&] { return remote::ClearPlayList(longWait); }},
+      {"WritePlayList", [&] { std::int32_t position; return remote::WritePlayList(position, longWait); }},
+      {"SetPlayListPos", [&] { return remote::SetPlayListPos(1, longWait); }},
+      {"GetPlayListPos", [&] { std::int32_t position; return remote::GetPlayListPos(position, longWait); }},
+      {"PressButton", [&] { return remote::PressButton(1, 0, longWait); }},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
@@ -298,10 +307,70 @@ TEST_F(PlayerRemoteTest, StartsThePlayerByItsBareNameAndSendsOnceItsWindowExists
   EXPECT_TRUE(IsWindowVisible(window) && !IsIconic(window)) << "started as a normal window";
 }
 
+// Registers a program under a name in the shell's application paths for
+// the length of a test.
+class AppPathRegistration {
+ public:
+  AppPathRegistration(const std::wstring& name, const std::filesystem::path& program)
+      : key_(L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name) {
+    const std::wstring value = program.wstring();
+    registered_ = RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), nullptr, REG_SZ, value.c_str(),
+                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ~AppPathRegistration() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, key_.c_str()); }
+  AppPathRegistration(const AppPathRegistration&) = delete;
+  AppPathRegistration& operator=(const AppPathRegistration&) = delete;
+  bool Registered() const { return registered_; }
+
+ private:
+  std::wstring key_;
+  bool registered_ = false;
+};
+
+TEST_F(PlayerRemoteTest, StartsThePlayerFromTheFirstPlaceThatHasIt) {
+  // folder_ holds the player that should start; other the one that should not.
+  TempFolder other;
+  enum class Choice { kThis, kOther, kGone };
+  struct Case {
+    const char* name;
+    bool onSearchPath;  // folder_ on PATH
+    Choice chosen;
+    bool appPath;  // folder_'s player registered with the shell
+  };
+  const Case cases[] = {
+      {"the chosen player, found nowhere else", false, Choice::kThis, false},
+      {"the bare name before the chosen player", true, Choice::kOther, false},
+      {"the shell's application path when the chosen one is gone", false, Choice::kGone, true},
+  };
+  InstallStandIn(folder_.Path());
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    const std::filesystem::path chosen = test.chosen == Choice::kThis ? folder_ / L"Winamp.exe" : InstallStandIn(other.Path());
+    if (test.chosen == Choice::kGone) std::filesystem::remove(chosen);
+    std::optional<PathOverride> path;
+    if (test.onSearchPath) path.emplace(folder_.Path().wstring());
+    std::optional<AppPathRegistration> registration;
+    if (test.appPath) {
+      registration.emplace(L"Winamp.exe", folder_ / L"Winamp.exe");
+      ASSERT_TRUE(registration->Registered());
+    }
+    remote::Settings settings = kLimits;
+    settings.chosenPlayer = [&chosen] { return chosen.wstring(); };
+
+    EXPECT_EQ(remote::ClearPlayList(settings), PlayerStatus::kOk);
+    EXPECT_FALSE(std::filesystem::exists(StandInLogPath(other.Path()))) << "the other player started";
+    ASSERT_TRUE(std::filesystem::exists(StandInLogPath(folder_.Path()))) << "the expected player did not start";
+    App player = AdoptStandIn(folder_.Path());
+    EXPECT_EQ(Exchange(StandInMessages(folder_.Path())), std::vector<std::string>{"USER 0 101"});
+    player.Kill();
+    std::filesystem::remove(StandInLogPath(folder_.Path()));
+  }
+}
+
 TEST_F(PlayerRemoteTest, GivesUpWaitingForTheWindowAtTheBound) {
   InstallStandIn(folder_.Path(), L"--late-ms 4000");
   const PathOverride path(folder_.Path().wstring());
-  const PlayerStatus status = remote::ClearPlayList({milliseconds(500), seconds(5)});
+  const PlayerStatus status = remote::ClearPlayList(Limits(milliseconds(500), seconds(5)));
   const bool windowYet = FindWindowW(kWindowClass, nullptr) != nullptr;
   App player = AdoptStandIn(folder_.Path());
   player.Kill();
@@ -328,24 +397,24 @@ TEST_F(PlayerRemoteTest, AHungPlayerIsReportedWithinTheTimeLimit) {
   struct Case {
     const char* name;
     int answered;  // messages the player answers before it hangs
-    std::function<PlayerStatus(const remote::TimeLimits&)> call;
+    std::function<PlayerStatus(const remote::Settings&)> call;
     std::vector<std::string> sent;
   };
   const std::vector<Case> cases = {
-      {"ClearPlayList", 0, [](const remote::TimeLimits& limits) { return remote::ClearPlayList(limits); }, {"USER 0 101"}},
+      {"ClearPlayList", 0, [](const remote::Settings& limits) { return remote::ClearPlayList(limits); }, {"USER 0 101"}},
       {"AddToPlayList",
        0,
-       [](const remote::TimeLimits& limits) { return remote::AddToPlayList(L"C:\\a.mp3", limits); },
+       [](const remote::Settings& limits) { return remote::AddToPlayList(L"C:\\a.mp3", limits); },
        {"COPYDATA 0 100"}},
       {"WritePlayList after the version query",
        1,
-       [](const remote::TimeLimits& limits) {
+       [](const remote::Settings& limits) {
          std::int32_t position;
          return remote::WritePlayList(position, limits);
        },
        {"USER 0 0", "USER 0 120"}},
   };
-  constexpr remote::TimeLimits kShortReply{seconds(20), milliseconds(1000)};
+  const remote::Settings kShortReply = Limits(seconds(20), milliseconds(1000));
   InstallStandIn(folder_.Path());
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# A long run of the real program against the stand-in player: what it keeps
+# of handles, GDI and USER objects and private memory after thousands of
+# executions, Saves and removals.
+# Usage: soak.sh NATIVE_BUILD_DIR WINDOWS_BUILD_DIR [ROUNDS], inside the rig.
+set -euo pipefail
+win=$2
+wine "$win/bench/ui/soak_bench.exe" "$(winepath -w "$win/scheduler/win/Cuelark.exe")" \
+  "$(winepath -w "$win/inicontrol/BrevoniControlX.dll")" ${3:-} | tr -d '\r'
