@@ -61,4 +61,21 @@ std::optional<std::string> ToAnsi(std::wstring_view text) {
   return bytes;
 }
 
+std::wstring DescribeSystemError(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result;
+  if (length && text) {
+    result.assign(text, length);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+      result.pop_back();
+  }
+  LocalFree(text);
+  wchar_t number[16];
+  swprintf(number, 16, L"0x%08lX", static_cast<unsigned long>(code));
+  return result.empty() ? std::wstring(L"error ") + number : result + L" (" + number + L")";
+}
+
 }  // namespace cuelark

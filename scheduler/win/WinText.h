@@ -20,5 +20,7 @@ std::wstring UpperCase(const std::wstring& text);
 // counterpart there (a best-fit or default character would change it).
 std::optional<std::string> ToAnsi(std::wstring_view text);
 inline bool CanStoreAsAnsi(std::wstring_view text) { return ToAnsi(text).has_value(); }
+// The system's text for a Win32 error or an HRESULT, with its number.
+std::wstring DescribeSystemError(DWORD code);
 
 }  // namespace cuelark
