@@ -44,7 +44,11 @@ std::vector<IniLine> EntryLines(int number, const std::string& name, const std::
 
 std::filesystem::path BuildTree() {
   std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  DWORD length = 0;
+  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
+    path.resize(path.size() * 2);
+  }
+  path.resize(length);
   return std::filesystem::path(path).parent_path().parent_path().parent_path();
 }
 
