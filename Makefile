@@ -4,6 +4,8 @@
 BUILD      := build
 NATIVE     := $(BUILD)/native
 WIN        := $(BUILD)/win
+FUZZ       := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 300
 PREFIX     := $(CURDIR)/$(BUILD)/wineprefix
 PREFIX144  := $(CURDIR)/$(BUILD)/wineprefix-144
 JOBS       ?= $(shell nproc)
@@ -11,9 +13,9 @@ RIG        := tools/rig/with-rig.sh
 
 PACKAGES := cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 \
             mingw-w64-tools wine wine64 libwine-dev xvfb xauth imagemagick \
-            fonts-wine fonts-liberation zip unzip
+            fonts-wine fonts-liberation zip unzip clang libclang-rt-14-dev
 
-.PHONY: all deps build native win prefix prefix144 test bench run screenshots dist clean
+.PHONY: all deps build native win fuzzers fuzz prefix prefix144 test bench run screenshots dist clean
 
 all: build
 
@@ -28,6 +30,7 @@ deps:
 native: deps
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
 	  -DCUELARK_WIN_BUILD_DIR=$(CURDIR)/$(WIN) -DCUELARK_WINE_PREFIX_144=$(PREFIX144) \
+	  -DCUELARK_FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ) \
 	  -DCUELARK_DIST_ZIP=$(CURDIR)/$(DIST_ZIP) >/dev/null
 	cmake --build $(NATIVE) -j $(JOBS)
 
@@ -36,7 +39,20 @@ win: deps
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
 
-build: native win
+# The libFuzzer targets need clang; everything else builds with g++.
+fuzzers: deps
+	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCUELARK_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) -j $(JOBS)
+
+# Each fuzzer for FUZZ_SECONDS; findings land in $(FUZZ)/work/<target>/crash-*.
+fuzz: fuzzers
+	for target in ini_document store; do \
+	  tests/fuzz/run-fuzzer.sh $(FUZZ)/tests/fuzz/$${target}_fuzz tests/fuzz/corpus/$$target $(FUZZ_SECONDS) \
+	    $(FUZZ)/work/$$target || exit 1; \
+	done
+
+build: native win fuzzers
 
 prefix: deps
 	tools/rig/make-prefix.sh $(PREFIX) 96

@@ -21,9 +21,12 @@ namespace brevoni::client {
 // The control as the Windows build lays it out: programs built two folders
 // below the build tree (tests/win, bench/ini) find it in inicontrol/.
 inline std::filesystem::path BuiltControlPath() {
-  wchar_t exe[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  const std::filesystem::path self(std::wstring(exe, length));
+  std::wstring exe(MAX_PATH, L'\0');
+  DWORD length = 0;
+  while ((length = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()))) == exe.size()) {
+    exe.resize(exe.size() * 2);
+  }
+  const std::filesystem::path self(exe.substr(0, length));
   return (self.parent_path() / L".." / L".." / L"inicontrol" / L"BrevoniControlX.dll").lexically_normal();
 }
 

@@ -2,46 +2,14 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
-#include <stdexcept>
 
 #include "inicontrol/BrevoniIds.h"
+#include "inicontrol/ComGuard.h"
 #include "inicontrol/Module.h"
 #include "inicontrol/WinText.h"
 
 namespace brevoni {
 namespace {
-
-// Attaches a description to the calling thread for GetErrorInfo.
-void SetErrorDescription(const std::wstring& description) {
-  Microsoft::WRL::ComPtr<ICreateErrorInfo> create;
-  Microsoft::WRL::ComPtr<IErrorInfo> info;
-  if (FAILED(CreateErrorInfo(&create))) return;
-  if (FAILED(create->SetDescription(const_cast<LPOLESTR>(description.c_str()))) ||
-      FAILED(create->SetSource(const_cast<LPOLESTR>(kProgId))) || FAILED(create->SetGUID(kIidBrevoni)) ||
-      FAILED(create.As(&info))) {
-    return;
-  }
-  SetErrorInfo(0, info.Get());
-}
-
-// Runs a member's body so that no C++ exception crosses the COM boundary.
-template <typename Body>
-HRESULT Guard(Body body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const std::exception& e) {
-    std::wstring description = L"BrevoniControlX failed";
-    try {
-      description = CodePageToWide(CP_UTF8, e.what());
-    } catch (const std::exception&) {
-    }
-    SetErrorDescription(description);
-    return E_FAIL;
-  }
-}
 
 // A member's failure as Invoke reports it: the error info becomes the exception.
 HRESULT AsException(HRESULT hr, EXCEPINFO* exception) {
@@ -234,7 +202,7 @@ STDMETHODIMP BrevoniControl::CommitUpdate(VARIANT_BOOL* result) {
       SetErrorInfo(0, nullptr);
       *result = VARIANT_TRUE;
     } else {
-      SetErrorDescription(CodePageToWide(CP_UTF8, session_.LastError()));
+      SetErrorDescription(CodePageToWide(CP_UTF8, session_.LastError()).c_str());
     }
     return S_OK;
   });

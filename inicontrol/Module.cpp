@@ -11,6 +11,7 @@
 
 #include "inicontrol/BrevoniControl.h"
 #include "inicontrol/BrevoniIds.h"
+#include "inicontrol/ComGuard.h"
 #include "inicontrol/Win32Owners.h"
 
 namespace brevoni {
@@ -124,17 +125,6 @@ HRESULT Unregister() {
   return result;
 }
 
-template <typename Body>
-HRESULT Guarded(Body body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const std::exception&) {
-    return E_FAIL;
-  }
-}
-
 }  // namespace
 
 namespace module {
@@ -173,11 +163,11 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
 STDAPI DllCanUnloadNow() { return brevoni::gLocks == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() {
-  return brevoni::Guarded([] {
+  return brevoni::Guard([] {
     const HRESULT hr = brevoni::Register();
     if (FAILED(hr)) brevoni::Unregister();
     return hr;
   });
 }
 
-STDAPI DllUnregisterServer() { return brevoni::Guarded(brevoni::Unregister); }
+STDAPI DllUnregisterServer() { return brevoni::Guard(brevoni::Unregister); }

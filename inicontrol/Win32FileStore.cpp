@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cwchar>
+#include <iterator>
 #include <vector>
 
 #include "inicontrol/WinText.h"
@@ -18,6 +21,64 @@ std::string Utf8(const std::filesystem::path& file) {
 [[noreturn]] void Throw(const char* what, const std::filesystem::path& file, DWORD error) {
   throw IniError(std::string("cannot ") + what + " " + Utf8(file) + ": " + DescribeError(error));
 }
+
+// "\brvXXXXXXXX.tmp": the longest a temporary file's name adds to its folder.
+constexpr std::size_t kTemporaryNameLength = 16;
+
+// Paths this long only work in the extended-length form, which also lifts
+// the limit for the temporary file beside the target. A full path has no
+// "." or ".." left, which that form would not resolve.
+std::wstring ExtendedIfLong(std::wstring full) {
+  const bool extended = full.starts_with(LR"(\\?\)") || full.starts_with(LR"(\\.\)");
+  if (extended || full.size() + kTemporaryNameLength < MAX_PATH) return full;
+  if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
+  return LR"(\\?\)" + full;
+}
+
+// A new file beside the one it is to replace, open for writing without
+// sharing. Unless it has been moved over its target it is removed when it
+// goes, closed first: a file still open without sharing cannot be deleted.
+class TemporaryFile {
+ public:
+  // GetTempFileNameW cannot name a file in a folder near MAX_PATH, so the
+  // names are made here, in the same "brv*.tmp" form.
+  explicit TemporaryFile(const std::filesystem::path& folder) {
+    static std::atomic<unsigned> serial{0};
+    const unsigned start = (GetCurrentProcessId() << 16) ^ GetTickCount() ^ (serial++ * 2654435761u);
+    for (unsigned attempt = 0; attempt < 64; ++attempt) {
+      wchar_t name[24];
+      swprintf(name, std::size(name), L"brv%08X.tmp", start + attempt);
+      path_ = folder / name;
+      handle_ = OwnFile(
+          CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (handle_ || GetLastError() != ERROR_FILE_EXISTS) return;
+    }
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (!handle_) return;
+    handle_.reset();
+    DeleteFileW(path_.c_str());
+  }
+
+  bool Created() const { return static_cast<bool>(handle_); }
+  HANDLE Handle() const { return handle_.get(); }
+
+  // On failure the temporary file is gone as well; GetLastError says why.
+  bool MoveOver(const std::filesystem::path& target) {
+    CloseHandle(handle_.release());
+    if (MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD error = GetLastError();
+    DeleteFileW(path_.c_str());
+    SetLastError(error);
+    return false;
+  }
+
+ private:
+  std::filesystem::path path_;
+  unique_handle handle_;
+};
 
 }  // namespace
 
@@ -36,7 +97,7 @@ std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
   std::vector<wchar_t> full(length + 1);
   length = GetFullPathNameW(file.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length == 0 || length >= full.size()) Throw("resolve", file, GetLastError());
-  return std::filesystem::path(std::wstring(full.data(), length));
+  return std::filesystem::path(ExtendedIfLong(std::wstring(full.data(), length)));
 }
 
 std::optional<std::string> Win32FileStore::Load(const std::filesystem::path& name) {
@@ -70,32 +131,19 @@ void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::s
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     Throw("write", file, ERROR_ACCESS_DENIED);
   }
-  const std::filesystem::path folder = file.parent_path();
-  wchar_t temp[MAX_PATH + 1];
-  // The temporary file sits in the same folder so that the rename cannot cross volumes.
-  if (GetTempFileNameW(folder.c_str(), L"brv", 0, temp) == 0) Throw("write", file, GetLastError());
-  auto fail = [&](const char* what, DWORD error) {
-    DeleteFileW(temp);
-    Throw(what, file, error);
-  };
-  {
-    unique_handle handle = OwnFile(
-        CreateFileW(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) fail("write", GetLastError());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-      if (!WriteFile(handle.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-        fail("write", GetLastError());
-      }
-      done += written;
+  TemporaryFile temp(file.parent_path());
+  if (!temp.Created()) Throw("write", file, GetLastError());
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    if (!WriteFile(temp.Handle(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      Throw("write", file, GetLastError());
     }
-    if (!FlushFileBuffers(handle.get())) fail("write", GetLastError());
+    done += written;
   }
-  if (!MoveFileExW(temp, file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    fail("replace", GetLastError());
-  }
+  if (!FlushFileBuffers(temp.Handle())) Throw("write", file, GetLastError());
+  if (!temp.MoveOver(file)) Throw("replace", file, GetLastError());
 }
 
 std::string Win32FileStore::AnsiToUtf8(std::string_view text) {

@@ -1,5 +1,6 @@
 #include "common/win32/TextConversion.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "common/win32/Handles.h"
@@ -66,7 +67,13 @@ std::string DescribeError(DWORD error) {
   std::string utf8(message.size() * 3, '\0');
   utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
                                                            utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
-  const std::string code = "error " + std::to_string(error);
+  // An HRESULT reads best in hexadecimal, a Win32 error code in decimal.
+  char number[24];
+  if (error & 0x80000000u)
+    std::snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(error));
+  else
+    std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(error));
+  const std::string code = number;
   return utf8.empty() ? code : utf8 + " (" + code + ")";
 }
 

@@ -18,7 +18,7 @@ std::wstring CodePageToWide(UINT codePage, std::string_view text);
 // counterpart there (a best-fit or default character would change it).
 std::optional<std::string> ToAnsiExactly(std::wstring_view text);
 
-// The system's text for a Win32 error code, with the code, in UTF-8.
+// The system's text for a Win32 error code or an HRESULT, with its number, in UTF-8.
 std::string DescribeError(DWORD error);
 
 }  // namespace win32

@@ -108,14 +108,19 @@ std::string IniDocument::Serialize() const {
   std::string out;
   out.reserve(size + kUtf8Signature.size());
   if (utf8Signature_) out += kUtf8Signature;
+  bool first = true;
   for (const Section& section : sections_) {
     if (section.erased) continue;
-    // A section with an empty name gets no header line, like the unnamed one.
-    if (!section.name.empty()) {
+    // Only the section that opens the file goes without a header line when
+    // its name is empty. A "[]" section further down keeps its header, or its
+    // keys would join the section above when the file is read again. (The
+    // profile functions drop that header.)
+    if (!section.name.empty() || !first) {
       out += '[';
       out += section.name;
       out += "]\r\n";
     }
+    first = false;
     for (const Key& key : section.keys) {
       if (key.erased) continue;
       out += key.name;
@@ -126,6 +131,9 @@ std::string IniDocument::Serialize() const {
       out += "\r\n";
     }
   }
+  // A first line that begins with the signature's bytes would read back as
+  // a signature; an empty line before it keeps it a line.
+  if (!utf8Signature_ && out.starts_with(kUtf8Signature)) out.insert(0, "\r\n");
   return out;
 }
 
@@ -184,9 +192,8 @@ bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
 bool IniDocument::DeleteSection(std::string_view section) {
   auto it = index_.find(IndexKey(section));
   if (it == index_.end()) return false;
-  sections_[it->second.front()].erased = true;
-  it->second.erase(it->second.begin());
-  if (it->second.empty()) index_.erase(it);
+  for (const std::size_t position : it->second) sections_[position].erased = true;
+  index_.erase(it);
   return true;
 }
 

@@ -10,8 +10,9 @@
 //   match wins; lines before the first section belong to an unnamed section,
 //   which the empty section name finds;
 // - a UTF-8 signature at the start is kept; the text after it is UTF-8.
-// Serialising writes each section as "[name]\r\n" and each key as
-// "name=value\r\n" (or "name\r\n"), so a rewrite normalises the whole file.
+// Serialising writes each section as "[name]\r\n" (the unnamed one at the
+// start without it) and each key as "name=value\r\n" (or "name\r\n"), so a
+// rewrite normalises the whole file and reads the same as before.
 #pragma once
 
 #include <cstddef>
@@ -43,6 +44,8 @@ class IniDocument {
   // end of their section and new sections at the end of the document.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
   bool DeleteKey(std::string_view section, std::string_view key);
+  // Removes every section of that name. (The profile functions remove only
+  // the first, so that a deleted section can come back from a duplicate.)
   bool DeleteSection(std::string_view section);
 
  private:

@@ -77,7 +77,7 @@ class IniSession {
   std::string ReadINI(std::string_view section, std::string_view key, const std::filesystem::path& file);
   void WriteINI(std::string_view section, std::string_view key, std::string_view data,
                 const std::filesystem::path& file);
-  // An empty key deletes the whole section.
+  // An empty key deletes the section: every section of that name.
   void DeleteINI(std::string_view section, std::string_view key, const std::filesystem::path& file);
 
   void BeginUpdate(const std::filesystem::path& file);

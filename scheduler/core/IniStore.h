@@ -22,7 +22,7 @@ class IniStore {
                                const std::wstring& file) = 0;
   virtual void WriteINI(const std::wstring& section, const std::wstring& key,
                         const std::wstring& data, const std::wstring& file) = 0;
-  // An empty key deletes the whole section.
+  // An empty key deletes the section: every section of that name.
   virtual void DeleteINI(const std::wstring& section, const std::wstring& key,
                          const std::wstring& file) = 0;
   // Reads the file once; until the update ends, calls on that file work on

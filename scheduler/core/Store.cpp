@@ -52,6 +52,18 @@ bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
                     [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
 }
 
+// The reader drops blanks at either end of a value and one pair of matching
+// quotes around it, so a quoted path or a name with an edge blank would come
+// back changed. Such a text is written inside one more pair of double quotes,
+// the pair the reader then drops.
+std::wstring AsWritten(const std::wstring& text) {
+  if (text.empty()) return text;
+  const auto blank = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == L'\x1a'; };
+  const bool quoted =
+      text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front();
+  return quoted || blank(text.front()) || blank(text.back()) ? L'"' + text + L'"' : text;
+}
+
 // Files written by hand or by older tools may hold "true", "0" or "-1" here,
 // as well as the "True"/"False" this program writes.
 bool ReadFlag(std::wstring_view text) {
@@ -180,12 +192,14 @@ StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand
   const std::wstring top = iniStore_.ReadINI(kPositionSection, kTopKey, iniPath_);
 
   // Deleting and re-adding all three keeps their order in the file fixed and
-  // leaves no keys numbered above the new count.
+  // leaves no keys numbered above the new count. Each delete takes every
+  // section of that name: the loader reads only the first, and a second one
+  // left behind would surface in the next load.
   for (const std::wstring* section : {&kSavedCommandsSection, &kTotalCountSection, &kPositionSection}) {
     iniStore_.DeleteINI(*section, L"", iniPath_);
   }
   const auto write = [&](const std::wstring& word, int number, const std::wstring& value) {
-    iniStore_.WriteINI(kSavedCommandsSection, EntryKey(word, number), value, iniPath_);
+    iniStore_.WriteINI(kSavedCommandsSection, EntryKey(word, number), AsWritten(value), iniPath_);
   };
   int number = 0;
   for (const SavedCommand& entry : entries) {
@@ -198,8 +212,8 @@ StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand
     write(kRemWhenDoneWord, number, entry.remWhenDone ? L"1" : L"0");
   }
   if (number > 0) iniStore_.WriteINI(kTotalCountSection, kCountKey, std::to_wstring(number), iniPath_);
-  if (!IsAbsent(left)) iniStore_.WriteINI(kPositionSection, kLeftKey, left, iniPath_);
-  if (!IsAbsent(top)) iniStore_.WriteINI(kPositionSection, kTopKey, top, iniPath_);
+  if (!IsAbsent(left)) iniStore_.WriteINI(kPositionSection, kLeftKey, AsWritten(left), iniPath_);
+  if (!IsAbsent(top)) iniStore_.WriteINI(kPositionSection, kTopKey, AsWritten(top), iniPath_);
   return batch.Commit();
 }
 
@@ -212,8 +226,8 @@ std::optional<std::pair<std::wstring, std::wstring>> SavedCommandStore::ReadPosi
 
 StoreResult SavedCommandStore::WritePosition(const std::wstring& left, const std::wstring& top) {
   UpdateBatch batch(iniStore_, iniPath_);
-  iniStore_.WriteINI(kPositionSection, kLeftKey, left, iniPath_);
-  iniStore_.WriteINI(kPositionSection, kTopKey, top, iniPath_);
+  iniStore_.WriteINI(kPositionSection, kLeftKey, AsWritten(left), iniPath_);
+  iniStore_.WriteINI(kPositionSection, kTopKey, AsWritten(top), iniPath_);
   return batch.Commit();
 }
 

@@ -11,24 +11,6 @@
 namespace cuelark {
 namespace {
 
-std::wstring DescribeHresult(HRESULT hr) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                          FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                      nullptr);
-  std::wstring result;
-  if (length && text) {
-    result.assign(text, length);
-    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
-      result.pop_back();
-  }
-  LocalFree(text);
-  wchar_t code[16];
-  swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-  return result.empty() ? std::wstring(L"error ") + code : result + L" (" + code + L")";
-}
-
 // The description the control attached to its last failure, if any.
 std::wstring TakeErrorDescription() {
   Microsoft::WRL::ComPtr<IErrorInfo> info;
@@ -81,10 +63,16 @@ std::unique_ptr<DispatchIniStore> DispatchIniStore::Create(std::wstring& error) 
   // private one could not be activated).
   if (FAILED(hr)) hr = CreateControl(control);
   if (FAILED(hr)) {
-    error = std::wstring(L"The INI control \"") + brevoni::kProgId + L"\" could not be created: " + DescribeHresult(hr);
+    error = std::wstring(L"The INI control \"") + brevoni::kProgId + L"\" could not be created: " + DescribeSystemError(static_cast<DWORD>(hr));
     return nullptr;
   }
   return std::make_unique<DispatchIniStore>(std::move(control));
+}
+
+HRESULT DispatchIniStore::Fail(HRESULT hr, std::wstring reason) {
+  failed_ = true;
+  failure_ = reason.empty() ? DescribeSystemError(static_cast<DWORD>(hr)) : std::move(reason);
+  return hr;
 }
 
 HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result) {
@@ -95,7 +83,7 @@ HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<const std::w
   std::size_t slot = args.size();
   for (const std::wstring* arg : args) {
     BSTR text = SysAllocStringLen(arg->data(), static_cast<UINT>(arg->size()));
-    if (!text) return E_OUTOFMEMORY;
+    if (!text) return Fail(E_OUTOFMEMORY, {});
     strings.emplace_back(text);
     VARIANT& v = variants[--slot];
     VariantInit(&v);
@@ -106,14 +94,11 @@ HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<const std::w
   EXCEPINFO exception{};
   const HRESULT hr = control_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
                                       &exception, nullptr);
-  if (exception.bstrSource) SysFreeString(exception.bstrSource);
-  if (exception.bstrHelpFile) SysFreeString(exception.bstrHelpFile);
+  const win32::unique_bstr source(exception.bstrSource), description(exception.bstrDescription),
+      helpFile(exception.bstrHelpFile);
   if (FAILED(hr)) {
-    callFailure_ = exception.bstrDescription
-                       ? std::wstring(exception.bstrDescription, SysStringLen(exception.bstrDescription))
-                       : DescribeHresult(hr);
+    return Fail(hr, description ? std::wstring(description.get(), SysStringLen(description.get())) : std::wstring());
   }
-  if (exception.bstrDescription) SysFreeString(exception.bstrDescription);
   return hr;
 }
 
@@ -130,21 +115,22 @@ std::wstring DispatchIniStore::ReadINI(const std::wstring& section, const std::w
 
 void DispatchIniStore::WriteINI(const std::wstring& section, const std::wstring& key, const std::wstring& data,
                                 const std::wstring& file) {
-  Call(brevoni::kDispIdWriteINI, {&section, &key, &data, &file}, nullptr);
+  if (!BatchFailed()) Call(brevoni::kDispIdWriteINI, {&section, &key, &data, &file}, nullptr);
 }
 
 void DispatchIniStore::DeleteINI(const std::wstring& section, const std::wstring& key, const std::wstring& file) {
-  Call(brevoni::kDispIdDeleteINI, {&section, &key, &file}, nullptr);
+  if (!BatchFailed()) Call(brevoni::kDispIdDeleteINI, {&section, &key, &file}, nullptr);
 }
 
 void DispatchIniStore::BeginUpdate(const std::wstring& file) {
-  callFailure_.clear();
+  batchOpen_ = true;
+  failed_ = false;
   Call(brevoni::kDispIdBeginUpdate, {&file}, nullptr);
 }
 
 bool DispatchIniStore::CommitUpdate(std::wstring& reason) {
-  if (!callFailure_.empty()) {
-    reason = callFailure_;
+  if (BatchFailed()) {
+    reason = failure_;
     CancelUpdate();
     return false;
   }
@@ -154,16 +140,16 @@ bool DispatchIniStore::CommitUpdate(std::wstring& reason) {
   const bool committed = SUCCEEDED(hr) && result.vt == VT_BOOL && result.boolVal != VARIANT_FALSE;
   VariantClear(&result);
   if (!committed) {
-    reason = SUCCEEDED(hr) ? TakeErrorDescription() : callFailure_;
+    reason = FAILED(hr) ? failure_ : TakeErrorDescription();
     if (reason.empty()) reason = L"the file could not be written";
   }
-  callFailure_.clear();
+  batchOpen_ = false;
   return committed;
 }
 
 void DispatchIniStore::CancelUpdate() {
   Call(brevoni::kDispIdCancelUpdate, {}, nullptr);
-  callFailure_.clear();
+  batchOpen_ = false;
 }
 
 }  // namespace cuelark

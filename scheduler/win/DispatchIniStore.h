@@ -31,13 +31,20 @@ class DispatchIniStore final : public IniStore {
   explicit DispatchIniStore(Microsoft::WRL::ComPtr<IDispatch> control) : control_(std::move(control)) {}
 
  private:
-  // Calls one member with text arguments in their declared order. A failed
-  // call is remembered so that the batch it belongs to cannot commit as if
-  // it had worked.
+  // Calls one member with text arguments in their declared order. Every
+  // way a call can fail passes through Fail, so that the batch it belongs
+  // to cannot commit as if it had worked.
   HRESULT Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result);
+  HRESULT Fail(HRESULT hr, std::wstring reason);
+  // Inside a batch that has already failed, edits are not sent: the batch
+  // will not commit, and after a failed BeginUpdate they would go straight
+  // to the file.
+  bool BatchFailed() const { return batchOpen_ && failed_; }
 
   Microsoft::WRL::ComPtr<IDispatch> control_;
-  std::wstring callFailure_;
+  bool batchOpen_ = false;
+  bool failed_ = false;
+  std::wstring failure_;
 };
 
 }  // namespace cuelark

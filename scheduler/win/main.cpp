@@ -4,22 +4,16 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <optional>
 #include <string>
 
+#include "common/win32/Handles.h"
+#include "scheduler/core/InstanceLock.h"
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/MainWindow.h"
-#include "common/win32/Handles.h"
 #include "scheduler/win/WinText.h"
 
 namespace {
-
-// Two schedulers on one folder would fire every entry twice and overwrite
-// each other's store, so the name of the lock is the folder's.
-std::wstring InstanceLockName() {
-  std::wstring folder = cuelark::ProgramFolder();
-  for (wchar_t& c : folder) c = c == L'\\' || c == L'/' || c == L':' ? L'_' : static_cast<wchar_t>(towlower(c));
-  return L"Local\\Cuelark-" + folder;
-}
 
 std::wstring ProcessFolder(DWORD processId) {
   win32::unique_handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
@@ -68,11 +62,23 @@ int RunMessageLoop() {
   return static_cast<int>(message.wParam);
 }
 
+// A start that cannot go on says why before it ends: a scheduler that just
+// does not come up leaves the user guessing.
+int EndAtStartUp(const std::wstring& what, std::optional<DWORD> error) {
+  std::wstring text = L"Cuelark cannot start: " + what;
+  if (error) text += L"\n\n" + cuelark::DescribeSystemError(*error);
+  MessageBoxW(nullptr, text.c_str(), L"Cuelark", MB_OK | MB_ICONSTOP);
+  return 1;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-  win32::unique_handle lock(CreateMutexW(nullptr, FALSE, InstanceLockName().c_str()));
-  if (!lock) return 1;
+  win32::unique_handle lock(
+      CreateMutexW(nullptr, FALSE, cuelark::InstanceLockName(cuelark::ProgramFolder()).c_str()));
+  if (!lock) {
+    return EndAtStartUp(L"the lock that keeps to one Cuelark per folder could not be created.", GetLastError());
+  }
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     ShowRunningInstance();
     return 0;
@@ -80,8 +86,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
   const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                             ICC_DATE_CLASSES | ICC_BAR_CLASSES};
-  if (!InitCommonControlsEx(&controls)) return 1;
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  if (!InitCommonControlsEx(&controls)) return EndAtStartUp(L"the common controls could not be loaded.", std::nullopt);
+  if (const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); FAILED(hr)) {
+    return EndAtStartUp(L"COM could not be initialised.", static_cast<DWORD>(hr));
+  }
   int exitCode = 1;
   if (auto window = cuelark::MainWindow::Create(instance, showCommand)) exitCode = RunMessageLoop();
   CoUninitialize();

@@ -139,9 +139,15 @@ TEST_F(StoreTest, TextsComeBackAsTheyWereWritten) {
       Entry(L"Caf\u00e9 \u00bd [live]", L"D:\\M\u00fcsik\\" + std::wstring(5000, L'x') + L".mp3", L"MERCREDI",
             L"23:59:59", false, true),
       Entry(L"[bracketed]", L"a=b=c ; not a comment", L"2099-12-31", L"00:00:00", true, false),
+      // Texts that the reader's trimming and unquoting would change.
+      Entry(L"  Player  ", L"\"C:\\Program Files\\Player\\play.exe\"", L"EVERY DAY", L"01:00:00"),
+      Entry(L"'single'", L"\"\"", L"\tTAB\t", L"02:00:00"),
+      Entry(L"\"", L"\"half", L"x\x1a", L"03:00:00"),
   };
   ASSERT_TRUE(store.WriteSavedCommands(entries).ok);
   EXPECT_EQ(store.LoadSavedCommands().entries, entries);
+  EXPECT_NE(ReadBytes(file).find("command3=\"\"C:\\Program Files\\Player\\play.exe\"\"\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(file).find("command5=\"half\r\n"), std::string::npos) << "only texts that need it are quoted";
 }
 
 // Entry n of a hand-made file, every key present.
@@ -187,11 +193,42 @@ TEST_F(StoreTest, MalformedFilesLoadWhatIsReadable) {
        {Entry(L"N1", kMissing, L"EVERY DAY", L"01:00:00", false, false)}},
       {"odd bytes", s + "name1=\x01\xff\tx\r\ncommand1=\xe9\r\n[Total Count]\r\ncount=1\r\n",
        {Entry(L"\u0001\u00ff\tx", L"\u00e9", kMissing, kMissing, false, false)}},
+      {"quoted texts", s + "name1=\"N\"\r\ncommand1=' C '\r\nstartDate1=\"\"\r\n[Total Count]\r\ncount=1\r\n",
+       {Entry(L"N", L" C ", L"", kMissing, false, false)}},
   };
   for (const MalformedCase& c : kCases) {
     SCOPED_TRACE(c.what);
     WriteBytes(file, c.bytes);
     EXPECT_EQ(store.LoadSavedCommands().entries, c.loaded);
+  }
+}
+
+TEST_F(StoreTest, ARewriteKeepsWhatWasLoadedAndTheFileSettlesAfterOneSave) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+  };
+  const Case kCases[] = {
+      {"a second Saved Commands after an empty count",
+       "[Saved Commands]\r\n[Total Count]\r\n[Saved Commands]\r\nname1=b\r\n[Total Count]\r\ncount=1\r\n"},
+      {"a second Position and a second count",
+       "[Position]\r\nLeft=10\r\nTop=20\r\n[Saved Commands]\r\n" + Keys(1) + "[Total Count]\r\ncount=1\r\n" +
+           "[position]\r\nLeft=99\r\n[TOTAL COUNT]\r\ncount=2\r\n[saved commands]\r\n" + Keys(2)},
+      {"quoted values written before",
+       "[Saved Commands]\r\nname1=\" N \"\r\ncommand1='C:\\a b\\p.exe'\r\n[Total Count]\r\ncount=1\r\n"
+       "[Position]\r\nLeft=\" 15\"\r\n"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(file, c.bytes);
+    const std::vector<SavedCommand> loaded = store.LoadSavedCommands().entries;
+    const auto position = store.ReadPosition();
+    ASSERT_TRUE(store.WriteSavedCommands(loaded).ok);
+    EXPECT_EQ(store.LoadSavedCommands().entries, loaded);
+    EXPECT_EQ(store.ReadPosition(), position);
+    const std::string settled = ReadBytes(file);
+    ASSERT_TRUE(store.WriteSavedCommands(store.LoadSavedCommands().entries).ok);
+    EXPECT_EQ(ReadBytes(file), settled);
   }
 }
 

@@ -90,10 +90,12 @@ TEST(IniDocument, SerialisingNormalisesTheWholeFile) {
       {"[a]\r\n=one\r\n=two\r\nx\r\n=three\r\n", "[a]\r\n=one\r\nx\r\n=three\r\n"},
       {"[broken\r\nk=v\r\n", "[broken\r\nk=v\r\n"},
       {"[a]]x\r\n", "[a]]\r\n"},
-      {"[]\r\nk=v\r\n", "k=v\r\n"},
+      {"[]\r\nk=v\r\n", "[]\r\nk=v\r\n"},
+      {"[a]\r\nz=2\r\n[]\r\nk=v\r\n", "[a]\r\nz=2\r\n[]\r\nk=v\r\n"},
       {"\x1a\r\n[a]\r\nk=v\x1a\r\n", "[a]\r\nk=v\r\n"},
       {"[a]\rk=v\r[b]\r", "[a]\r\nk=v\r\n[b]\r\n"},
       {"\xEF\xBB\xBF[a]\nk=v", "\xEF\xBB\xBF[a]\r\nk=v\r\n"},
+      {"\r\n\xEF\xBB\xBFk=v", "\r\n\xEF\xBB\xBFk=v\r\n"},
       {"[a]\r\nk=\xA0v\xA0\r\n", "[a]\r\nk=\xA0v\xA0\r\n"},
   };
   for (const NormaliseCase& c : cases) {
@@ -154,12 +156,13 @@ TEST(IniDocument, DeleteKeyLooksIntoLaterSectionsOfTheSameName) {
   EXPECT_EQ(doc.Serialize(), "[s]\r\na=1\r\n[s]\r\n");
 }
 
-TEST(IniDocument, TheUnnamedSectionCanBeDeletedAndComesBackAtTheEnd) {
+TEST(IniDocument, TheUnnamedSectionCanBeDeletedAndComesBackAtTheEndUnderAHeader) {
   IniDocument doc = IniDocument::Parse("lead=1\r\n[a]\r\nk=1\r\n");
   EXPECT_TRUE(doc.DeleteSection(""));
   EXPECT_FALSE(doc.DeleteSection(""));
   EXPECT_TRUE(doc.Set("", "lead", "2"));
-  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\nlead=2\r\n");
+  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\n[]\r\nlead=2\r\n");
+  EXPECT_FALSE(IniDocument::Parse(doc.Serialize()).Get("a", "lead").has_value());
 }
 
 TEST(IniDocument, AMissingFileHasNoSectionToDelete) {
@@ -168,11 +171,12 @@ TEST(IniDocument, AMissingFileHasNoSectionToDelete) {
   EXPECT_TRUE(IniDocument::Parse("").DeleteSection(""));
 }
 
-TEST(IniDocument, DeleteSectionRemovesTheFirstOfThatName) {
+TEST(IniDocument, DeleteSectionRemovesEverySectionOfThatName) {
   IniDocument doc = IniDocument::Parse("[s]\r\na=1\r\n[t]\r\nb=2\r\n[S]\r\nc=3\r\n");
   EXPECT_TRUE(doc.DeleteSection("s"));
-  EXPECT_EQ(doc.Serialize(), "[t]\r\nb=2\r\n[S]\r\nc=3\r\n");
-  EXPECT_EQ(doc.Get("s", "c").value_or("-"), "3");
+  EXPECT_EQ(doc.Serialize(), "[t]\r\nb=2\r\n");
+  EXPECT_FALSE(doc.Get("s", "c").has_value()) << "no duplicate comes back";
+  EXPECT_FALSE(doc.DeleteSection("s"));
   EXPECT_FALSE(doc.DeleteSection("missing"));
 }
 

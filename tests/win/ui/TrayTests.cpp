@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "scheduler/core/InstanceLock.h"
 #include "tests/win/ui/CuelarkRun.h"
 #include "tools/player/StandInControl.h"
 
@@ -224,6 +225,25 @@ TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {
   GetExitCodeProcess(started.process.get(), &exitCode);
   EXPECT_NE(exitCode, 0u);
   EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
+}
+
+TEST_F(TrayTest, AStartThatCannotTakeTheFolderLockSaysSoAndEnds) {
+  // An object of another kind under the lock's name makes the lock fail, as
+  // a lock named after a folder too deep for an object name once did.
+  const unique_handle squatter(
+      CreateEventW(nullptr, TRUE, FALSE, InstanceLockName(run.Folder().wstring()).c_str()));
+  ASSERT_TRUE(squatter);
+  const Started started = StartAnotherCopy();
+  const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
+  if (!box) TerminateProcess(started.process.get(), 1);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageBoxText(box).find(L"Cuelark cannot start"), std::wstring::npos) << MessageBoxText(box);
+  PressDialogButton(box, IDOK);
+  ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(started.process.get(), &exitCode);
+  EXPECT_NE(exitCode, 0u);
+  EXPECT_EQ(TopLevelWindows(started.processId, ids::kForm1Class).size(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+// Any bytes as "cue.ini": the schedule loaded from it, saved and loaded
+// again must be the same entries and window position, and a second save must
+// write the same bytes as the first.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "scheduler/core/Store.h"
+#include "tests/core/EngineIniStore.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace {
+
+using cuelark::fuzz::Require;
+
+constexpr wchar_t kFile[] = L"cue.ini";
+
+// The one file, in memory: the fuzzer must not wait for a disk.
+class MemoryFile final : public brevoni::FileStore {
+ public:
+  std::optional<std::string> Load(const std::filesystem::path&) override { return bytes; }
+  void ReplaceAtomically(const std::filesystem::path&, std::string_view written) override {
+    bytes = std::string(written);
+  }
+  std::optional<std::string> bytes;
+};
+
+// The window takes a text that starts with "[" as no position at all.
+std::optional<std::pair<std::wstring, std::wstring>> Meaning(
+    std::optional<std::pair<std::wstring, std::wstring>> position) {
+  if (position && cuelark::IsAbsent(position->second)) position->second = cuelark::kNotFound;
+  return position;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  MemoryFile file;
+  file.bytes = std::string(reinterpret_cast<const char*>(data), size);
+  cuelark::EngineIniStore iniStore(file);
+  cuelark::SavedCommandStore store(iniStore, kFile);
+
+  const auto loaded = store.LoadSavedCommands();
+  const auto position = Meaning(store.ReadPosition());
+  Require(store.WriteSavedCommands(loaded).ok, "a save failed");
+  Require(store.LoadSavedCommands() == loaded, "the saved entries load differently");
+  Require(Meaning(store.ReadPosition()) == position, "the window position changed in a save");
+  const std::optional<std::string> once = file.bytes;
+  Require(store.WriteSavedCommands(store.LoadSavedCommands()).ok, "a second save failed");
+  Require(file.bytes == once, "a second save wrote other bytes");
+  return 0;
+}
