@@ -85,17 +85,21 @@ PlayerStatus Launch(const wchar_t* program, std::wstring commandLine) {
 PlayerStatus LaunchChosen(const Settings& settings) {
   if (!settings.chosenPlayer) return PlayerStatus::kNotStarted;
   const std::wstring path = settings.chosenPlayer();
-  return path.empty() ? PlayerStatus::kNotStarted : Launch(path.c_str(), L"\"" + path + L"\"");
+  // A choice that is gone, or names a folder, is no player to start.
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return PlayerStatus::kNotStarted;
+  return Launch(path.c_str(), L"\"" + path + L"\"");
 }
 
-// The shell also knows programs by their registered application paths.
+// The shell also knows programs by their registered application paths. Its
+// many ways of not finding one all mean the player is not there.
 PlayerStatus LaunchThroughShell() {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   info.lpFile = kPlayerProgram;
   info.nShow = SW_SHOWNORMAL;
-  return ShellExecuteExW(&info) ? PlayerStatus::kOk : StartFailure(GetLastError());
+  return ShellExecuteExW(&info) ? PlayerStatus::kOk : PlayerStatus::kNotStarted;
 }
 
 PlayerStatus StartPlayer(const Settings& settings) {

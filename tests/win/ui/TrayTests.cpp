@@ -243,7 +243,7 @@ TEST_F(TrayTest, AStartThatCannotTakeTheFolderLockSaysSoAndEnds) {
   DWORD exitCode = 0;
   GetExitCodeProcess(started.process.get(), &exitCode);
   EXPECT_NE(exitCode, 0u);
-  EXPECT_EQ(TopLevelWindows(started.processId, ids::kForm1Class).size(), 0u);
+  EXPECT_EQ(TopLevelWindows(started.processId, ids::kMainWindowClass).size(), 0u);
 }
 
 }  // namespace
