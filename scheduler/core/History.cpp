@@ -91,7 +91,7 @@ std::optional<HistoryLine> ParseLine(std::wstring_view line) {
     return RunMarker{outcomeText == kStartedWord ? RunMarker::Kind::kStarted : RunMarker::Kind::kStopped, *due};
   }
   const auto outcome = std::find_if(kOutcomes.begin(), kOutcomes.end(),
-                                    [&](Outcome known) { return OutcomeText(known) == outcomeText; });
+                                    [&text = outcomeText](Outcome known) { return OutcomeText(known) == text; });
   if (outcome == kOutcomes.end()) return std::nullopt;
   std::optional<StartedAt> started;
   if (!startedText.empty()) {
