@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cwchar>
+#include <cstdio>
 
 #include "tests/win/ui/CuelarkRun.h"
 #include "tools/player/StandInControl.h"
