@@ -8,6 +8,7 @@ set(CUELARK_WIN_TESTS
   ui_exec_tests
   ui_clock_tests
   ui_tray_tests
+  ui_history_tests
 )
 list(APPEND CUELARK_WIN_TESTS player_tests text_tests)
 list(APPEND CUELARK_WIN_TESTS driver_tests)

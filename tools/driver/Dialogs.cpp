@@ -1,5 +1,8 @@
 #include <windows.h>
+#include <commctrl.h>
 #include <dlgs.h>
+
+#include <cwchar>
 
 #include "tools/driver/Internal.h"
 
@@ -81,6 +84,40 @@ void SendMenuCommand(HWND window, int commandId) { Deliver(Existing(window), WM_
 
 void TrayClick(HWND mainWindow, unsigned callbackMessage, unsigned trayUid) {
   Deliver(Existing(mainWindow), callbackMessage, trayUid, WM_LBUTTONUP);
+}
+
+std::vector<std::wstring> TrayTips() {
+  const HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+  if (!tray) Fail("No notification area (Shell_TrayWnd) on this desktop");
+  // A tip is at most this long, terminating zero included.
+  constexpr std::size_t kTipCapacity = 1024;
+  std::vector<std::wstring> tips;
+  for (const HWND tooltip : TopLevelWindows(ProcessOf(tray), TOOLTIPS_CLASSW)) {
+    const int count = static_cast<int>(Send(tooltip, TTM_GETTOOLCOUNT));
+    for (int i = 0; i < count; ++i) {
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof(tool);
+      if (!SendWithRemote(tooltip, TTM_ENUMTOOLSW, i, tool)) continue;
+      RemoteMemory remote(tooltip, sizeof(tool) + kTipCapacity * sizeof(wchar_t));
+      tool.lpszText = reinterpret_cast<LPWSTR>(remote.Address(sizeof(tool)));
+      const wchar_t empty = L'\0';
+      remote.Write(&tool, sizeof(tool));
+      remote.Write(&empty, sizeof(empty), sizeof(tool));
+      Send(tooltip, TTM_GETTEXTW, kTipCapacity, reinterpret_cast<LPARAM>(remote.Address()));
+      std::wstring tip(kTipCapacity, L'\0');
+      remote.Read(tip.data(), kTipCapacity * sizeof(wchar_t), sizeof(tool));
+      tip.resize(wcsnlen(tip.data(), kTipCapacity));
+      tips.push_back(std::move(tip));
+    }
+  }
+  return tips;
+}
+
+void PressKey(HWND window, UINT virtualKey) {
+  const LPARAM scanCode = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  if (!PostMessageW(Existing(window), WM_KEYDOWN, virtualKey, scanCode | 1) ||
+      !PostMessageW(window, WM_KEYUP, virtualKey, scanCode | 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31)))
+    FailLastError("Posting a key press to " + Describe(window));
 }
 
 }  // namespace cuelark::test

@@ -190,6 +190,14 @@ void FileDialogCancel(HWND dialog);
 // once the program has handled them or has opened a modal window.
 void SendMenuCommand(HWND window, int commandId);
 void TrayClick(HWND mainWindow, unsigned callbackMessage, unsigned trayUid);
+// The tips of the icons in the notification area of Wine's desktop, which
+// keeps one tool tip for each icon (Shell_NotifyIcon has no way to read a
+// tip back).
+std::vector<std::wstring> TrayTips();
+// Posts a key press to window as the keyboard would, so it passes through
+// the program's message loop and its dialog keys (Esc, Tab); returns
+// without waiting for the program to handle it.
+void PressKey(HWND window, UINT virtualKey);
 
 // Polls condition until it holds; throws with what on timeout.
 void WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, std::string_view what);

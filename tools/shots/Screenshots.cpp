@@ -1,6 +1,7 @@
 // Pictures of Cuelark for the README and for a person checking the layout:
 // both tabs of the main window with a few entries, the player executable
-// dialog, and the whole screen with the tray icon. Written as BMP files;
+// dialog, the History window with a few days of history, and the whole
+// screen with the tray icon. Written as BMP files;
 // the calling script turns them into PNG.
 // Usage: screenshots.exe OUTPUT_FOLDER CUELARK_EXE BREVONI_DLL
 #include <windows.h>
@@ -26,6 +27,33 @@ constexpr char kSampleStore[] =
     "name3=Birthday song\r\ncommand3=C:\\Music\\happy birthday.mp3\r\nstartDate3=2027-03-14\r\n"
     "startTime3=08:15:00\r\nisChecked3=False\r\nremWhenDone3=1\r\n"
     "[Total Count]\r\ncount=3\r\n";
+
+// A few days of the sample entries: played, missed for each reason, one
+// failed, one executed by hand.
+constexpr char kSampleHistory[] =
+    "\xEF\xBB\xBF" "due\tstarted\tname\tcommand\toutcome\tdetail\r\n"
+    "2026-11-26 06:58:12\t\t\t\tstarted\t\r\n"
+    "2026-11-26 07:00:00\t2026-11-26 07:00:00.006\tMorning news\thttp://radio.example/news.m3u\tplayed\t\r\n"
+    "2026-11-26 12:41:07\t2026-11-26 12:41:07.231\tBirthday song\tC:\\\\Music\\\\happy birthday.mp3\tplayed\t"
+    "by hand\r\n"
+    "2026-11-27 07:00:00\t\tMorning news\thttp://radio.example/news.m3u\tmissed\tcomputer asleep\r\n"
+    "2026-11-27 18:30:00\t2026-11-27 18:30:00.004\tFriday mix\tC:\\\\Music\\\\Playlists\\\\friday.m3u\tnot-started\t"
+    "Winamp Is Not Started, Command not Executed!\r\n"
+    "2026-11-27 22:04:51\t\t\t\tstopped\t\r\n"
+    "2026-11-29 06:40:03\t\t\t\tstarted\t\r\n"
+    "2026-11-28 07:00:00\t\tMorning news\thttp://radio.example/news.m3u\tmissed\tprogram not running\r\n"
+    "2026-11-29 07:00:00\t2026-11-29 07:00:00.005\tMorning news\thttp://radio.example/news.m3u\tplayed\t\r\n";
+
+// The previous run's stop marker, dated now: nothing counts as missed
+// between the sample and this run.
+std::string StoppedNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char line[64];
+  std::snprintf(line, sizeof(line), "%04u-%02u-%02u %02u:%02u:%02u\t\t\t\tstopped\t\r\n", now.wYear, now.wMonth,
+                now.wDay, now.wHour, now.wMinute, now.wSecond);
+  return line;
+}
 
 // Copies a rectangle of the screen into a 24-bit BMP file.
 void SaveScreenRect(const RECT& r, const std::filesystem::path& file) {
@@ -83,6 +111,7 @@ int wmain(int argc, wchar_t** argv) {
     CopyFileTo(argv[2], folder.Path());
     CopyFileTo(argv[3], folder.Path());
     WriteFileText(folder / "cue.ini", kSampleStore);
+    WriteFileText(folder / "history.tsv", kSampleHistory + StoppedNow());
     App app = App::Launch(folder / "Cuelark.exe", folder.Path());
     SetWindowPos(app.MainWindow(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
 
@@ -99,6 +128,12 @@ int wmain(int argc, wchar_t** argv) {
     const HWND dialog = app.Window(ids::kPlayerDialogClass);
     SaveWindow(dialog, out / "dialog.bmp");
     SendMessageW(dialog, WM_CLOSE, 0, 0);
+
+    SendMenuCommand(app.MainWindow(), ids::kHistoryCommand);
+    const HWND history = app.Window(ids::kHistoryWindowClass);
+    SetWindowPos(history, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    SaveWindow(history, out / "history.bmp");
+    SendMessageW(history, WM_CLOSE, 0, 0);
 
     // The tray icon lives in the desktop's notification area.
     Minimize(app.MainWindow());

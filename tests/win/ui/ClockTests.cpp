@@ -10,19 +10,6 @@
 namespace cuelark::test {
 namespace {
 
-SYSTEMTIME SecondsFromNow(int seconds) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  FILETIME file;
-  SystemTimeToFileTime(&now, &file);
-  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
-  ticks.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000;
-  file = {ticks.LowPart, ticks.HighPart};
-  SYSTEMTIME later;
-  FileTimeToSystemTime(&file, &later);
-  return later;
-}
-
 class ClockTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -54,9 +41,9 @@ std::map<std::string, int> PlayedCommands(const std::vector<standin::LoggedMessa
 
 TEST_F(ClockTest, DailyDatedAndWeeklyEntriesFireOnceEachAndUntickedOnesNever) {
   // Far enough ahead for the four saves.
-  const SYSTEMTIME daily = SecondsFromNow(6);
-  const SYSTEMTIME dated = SecondsFromNow(7);
-  const SYSTEMTIME weekly = SecondsFromNow(8);
+  const SYSTEMTIME daily = LocalTimeIn(6);
+  const SYSTEMTIME dated = LocalTimeIn(7);
+  const SYSTEMTIME weekly = LocalTimeIn(8);
   SaveDue(L"daily", daily, ids::kEveryDayBox);
   SaveDue(L"dated", dated, 0);
   SaveDue(L"weekly", weekly, ids::kWeeklyBox);

@@ -48,6 +48,19 @@ std::filesystem::path BuildTree() {
   return std::filesystem::path(win32::ModulePath()).parent_path().parent_path().parent_path();
 }
 
+SYSTEMTIME LocalTimeIn(int seconds) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME file;
+  if (!SystemTimeToFileTime(&now, &file)) throw DriverError("the local time has no file time");
+  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+  ticks.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(seconds) * 10'000'000);
+  file = {ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME later;
+  if (!FileTimeToSystemTime(&file, &later)) throw DriverError("no local time " + std::to_string(seconds) + " s from now");
+  return later;
+}
+
 CuelarkRun::CuelarkRun() {
   // Pixels and DPI of the program's windows as the program itself sees
   // them, not scaled for a caller that knows nothing of DPI.

@@ -30,6 +30,9 @@ std::vector<IniLine> EntryLines(int number, const std::string& name, const std::
 // The Windows build tree (the test programs live two levels below it).
 std::filesystem::path BuildTree();
 
+// The local time this many seconds from now (negative: ago).
+SYSTEMTIME LocalTimeIn(int seconds);
+
 class CuelarkRun {
  public:
   CuelarkRun();

@@ -100,14 +100,7 @@ TEST_F(TrayTest, AnEntryFiresWhileTheWindowIsInTheTray) {
   player.WriteSettings(run.WinampIni());
   player.Start();
   run.Start();
-  SYSTEMTIME due;
-  GetLocalTime(&due);
-  FILETIME file;
-  SystemTimeToFileTime(&due, &file);
-  ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
-  ticks.QuadPart += 4ull * 10'000'000;
-  file = {ticks.LowPart, ticks.HighPart};
-  FileTimeToSystemTime(&file, &due);
+  const SYSTEMTIME due = LocalTimeIn(4);
   SetChecked(run[ids::kEveryDayBox], true);
   SetPickerTime(run[ids::kTimePicker], due);
   run.SaveEntry(L"Tray", L"C:\\tray.mp3");
