@@ -1,5 +1,6 @@
 #include "scheduler/core/Controller.h"
 
+#include <algorithm>
 #include <variant>
 
 namespace cuelark {
@@ -271,8 +272,12 @@ void Controller::WriteHistory(const std::vector<HistoryLine>& lines) {
 // The next firing stays right until its second passes or the list or the
 // day changes, so a tick seldom needs to look again.
 void Controller::UpdateNextFiring(bool listChanged) {
+  // Right after a restart the clock has examined only up to where the last
+  // run stopped, but what fell due before its catch-up window never fires.
   const std::optional<LocalDateTime> examined = clock_.LastExamined();
-  const LocalDateTime from = examined ? FromSerialSecond(SerialSecond(*examined) + 1) : settings_.now().second;
+  const std::int64_t earliest = SerialSecond(settings_.now().second) - kCatchUpSeconds;
+  const LocalDateTime from =
+      FromSerialSecond(examined ? std::max(SerialSecond(*examined) + 1, earliest) : earliest + kCatchUpSeconds);
   const bool passed = nextFiring_ && SerialSecond(nextFiring_->second) < SerialSecond(from);
   if (!listChanged && !passed && from.date == nextFiringDay_ && !nextFiringText_.empty()) return;
   nextFiring_ = FindNextFiring(schedule_.Entries(), settings_.weekLocale, from);

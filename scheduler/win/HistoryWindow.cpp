@@ -14,7 +14,7 @@ constexpr int kClientHeight = 4800;
 constexpr int kMargin = 120;
 constexpr int kLineHeight = 285;
 constexpr std::array<std::pair<const wchar_t*, int>, 5> kColumns{
-    {{L"Due", 1900}, {L"Started", 2200}, {L"Name", 1900}, {L"Outcome", 1300}, {L"Detail", 2000}}};
+    {{L"Due", 1900}, {L"Started", 2200}, {L"Name", 1900}, {L"Outcome", 1300}, {L"Detail", 1850}}};
 
 std::wstring TimeText(const LocalDateTime& moment) {
   return FormatDate(moment.date) + L" " + FormatTime(moment.time);

@@ -302,6 +302,7 @@ TEST_F(ControllerTest, TheHistoryTellsWhatPlayedWhatFailedAndWhatWasMissedAndWhy
   // the minute the first tick catches up on.
   now = {kToday, {3, 0, 30}};
   Controller& second = Start();
+  EXPECT_EQ(view.nextFiring, L"Cuelark: next Entry 3 today 03:00:00") << "02:00 is missed, not next";
   second.OnClockTick(now, 60);
   // The computer sleeps through the next day's 01:00.
   second.OnResumedFromSleep();
