@@ -43,7 +43,7 @@ win: deps
 fuzzers: deps
 	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCUELARK_FUZZ=ON >/dev/null
-	cmake --build $(FUZZ) -j $(JOBS)
+	cmake --build $(FUZZ) -j $(JOBS) --target ini_document_fuzz store_fuzz
 
 # Each fuzzer for FUZZ_SECONDS; findings land in $(FUZZ)/work/<target>/crash-*.
 fuzz: fuzzers

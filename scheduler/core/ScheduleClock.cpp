@@ -15,16 +15,6 @@ bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLoc
   return day == kEveryDay || NamesWeekdayOf(day, second.date, locale);
 }
 
-ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
-                                 const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
-  return Step(now, utcOffsetMinutes, entries, locale);
-}
-
-std::vector<Firing> ScheduleClock::Advance(const LocalDateTime& now, const std::vector<SavedCommand>& entries,
-                                           const WeekLocale& locale) {
-  return Step(now, std::nullopt, entries, locale).due;
-}
-
 void ScheduleClock::ContinueAfter(const LocalDateTime& lastSecond) {
   lastExamined_ = SerialSecond(lastSecond);
   lastOffsetMinutes_.reset();
@@ -35,8 +25,8 @@ std::optional<LocalDateTime> ScheduleClock::LastExamined() const {
   return FromSerialSecond(*lastExamined_);
 }
 
-ClockStep ScheduleClock::Step(const LocalDateTime& now, std::optional<int> utcOffsetMinutes,
-                              const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
+ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
+                                 const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
   const std::int64_t nowSerial = SerialSecond(now);
   std::int64_t first = nowSerial;
   std::optional<std::int64_t> skippedLocalEnd;
@@ -44,7 +34,7 @@ ClockStep ScheduleClock::Step(const LocalDateTime& now, std::optional<int> utcOf
   if (lastExamined_) {
     const std::int64_t last = *lastExamined_;
     const std::int64_t offsetChange =
-        utcOffsetMinutes && lastOffsetMinutes_ ? (*utcOffsetMinutes - *lastOffsetMinutes_) * std::int64_t{60} : 0;
+        lastOffsetMinutes_ ? (utcOffsetMinutes - *lastOffsetMinutes_) * std::int64_t{60} : 0;
     const std::int64_t localStep = nowSerial - last;
     // What really passed, daylight saving taken out; the user's own change
     // of the clock stays in.

@@ -67,10 +67,6 @@ class ScheduleClock {
   // summer; New York: -300 and -240).
   ClockStep Advance(const LocalDateTime& now, int utcOffsetMinutes, const std::vector<SavedCommand>& entries,
                     const WeekLocale& locale);
-  // Without the offset every step of the clock counts as the user's own,
-  // and what it skips is not reported.
-  std::vector<Firing> Advance(const LocalDateTime& now, const std::vector<SavedCommand>& entries,
-                              const WeekLocale& locale);
 
   // Before the first Advance: the previous run accounted for every second
   // up to `lastSecond`, so the first tick catches up on the last minute and
@@ -82,9 +78,6 @@ class ScheduleClock {
   std::optional<LocalDateTime> LastExamined() const;
 
  private:
-  ClockStep Step(const LocalDateTime& now, std::optional<int> utcOffsetMinutes,
-                 const std::vector<SavedCommand>& entries, const WeekLocale& locale);
-
   std::optional<std::int64_t> lastExamined_;
   // In effect when lastExamined_ was examined, when known.
   std::optional<int> lastOffsetMinutes_;

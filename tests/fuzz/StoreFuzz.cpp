@@ -43,13 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cuelark::EngineIniStore iniStore(file);
   cuelark::SavedCommandStore store(iniStore, kFile);
 
-  const auto loaded = store.LoadSavedCommands();
+  const auto loaded = store.LoadSavedCommands().entries;
   const auto position = Meaning(store.ReadPosition());
   Require(store.WriteSavedCommands(loaded).ok, "a save failed");
-  Require(store.LoadSavedCommands() == loaded, "the saved entries load differently");
+  Require(store.LoadSavedCommands().entries == loaded, "the saved entries load differently");
   Require(Meaning(store.ReadPosition()) == position, "the window position changed in a save");
   const std::optional<std::string> once = file.bytes;
-  Require(store.WriteSavedCommands(store.LoadSavedCommands()).ok, "a second save failed");
+  Require(store.WriteSavedCommands(store.LoadSavedCommands().entries).ok, "a second save failed");
   Require(file.bytes == once, "a second save wrote other bytes");
   return 0;
 }
