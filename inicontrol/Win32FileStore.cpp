@@ -19,6 +19,28 @@ std::string Utf8(const std::filesystem::path& file) {
   throw IniError(std::string("cannot ") + what + " " + Utf8(file) + ": " + DescribeError(error));
 }
 
+std::int64_t Ticks(const FILETIME& time) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Size and last-write time, without the file's identity: its index comes
+// only with the volume's serial number, which under Wine costs a round trip
+// to the mount manager, many times the call it would guard. A file put in
+// the place of another brings its own last-write time, and within the
+// settle time the session compares the bytes anyway.
+FileStamp StampOf(std::uint64_t size, const FILETIME& lastWrite) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  constexpr std::int64_t kTicksPerSecond = 10'000'000;  // FILETIME counts 100 ns
+  FileStamp stamp;
+  stamp.size = size;
+  stamp.lastWrite = Ticks(lastWrite);
+  stamp.settled = Ticks(now) - stamp.lastWrite >= kSettleTime.count() * kTicksPerSecond;
+  return stamp;
+}
+
 }  // namespace
 
 std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
@@ -39,18 +61,23 @@ std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
   return std::filesystem::path(std::wstring(full.data(), length));
 }
 
-std::optional<std::string> Win32FileStore::Load(const std::filesystem::path& name) {
+std::optional<FileContent> Win32FileStore::Load(const std::filesystem::path& name) {
   const std::filesystem::path file = ResolveIniPath(name);
   unique_handle handle = OwnFile(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    if (Missing(error)) return std::nullopt;
     Throw("read", file, error);
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(handle.get(), &size)) Throw("read", file, GetLastError());
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  FILETIME lastWrite{};
+  if (!GetFileSizeEx(handle.get(), &size) || !GetFileTime(handle.get(), nullptr, nullptr, &lastWrite)) {
+    Throw("read", file, GetLastError());
+  }
+  FileContent content{{}, StampOf(static_cast<std::uint64_t>(size.QuadPart), lastWrite)};
+  std::string& bytes = content.bytes;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD read = 0;
@@ -60,7 +87,18 @@ std::optional<std::string> Win32FileStore::Load(const std::filesystem::path& nam
     done += read;
   }
   bytes.resize(done);
-  return bytes;
+  return content;
+}
+
+std::optional<FileStamp> Win32FileStore::Stamp(const std::filesystem::path& name) {
+  const std::filesystem::path file = ResolveIniPath(name);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
+    const DWORD error = GetLastError();
+    if (Missing(error)) return std::nullopt;
+    Throw("read", file, error);
+  }
+  return StampOf((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime);
 }
 
 void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::string_view bytes) {
@@ -105,5 +143,7 @@ std::string Win32FileStore::AnsiToUtf8(std::string_view text) {
 std::string Win32FileStore::Utf8ToAnsi(std::string_view text) {
   return WideToCodePage(CP_ACP, CodePageToWide(CP_UTF8, text));
 }
+
+std::unique_ptr<FileStore> MakeNativeFileStore() { return std::make_unique<Win32FileStore>(); }
 
 }  // namespace brevoni

@@ -30,10 +30,11 @@ class WatchedFileStore : public brevoni::FileStore {
   int replaces = 0;
   bool failReplace = false;
 
-  std::optional<std::string> Load(const std::filesystem::path& file) override {
+  std::optional<brevoni::FileContent> Load(const std::filesystem::path& file) override {
     ++loads;
     return disk_->Load(file);
   }
+  std::optional<brevoni::FileStamp> Stamp(const std::filesystem::path& file) override { return disk_->Stamp(file); }
   void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
     ++replaces;
     if (failReplace) throw brevoni::IniError("no space left on the device");
