@@ -3,6 +3,6 @@
 # control's batches. Runs inside the rig that bench/run-all.sh's caller started.
 # Usage: ini.sh NATIVE_BUILD_DIR WINDOWS_BUILD_DIR
 set -euo pipefail
-exe="$2/bench/ini/brevoni_bench.exe"
+exe="$2/bin/brevoni_bench.exe"
 cd "$(dirname "$exe")"
 wine "$exe" | tr -d '\r'

@@ -29,6 +29,13 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::filesystem::path ProgramFolder() {
+  std::wstring self(32768, L'\0');  // the longest path Windows knows
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  if (self.empty()) FailLastError("Finding this program's own path");
+  return std::filesystem::path(self).parent_path();
+}
+
 std::filesystem::path CopyFileTo(const std::filesystem::path& file, const std::filesystem::path& folder) {
   const std::filesystem::path target = folder / file.filename();
   if (!CopyFileW(file.c_str(), target.c_str(), FALSE))

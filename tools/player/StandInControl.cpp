@@ -7,16 +7,6 @@
 namespace cuelark::test {
 namespace {
 
-// The caller lives two folders below the build tree, the stand-in in
-// <build tree>/tools/player.
-std::filesystem::path BuiltStandIn() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length == MAX_PATH) throw DriverError("Cannot find this program's own path");
-  const std::filesystem::path tree = std::filesystem::path(path).parent_path().parent_path().parent_path();
-  return tree / L"tools" / L"player" / L"WinampStandIn.exe";
-}
-
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -32,7 +22,7 @@ std::string Utf8(const std::wstring& text) {
 
 std::filesystem::path InstallStandIn(const std::filesystem::path& folder, const std::wstring& options) {
   const std::filesystem::path target = folder / L"Winamp.exe";
-  if (!CopyFileW(BuiltStandIn().c_str(), target.c_str(), FALSE)) {
+  if (!CopyFileW((ProgramFolder() / L"WinampStandIn.exe").c_str(), target.c_str(), FALSE)) {
     throw DriverError("Cannot copy the stand-in player into " + folder.string() + " (error " +
                       std::to_string(GetLastError()) + ")");
   }

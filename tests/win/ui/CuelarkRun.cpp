@@ -42,12 +42,6 @@ std::vector<IniLine> EntryLines(int number, const std::string& name, const std::
           {section, "isChecked" + n, checked ? "True" : "False"}, {section, "remWhenDone" + n, remove ? "1" : "0"}};
 }
 
-std::filesystem::path BuildTree() {
-  std::wstring path(MAX_PATH, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  return std::filesystem::path(path).parent_path().parent_path().parent_path();
-}
-
 CuelarkRun::CuelarkRun() {
   // Pixels and DPI of the program's windows as the program itself sees
   // them, not scaled for a caller that knows nothing of DPI.
@@ -61,8 +55,8 @@ CuelarkRun::CuelarkRun() {
     if (std::filesystem::exists(app / "BrevoniControlX.dll")) CopyFileTo(app / "BrevoniControlX.dll", Folder());
     return;
   }
-  CopyFileTo(BuildTree() / "scheduler" / "win" / "Cuelark.exe", Folder());
-  CopyFileTo(BuildTree() / "inicontrol" / "BrevoniControlX.dll", Folder());
+  CopyFileTo(ProgramFolder() / "Cuelark.exe", Folder());
+  CopyFileTo(ProgramFolder() / "BrevoniControlX.dll", Folder());
 }
 
 App& CuelarkRun::Start(const Environment& environment) {

@@ -5,7 +5,7 @@
 namespace cuelark::test {
 
 StandIn::StandIn(const std::wstring& options) : options_(options) {
-  const auto exe = CopyFileTo(BuildTree() / "tools" / "player" / "WinampStandIn.exe", Folder());
+  const auto exe = CopyFileTo(ProgramFolder() / "WinampStandIn.exe", Folder());
   std::filesystem::rename(exe, Folder() / "Winamp.exe");
   std::string bytes;
   for (wchar_t c : options_) bytes.push_back(static_cast<char>(c));
