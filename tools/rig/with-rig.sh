@@ -34,8 +34,7 @@ if ! wineserver -p >/dev/null 2>&1 </dev/null; then
   exit 1
 fi
 server_started=1
-# Start Wine's own services now, off the runner's pipes. (A bare `wine cmd`
-# would be the 32-bit one; the services are the same either way.)
+# Start Wine's own services now, off the runner's pipes.
 /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 "$@"
