@@ -84,7 +84,15 @@ struct Classes {
 };
 
 Classes ClassesOf(Scope scope) {
-  return scope == Scope::kMachine ? Classes{HKEY_CLASSES_ROOT, L""} : Classes{HKEY_CURRENT_USER, L"Software\\Classes\\"};
+  return scope == Scope::kMachine ? Classes{HKEY_CLASSES_ROOT, L""}
+                                  : Classes{HKEY_CURRENT_USER, L"Software\\Classes\\"};
+}
+
+bool KeyExists(HKEY root, const std::wstring& path, REGSAM view = 0) {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS) return false;
+  unique_hkey key(raw);
+  return true;
 }
 
 // Sets the default value (name empty) or a named value of a key below the scope's classes.
@@ -112,11 +120,15 @@ LSTATUS DeleteTree(Scope scope, const std::wstring& path) {
 // share.
 bool OtherBitnessRegistered(Scope scope) {
   const Classes classes = ClassesOf(scope);
-  HKEY raw = nullptr;
-  const std::wstring path = classes.path + std::wstring(L"CLSID\\") + GuidText(kClsid);
-  if (RegOpenKeyExW(classes.root, path.c_str(), 0, KEY_READ | kOtherView, &raw) != ERROR_SUCCESS) return false;
-  unique_hkey key(raw);
-  return true;
+  return KeyExists(classes.root, classes.path + (L"CLSID\\" + GuidText(kClsid)), kOtherView);
+}
+
+// Whether the type library is registered for the build's own bitness. The
+// other build's records sit beside these under the same library key, so the
+// platform's lookup, which falls back on them, cannot tell.
+bool TypeLibRegistered() {
+  return KeyExists(HKEY_CLASSES_ROOT,
+                   L"TypeLib\\" + GuidText(kLibId) + L"\\1.0\\0\\" + (kSysKind == SYS_WIN64 ? L"win64" : L"win32"));
 }
 
 HRESULT Register(Scope scope) {
@@ -159,9 +171,7 @@ HRESULT Unregister(Scope scope) {
   HRESULT result = S_OK;
   if (DeleteTree(scope, L"CLSID\\" + GuidText(kClsid)) != ERROR_SUCCESS) result = SELFREG_E_CLASS;
   if (!OtherBitnessRegistered(scope) && DeleteTree(scope, kProgId) != ERROR_SUCCESS) result = SELFREG_E_CLASS;
-  BSTR registeredPath = nullptr;
-  if (SUCCEEDED(QueryPathOfRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, &registeredPath))) {
-    SysFreeString(registeredPath);
+  if (TypeLibRegistered()) {
     const HRESULT hr = scope == Scope::kMachine ? UnRegisterTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, kSysKind)
                                                 : UnRegisterTypeLibForUser(kLibId, 1, 0, LOCALE_NEUTRAL, kSysKind);
     if (FAILED(hr)) result = SELFREG_E_TYPELIB;

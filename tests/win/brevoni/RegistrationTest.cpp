@@ -2,6 +2,7 @@
 // that late-bound callers depend on.
 #include <functional>
 #include <set>
+#include <utility>
 
 #include "Support.h"
 
@@ -148,21 +149,27 @@ TEST_F(Registration, PerUserRegistrationTouchesOnlyTheUsersClassesAndLeavesNothi
 }
 
 // The control's builds for 32-bit and 64-bit callers register the same name,
-// whose key the two registry views share.
-TEST_F(Registration, TheNameStaysWhileTheBuildForTheOtherBitnessIsRegistered) {
+// whose key the two registry views share, and the same type library, whose
+// records for each bitness sit side by side.
+TEST_F(Registration, TheOtherBitnesssRecordsStayAndDoNotFailAnUnregistration) {
   constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
   const std::wstring clsidKey = L"CLSID\\" + GuidText(kClsid);
-  HKEY other = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, clsidKey.c_str(), 0, nullptr, 0, KEY_WRITE | kOtherView, nullptr, &other,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(other);
+  const std::wstring typeLibKey = L"TypeLib\\" + GuidText(kLibId);
+  const std::wstring otherTypeLib = typeLibKey + L"\\1.0\\0\\" + (sizeof(void*) == 8 ? L"win32" : L"win64");
+  for (const auto& [path, view] : {std::pair{clsidKey, kOtherView}, std::pair{otherTypeLib, REGSAM{0}}}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
   ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
   ASSERT_EQ(Export("DllUnregisterServer")(), S_OK);
   EXPECT_EQ(RegistryText(std::wstring(kProgId) + L"\\CLSID"), GuidText(kClsid));
   EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32"), L"<missing>");
+  EXPECT_EQ(Export("DllUnregisterServer")(), S_OK) << "nothing of this bitness is left to remove";
 
   ASSERT_EQ(RegDeleteKeyExW(HKEY_CLASSES_ROOT, clsidKey.c_str(), kOtherView, 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CLASSES_ROOT, typeLibKey.c_str()), ERROR_SUCCESS);
   ASSERT_EQ(Export("DllUnregisterServer")(), S_OK);
   EXPECT_EQ(RegistryText(std::wstring(kProgId) + L"\\CLSID"), L"<missing>");
 }
