@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "inicontrol/WinText.h"
@@ -25,16 +26,18 @@ std::int64_t Ticks(const FILETIME& time) {
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-// Size and last-write time, without the file's identity: its index comes
-// only with the volume's serial number, which under Wine costs a round trip
-// to the mount manager, many times the call it would guard. A file put in
-// the place of another brings its own last-write time, and within the
-// settle time the session compares the bytes anyway.
-FileStamp StampOf(std::uint64_t size, const FILETIME& lastWrite) {
+// The file's identity is the full name that the caller's name resolves to
+// (a relative name follows the current folder): the file index comes only
+// with the volume's serial number, which under Wine costs a round trip to
+// the mount manager, many times the call it would guard. A file put in the
+// place of another brings its own last-write time, and within the settle
+// time the session compares the bytes anyway.
+FileStamp StampOf(const std::filesystem::path& file, std::uint64_t size, const FILETIME& lastWrite) {
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
   constexpr std::int64_t kTicksPerSecond = 10'000'000;  // FILETIME counts 100 ns
   FileStamp stamp;
+  stamp.index = std::hash<std::wstring>()(file.native());
   stamp.size = size;
   stamp.lastWrite = Ticks(lastWrite);
   stamp.settled = Ticks(now) - stamp.lastWrite >= kSettleTime.count() * kTicksPerSecond;
@@ -75,7 +78,7 @@ std::optional<FileContent> Win32FileStore::Load(const std::filesystem::path& nam
   if (!GetFileSizeEx(handle.get(), &size) || !GetFileTime(handle.get(), nullptr, nullptr, &lastWrite)) {
     Throw("read", file, GetLastError());
   }
-  FileContent content{{}, StampOf(static_cast<std::uint64_t>(size.QuadPart), lastWrite)};
+  FileContent content{{}, StampOf(file, static_cast<std::uint64_t>(size.QuadPart), lastWrite)};
   std::string& bytes = content.bytes;
   bytes.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
@@ -98,7 +101,8 @@ std::optional<FileStamp> Win32FileStore::Stamp(const std::filesystem::path& name
     if (Missing(error)) return std::nullopt;
     Throw("read", file, error);
   }
-  return StampOf((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, data.ftLastWriteTime);
+  return StampOf(file, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                 data.ftLastWriteTime);
 }
 
 void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::string_view bytes) {

@@ -25,10 +25,12 @@ class IniError : public std::runtime_error {
   using runtime_error::runtime_error;
 };
 
-// What tells one state of a file from another without reading it: its size
-// and last-write time, as the platform's own profile cache decides, and its
-// identity where the platform tells that as cheaply (POSIX; zero otherwise).
+// What tells one state of a file from another without reading it, as the
+// platform's own profile cache decides: which file the name leads to, its
+// size and its last-write time.
 struct FileStamp {
+  // The file the name leads to, in the store's terms (device and inode on
+  // POSIX).
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
   std::uint64_t size = 0;
