@@ -4,11 +4,12 @@
 # The prefix is made once; a stamp file marks it complete so an interrupted
 # preparation is redone rather than half used. A prefix made before 32-bit
 # Wine was installed starts nothing once it is (every program fails to load
-# kernel32.dll), so one without the 32-bit system folder is made again.
+# kernel32.dll): one whose stamp does not say it was made with 32-bit Wine,
+# or without the 32-bit system folder, is made again.
 set -euo pipefail
 prefix=$1
 dpi=${2:-96}
-stamp="$prefix/.cuelark-ready-$dpi"
+stamp="$prefix/.cuelark-ready-$dpi-wow64"
 [ -f "$stamp" ] && [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] && exit 0
 
 rm -rf "$prefix"
