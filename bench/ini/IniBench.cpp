@@ -84,7 +84,7 @@ bool BatchLoad(IDispatch* control, const std::wstring& file, const Store& store)
   return whole;
 }
 
-// A store as the scheduler writes it: 1000 entries of six keys, about 137 KB.
+// A store as the scheduler writes it: 1000 entries of six keys, about 148 KB.
 std::string SchedulerStore(int entries) {
   std::string bytes = "[Saved Commands]\r\n";
   for (int entry = 1; entry <= entries; ++entry) {
