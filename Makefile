@@ -1,5 +1,6 @@
 # Cuelark: a newcomer's two commands are `make run` and `make test`.
-# Both install what is missing (Debian packages), build both trees and go on.
+# Both install what is missing (Debian packages), build the three trees (native,
+# x64, x86) and go on.
 
 BUILD      := build
 NATIVE     := $(BUILD)/native
