@@ -1,26 +1,33 @@
 # Cuelark: a newcomer's two commands are `make run` and `make test`.
-# Both install what is missing (Debian packages), build both trees and go on.
+# Both install what is missing (Debian packages), build the three trees (native,
+# x64, x86) and go on.
 
 BUILD      := build
 NATIVE     := $(BUILD)/native
 WIN        := $(BUILD)/win
 FUZZ       := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 300
+WIN32      := $(BUILD)/win32
 PREFIX     := $(CURDIR)/$(BUILD)/wineprefix
 PREFIX144  := $(CURDIR)/$(BUILD)/wineprefix-144
 JOBS       ?= $(shell nproc)
 RIG        := tools/rig/with-rig.sh
 
+# wine32:i386 runs the control's x86 build for its 32-bit callers.
 PACKAGES := cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 \
-            mingw-w64-tools wine wine64 libwine-dev xvfb xauth imagemagick \
-            fonts-wine fonts-liberation zip unzip clang libclang-rt-14-dev
+            g++-mingw-w64-i686-posix mingw-w64-tools wine wine64 wine32:i386 \
+            libwine-dev xvfb xauth imagemagick fonts-wine fonts-liberation zip unzip \
+            clang libclang-rt-14-dev
 
-.PHONY: all deps build native win fuzzers fuzz prefix prefix144 test bench run screenshots dist clean
+.PHONY: all deps build native win win32 fuzzers fuzz prefix prefix144 test bench run screenshots dist clean
 
 all: build
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
+	@if ! dpkg --print-foreign-architectures | grep -qx i386; then \
+	  echo "Enabling i386 packages (32-bit Wine)"; dpkg --add-architecture i386; \
+	fi; \
+	missing=$$(for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing: $$missing"; \
@@ -29,6 +36,7 @@ deps:
 
 native: deps
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCUELARK_WIN_BUILD_DIRS="$(CURDIR)/$(WIN);$(CURDIR)/$(WIN32)" \
 	  -DCUELARK_WIN_BUILD_DIR=$(CURDIR)/$(WIN) -DCUELARK_WINE_PREFIX_144=$(PREFIX144) \
 	  -DCUELARK_FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ) \
 	  -DCUELARK_DIST_ZIP=$(CURDIR)/$(DIST_ZIP) >/dev/null
@@ -52,7 +60,13 @@ fuzz: fuzzers
 	    $(FUZZ)/work/$$target || exit 1; \
 	done
 
-build: native win fuzzers
+# The control alone, for 32-bit callers, with its tests.
+win32: deps
+	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release -DCUELARK_CONTROL_ONLY=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-i686.cmake >/dev/null
+	cmake --build $(WIN32) -j $(JOBS)
+
+build: native win win32 fuzzers
 
 prefix: deps
 	tools/rig/make-prefix.sh $(PREFIX) 96
@@ -63,8 +77,11 @@ test: build prefix prefix144 dist
 bench: build prefix
 	$(RIG) $(PREFIX) bench/run-all.sh $(CURDIR)/$(NATIVE) $(CURDIR)/$(WIN)
 
+# On the user's display until Cuelark is closed; without one, a minute on the
+# rig's virtual display (CUELARK_RUN_SECONDS), leaving screenshots.
 run: build prefix
-	CUELARK_USE_DISPLAY=1 $(RIG) $(PREFIX) tools/rig/run-cuelark.sh $(CURDIR)/$(WIN) $(CURDIR)/$(BUILD)/run
+	CUELARK_USE_DISPLAY=1 $(RIG) $(PREFIX) tools/rig/run-cuelark.sh $(CURDIR)/$(WIN) \
+	  $(CURDIR)/$(BUILD)/run $(CURDIR)/$(BUILD)/screenshots
 
 prefix144: deps
 	tools/rig/make-prefix.sh $(PREFIX144) 144
@@ -76,9 +93,10 @@ screenshots: build prefix prefix144
 VERSION    := $(shell grep -o 'Cuelark VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 DIST_ZIP   := dist/cuelark-$(VERSION)-win64.zip
 
-dist: win
-	rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/cuelark-$(VERSION) dist
-	cp $(WIN)/scheduler/win/Cuelark.exe $(WIN)/inicontrol/BrevoniControlX.dll $(BUILD)/dist/cuelark-$(VERSION)/
+dist: win win32
+	rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/cuelark-$(VERSION)/x86 dist
+	cp $(WIN)/bin/Cuelark.exe $(WIN)/bin/BrevoniControlX.dll $(BUILD)/dist/cuelark-$(VERSION)/
+	cp $(WIN32)/bin/BrevoniControlX.dll $(BUILD)/dist/cuelark-$(VERSION)/x86/
 	sed 's/$$/\r/' packaging/README.txt >$(BUILD)/dist/cuelark-$(VERSION)/README.txt
 	sed 's/$$/\r/' LICENSE >$(BUILD)/dist/cuelark-$(VERSION)/LICENSE.txt
 	rm -f $(DIST_ZIP) && cd $(BUILD)/dist && zip -q -r $(CURDIR)/$(DIST_ZIP) cuelark-$(VERSION)

@@ -15,7 +15,7 @@ cleanup() {
   rm -rf "$folder"
 }
 trap cleanup EXIT
-cp "$win/scheduler/win/Cuelark.exe" "$win/inicontrol/BrevoniControlX.dll" "$folder/"
+cp "$win/bin/Cuelark.exe" "$win/bin/BrevoniControlX.dll" "$folder/"
 
 # Due twelve hours from now: never during the measurement.
 due=$(date -d '+12 hours' +%H:%M:%S)

@@ -18,17 +18,15 @@
 
 namespace brevoni::client {
 
-// The control as the Windows build lays it out: programs built two folders
-// below the build tree (tests/win, bench/ini) find it in inicontrol/.
-inline std::filesystem::path BuiltControlPath() {
-  std::wstring exe(MAX_PATH, L'\0');
-  DWORD length = 0;
-  while ((length = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()))) == exe.size()) {
-    exe.resize(exe.size() * 2);
-  }
-  const std::filesystem::path self(exe.substr(0, length));
-  return (self.parent_path() / L".." / L".." / L"inicontrol" / L"BrevoniControlX.dll").lexically_normal();
+// A file in the calling program's folder. The Windows build puts its
+// programs, the control and the test and benchmark programs side by side.
+inline std::filesystem::path BesideThisProgram(const wchar_t* name) {
+  std::wstring self(32768, L'\0');  // the longest path Windows knows
+  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+  return std::filesystem::path(self).parent_path() / name;
 }
+
+inline std::filesystem::path BuiltControlPath() { return BesideThisProgram(L"BrevoniControlX.dll"); }
 
 // A function that a DLL exports, or nullptr.
 template <typename Function>

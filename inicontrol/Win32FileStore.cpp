@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cwchar>
 #include <iterator>
+#include <functional>
 #include <vector>
 
 #include "inicontrol/WinText.h"
@@ -80,6 +81,30 @@ class TemporaryFile {
   unique_handle handle_;
 };
 
+std::int64_t Ticks(const FILETIME& time) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// The file's identity is the full name that the caller's name resolves to
+// (a relative name follows the current folder): the file index comes only
+// with the volume's serial number, which under Wine costs a round trip to
+// the mount manager, many times the call it would guard. A file put in the
+// place of another brings its own last-write time, and within the settle
+// time the session compares the bytes anyway.
+FileStamp StampOf(const std::filesystem::path& file, std::uint64_t size, const FILETIME& lastWrite) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  constexpr std::int64_t kTicksPerSecond = 10'000'000;  // FILETIME counts 100 ns
+  FileStamp stamp;
+  stamp.index = std::hash<std::wstring>()(file.native());
+  stamp.size = size;
+  stamp.lastWrite = Ticks(lastWrite);
+  stamp.settled = Ticks(now) - stamp.lastWrite >= kSettleTime.count() * kTicksPerSecond;
+  return stamp;
+}
+
 }  // namespace
 
 std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
@@ -100,18 +125,23 @@ std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
   return std::filesystem::path(ExtendedIfLong(std::wstring(full.data(), length)));
 }
 
-std::optional<std::string> Win32FileStore::Load(const std::filesystem::path& name) {
+std::optional<FileContent> Win32FileStore::Load(const std::filesystem::path& name) {
   const std::filesystem::path file = ResolveIniPath(name);
   unique_handle handle = OwnFile(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    if (Missing(error)) return std::nullopt;
     Throw("read", file, error);
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(handle.get(), &size)) Throw("read", file, GetLastError());
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  FILETIME lastWrite{};
+  if (!GetFileSizeEx(handle.get(), &size) || !GetFileTime(handle.get(), nullptr, nullptr, &lastWrite)) {
+    Throw("read", file, GetLastError());
+  }
+  FileContent content{{}, StampOf(file, static_cast<std::uint64_t>(size.QuadPart), lastWrite)};
+  std::string& bytes = content.bytes;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD read = 0;
@@ -121,7 +151,19 @@ std::optional<std::string> Win32FileStore::Load(const std::filesystem::path& nam
     done += read;
   }
   bytes.resize(done);
-  return bytes;
+  return content;
+}
+
+std::optional<FileStamp> Win32FileStore::Stamp(const std::filesystem::path& name) {
+  const std::filesystem::path file = ResolveIniPath(name);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
+    const DWORD error = GetLastError();
+    if (Missing(error)) return std::nullopt;
+    Throw("read", file, error);
+  }
+  return StampOf(file, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                 data.ftLastWriteTime);
 }
 
 void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::string_view bytes) {
@@ -153,5 +195,7 @@ std::string Win32FileStore::AnsiToUtf8(std::string_view text) {
 std::string Win32FileStore::Utf8ToAnsi(std::string_view text) {
   return WideToCodePage(CP_ACP, CodePageToWide(CP_UTF8, text));
 }
+
+std::unique_ptr<FileStore> MakeNativeFileStore() { return std::make_unique<Win32FileStore>(); }
 
 }  // namespace brevoni

@@ -7,7 +7,8 @@ namespace brevoni {
 
 class Win32FileStore final : public FileStore {
  public:
-  std::optional<std::string> Load(const std::filesystem::path& file) override;
+  std::optional<FileContent> Load(const std::filesystem::path& file) override;
+  std::optional<FileStamp> Stamp(const std::filesystem::path& file) override;
   void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override;
   std::string AnsiToUtf8(std::string_view text) override;
   std::string Utf8ToAnsi(std::string_view text) override;

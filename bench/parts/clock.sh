@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 win=$2
-exe=$(winepath -w "$win/scheduler/win/Cuelark.exe")
-dll=$(winepath -w "$win/inicontrol/BrevoniControlX.dll")
-wine "$win/bench/ui/clock_bench.exe" "$exe" "$dll" "$(winepath -w "$win/tools/player/WinampStandIn.exe")" | tr -d '\r'
+exe=$(winepath -w "$win/bin/Cuelark.exe")
+dll=$(winepath -w "$win/bin/BrevoniControlX.dll")
+wine "$win/bin/clock_bench.exe" "$exe" "$dll" "$(winepath -w "$win/bin/WinampStandIn.exe")" | tr -d '\r'
 bash "$here/../idle-cpu.sh" "$win"

@@ -4,4 +4,4 @@
 # Usage: player.sh NATIVE_BUILD_DIR WINDOWS_BUILD_DIR, inside the rig.
 set -euo pipefail
 win=$2
-wine "$win/bench/player/player_bench.exe" </dev/null | tr -d '\r'
+wine "$win/bin/player_bench.exe" </dev/null | tr -d '\r'

@@ -5,5 +5,5 @@
 # Usage: soak.sh NATIVE_BUILD_DIR WINDOWS_BUILD_DIR [ROUNDS], inside the rig.
 set -euo pipefail
 win=$2
-wine "$win/bench/ui/soak_bench.exe" "$(winepath -w "$win/scheduler/win/Cuelark.exe")" \
-  "$(winepath -w "$win/inicontrol/BrevoniControlX.dll")" ${3:-} | tr -d '\r'
+wine "$win/bin/soak_bench.exe" "$(winepath -w "$win/bin/Cuelark.exe")" \
+  "$(winepath -w "$win/bin/BrevoniControlX.dll")" ${3:-} | tr -d '\r'

@@ -3,5 +3,5 @@
 # 0, 1000 and 10000 entries.
 set -euo pipefail
 win=$2
-wine "$win/bench/ui/store_bench.exe" "$(winepath -w "$win/scheduler/win/Cuelark.exe")" \
-  "$(winepath -w "$win/inicontrol/BrevoniControlX.dll")" 0 1000 10000 | tr -d '\r'
+wine "$win/bin/store_bench.exe" "$(winepath -w "$win/bin/Cuelark.exe")" \
+  "$(winepath -w "$win/bin/BrevoniControlX.dll")" 0 1000 10000 | tr -d '\r'

@@ -1,5 +1,7 @@
 #include "inicontrol/engine/IniDocument.h"
 
+#include <algorithm>
+
 namespace brevoni {
 namespace {
 
@@ -36,7 +38,7 @@ std::string IndexKey(std::string_view name) { return Fold(Trim(name)); }
 
 IniDocument::Key* IniDocument::Section::Find(std::string_view key) {
   auto it = index.find(IndexKey(key));
-  return it == index.end() ? nullptr : &keys[it->second.front()];
+  return it == index.end() ? nullptr : &keys[it->second.first];
 }
 
 const IniDocument::Key* IniDocument::Section::Find(std::string_view key) const {
@@ -44,16 +46,26 @@ const IniDocument::Key* IniDocument::Section::Find(std::string_view key) const {
 }
 
 void IniDocument::Section::Append(Key key) {
-  index[IndexKey(key.name)].push_back(keys.size());
+  auto [it, added] = index.try_emplace(IndexKey(key.name));
+  if (added) {
+    it->second.first = keys.size();
+  } else {
+    it->second.later.push_back(keys.size());
+  }
   keys.push_back(std::move(key));
 }
 
 bool IniDocument::Section::Erase(std::string_view key) {
   auto it = index.find(IndexKey(key));
   if (it == index.end()) return false;
-  keys[it->second.front()].erased = true;
-  it->second.erase(it->second.begin());
-  if (it->second.empty()) index.erase(it);
+  Positions& positions = it->second;
+  keys[positions.first].erased = true;
+  if (positions.later.empty()) {
+    index.erase(it);
+  } else {
+    positions.first = positions.later.front();
+    positions.later.erase(positions.later.begin());
+  }
   return true;
 }
 
@@ -66,9 +78,12 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   Section* section = &doc.AppendSection("");
   const Key* previous = nullptr;
   while (!bytes.empty()) {
-    std::size_t end = bytes.find_first_of("\r\n");
+    // A plain scan: find_first_of asks memchr about every byte, which the
+    // Windows C runtime answers slowly.
+    std::size_t end = 0;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
     std::string_view line = Trim(bytes.substr(0, end));
-    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    bytes.remove_prefix(std::min(end + 1, bytes.size()));
     if (line.empty()) continue;
 
     if (line.front() == '[') {

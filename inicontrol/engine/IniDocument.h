@@ -57,8 +57,14 @@ class IniDocument {
   struct Section {
     std::string name;
     std::vector<Key> keys;
-    // Folded key name -> positions in keys, in file order (erased ones removed).
-    std::unordered_map<std::string, std::vector<std::size_t>> index;
+    // Positions in keys of the keys of one folded name, in file order
+    // (erased ones removed). Names rarely repeat: the first position is kept
+    // apart, so that most names need no list at all.
+    struct Positions {
+      std::size_t first = 0;
+      std::vector<std::size_t> later;
+    };
+    std::unordered_map<std::string, Positions> index;
     bool erased = false;
     Key* Find(std::string_view key);
     const Key* Find(std::string_view key) const;

@@ -1,5 +1,6 @@
 #include "inicontrol/engine/IniSession.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace brevoni {
@@ -38,18 +39,64 @@ IniSession::Batch* IniSession::BatchFor(const std::filesystem::path& file) {
   return batch_ && SameFileName(batch_->file, file) ? &*batch_ : nullptr;
 }
 
-std::optional<IniDocument> IniSession::LoadDocument(const std::filesystem::path& file) {
+IniSession::Image* IniSession::CurrentImage(const std::filesystem::path& file) {
   if (file.empty()) {
     Fail("no INI file name was given and INIFileName is empty");
-    return std::nullopt;
+    return nullptr;
   }
+  // Names compare by their text: another spelling of the same file has an image of its own.
+  auto kept = std::find_if(images_.begin(), images_.end(),
+                           [&](const Image& image) { return image.file.native() == file.native(); });
+  const bool known = kept != images_.end();
+  if (known) {
+    images_.splice(images_.begin(), images_, kept);
+  } else {
+    images_.emplace_front().file = file;
+    if (images_.size() > kKeptImages) images_.pop_back();
+  }
+  Image& image = images_.front();
   try {
-    std::optional<std::string> bytes = files_.Load(file);
-    return bytes ? IniDocument::Parse(*bytes) : IniDocument();
+    if (known) {
+      const std::optional<FileStamp> stamp = files_.Stamp(file);
+      if (stamp == image.stamp && (!stamp || image.stamp->settled)) return &image;
+    }
+    std::optional<FileContent> content = files_.Load(file);
+    if (!content) {
+      image.stamp.reset();
+      image.bytes.clear();
+      image.document = IniDocument();
+      return &image;
+    }
+    // A file written again with the same bytes (or an unsettled stamp that
+    // still holds) needs no parsing.
+    if (!known || !image.stamp || image.bytes != content->bytes) {
+      image.document = IniDocument::Parse(content->bytes);
+      image.bytes = std::move(content->bytes);
+    }
+    image.stamp = content->stamp;
+    return &image;
   } catch (const IniError& e) {
+    images_.pop_front();
     Fail(e.what());
-    return std::nullopt;
+    return nullptr;
   }
+}
+
+void IniSession::Keep(const std::filesystem::path& file, std::string bytes, IniDocument document) {
+  Forget(file);
+  std::optional<FileStamp> stamp;
+  try {
+    stamp = files_.Stamp(file);
+  } catch (const IniError&) {
+    // The file was written; only the chance to skip its next read is lost.
+  }
+  if (!stamp) return;
+  images_.push_front(Image{file, stamp, std::move(bytes), std::move(document)});
+  if (images_.size() > kKeptImages) images_.pop_back();
+}
+
+void IniSession::Forget(const std::filesystem::path& file) {
+  images_.remove_if([&](const Image& image) { return image.file.native() == file.native(); });
 }
 
 std::string IniSession::ForDocument(const IniDocument& document, std::string_view text) {
@@ -64,8 +111,8 @@ std::string IniSession::ReadINI(std::string_view section, std::string_view key, 
     return document.IsUtf8() ? files_.Utf8ToAnsi(*value) : std::move(*value);
   };
   if (Batch* batch = BatchFor(chosen)) return read(batch->document);
-  std::optional<IniDocument> document = LoadDocument(chosen);
-  return document ? read(*document) : std::string(kNotFound);
+  const Image* image = CurrentImage(chosen);
+  return image ? read(image->document) : std::string(kNotFound);
 }
 
 template <typename Edit>
@@ -75,14 +122,18 @@ void IniSession::Modify(const std::filesystem::path& file, Edit edit) {
     batch->changed |= edit(batch->document);
     return;
   }
-  std::optional<IniDocument> document = LoadDocument(chosen);
+  Image* image = CurrentImage(chosen);
   // Like the platform's functions, a write that changes nothing leaves the file as it is.
-  if (!document || !edit(*document)) return;
+  if (image == nullptr || !edit(image->document)) return;
+  std::string bytes = image->document.Serialize();
   try {
-    files_.ReplaceAtomically(chosen, document->Serialize());
+    files_.ReplaceAtomically(chosen, bytes);
   } catch (const IniError& e) {
+    Forget(chosen);  // its image holds the edit that did not land
     Fail(e.what());
+    return;
   }
+  Keep(chosen, std::move(bytes), std::move(image->document));
 }
 
 void IniSession::WriteINI(std::string_view section, std::string_view key, std::string_view data,
@@ -103,8 +154,10 @@ void IniSession::BeginUpdate(const std::filesystem::path& file) {
   batch_.reset();
   Batch batch;
   batch.file = Choose(file);
-  if (std::optional<IniDocument> document = LoadDocument(batch.file)) {
-    batch.document = std::move(*document);
+  if (Image* image = CurrentImage(batch.file)) {
+    // The batch edits the image itself; it is kept again when the batch lands.
+    batch.document = std::move(image->document);
+    Forget(batch.file);
   } else {
     batch.loadFailure = lastError_;
   }
@@ -123,13 +176,15 @@ bool IniSession::CommitUpdate() {
     return false;
   }
   if (!batch.changed) return true;
+  std::string bytes = batch.document.Serialize();
   try {
-    files_.ReplaceAtomically(batch.file, batch.document.Serialize());
-    return true;
+    files_.ReplaceAtomically(batch.file, bytes);
   } catch (const IniError& e) {
     Fail(e.what());
     return false;
   }
+  Keep(batch.file, std::move(bytes), std::move(batch.document));
+  return true;
 }
 
 void IniSession::CancelUpdate() { batch_.reset(); }

@@ -3,7 +3,10 @@
 // bytes in the file's ANSI code page; file names stay Unicode paths.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <list>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -22,13 +25,45 @@ class IniError : public std::runtime_error {
   using runtime_error::runtime_error;
 };
 
+// What tells one state of a file from another without reading it, as the
+// platform's own profile cache decides: which file the name leads to, its
+// size and its last-write time.
+struct FileStamp {
+  // The file the name leads to, in the store's terms (device and inode on
+  // POSIX).
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  std::uint64_t size = 0;
+  std::int64_t lastWrite = 0;  // in the store's own units
+  // A last-write time only changes as often as its clock ticks (every two
+  // seconds on FAT volumes), so a write soon after another may leave it as
+  // it was. A settled stamp was taken kSettleTime or more after the last
+  // write: any later write gives the file a new last-write time.
+  bool settled = false;
+
+  bool operator==(const FileStamp& other) const {
+    return volume == other.volume && index == other.index && size == other.size && lastWrite == other.lastWrite;
+  }
+};
+
+inline constexpr std::chrono::seconds kSettleTime{2};
+
+// A file's bytes, and its stamp as it was before they were read: a write
+// meanwhile leaves a stamp that the next look at the file does not match.
+struct FileContent {
+  std::string bytes;
+  FileStamp stamp;
+};
+
 // Where the bytes of INI files live: POSIX for native builds and tests, Win32
 // in the control library.
 class FileStore {
  public:
   virtual ~FileStore() = default;
-  // nullopt when the file does not exist; throws IniError on other failures.
-  virtual std::optional<std::string> Load(const std::filesystem::path& file) = 0;
+  // Both give nullopt when the file does not exist and throw IniError on
+  // other failures.
+  virtual std::optional<FileContent> Load(const std::filesystem::path& file) = 0;
+  virtual std::optional<FileStamp> Stamp(const std::filesystem::path& file) = 0;
   // Replaces the whole file in one atomic step (temporary file in the same
   // folder, flushed, renamed over it). Throws IniError and leaves the old file
   // untouched when that fails.
@@ -40,9 +75,9 @@ class FileStore {
   virtual std::string Utf8ToAnsi(std::string_view text) { return std::string(text); }
 };
 
-#ifndef _WIN32
+// The platform's own files: POSIX natively, Win32 in the Windows build (the
+// control's file store).
 std::unique_ptr<FileStore> MakeNativeFileStore();
-#endif
 
 // True when the two names denote the same file by their text: lexically
 // normalised, and without regard to letter case on Windows.
@@ -52,7 +87,11 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 //
 // Without a batch every call is one complete read or write of the named file,
 // as the platform's profile functions do it, except that a write replaces the
-// file atomically and leaves it untouched when it cannot be written.
+// file atomically and leaves it untouched when it cannot be written. The
+// parsed image of each file is kept between calls and used again while the
+// file's stamp shows it unchanged (an unsettled stamp is confirmed by reading
+// the bytes again), so a change that anyone else makes is seen by the next
+// call; writes start from that image too.
 //
 // A batch (BeginUpdate .. CommitUpdate) holds one file in memory:
 // - ReadINI, WriteINI and DeleteINI naming the batch's file (or naming none
@@ -71,6 +110,9 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 //   before the commit are overwritten.
 class IniSession {
  public:
+  // The most files whose images are kept, the least recently used going first.
+  static constexpr std::size_t kKeptImages = 8;
+
   explicit IniSession(FileStore& files);
 
   // An empty file argument stands for the stored INIFileName.
@@ -98,11 +140,22 @@ class IniSession {
     bool changed = false;
     std::string loadFailure;  // non-empty: the file could not be read
   };
+  // A file's parsed image as last read or written by this session.
+  struct Image {
+    std::filesystem::path file;      // as the caller named it
+    std::optional<FileStamp> stamp;  // nullopt: the file did not exist
+    std::string bytes;               // what the document was parsed from
+    IniDocument document;
+  };
 
   std::filesystem::path Choose(const std::filesystem::path& file);
   Batch* BatchFor(const std::filesystem::path& file);
-  // Reads and parses the file; nullopt (with LastError set) when it cannot be read.
-  std::optional<IniDocument> LoadDocument(const std::filesystem::path& file);
+  // The file's current image, kept or read anew, first in images_; nullptr
+  // (with LastError set) when the file cannot be read.
+  Image* CurrentImage(const std::filesystem::path& file);
+  // Keeps the image of a file just written; without a stamp there is none.
+  void Keep(const std::filesystem::path& file, std::string bytes, IniDocument document);
+  void Forget(const std::filesystem::path& file);
   // Applies one edit to the batch or, outside it, to the file on disk.
   template <typename Edit>
   void Modify(const std::filesystem::path& file, Edit edit);
@@ -113,6 +166,7 @@ class IniSession {
   FileStore& files_;
   std::filesystem::path iniFileName_;
   std::optional<Batch> batch_;
+  std::list<Image> images_;  // the most recently used first
   std::string lastError_;
 };
 

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "inicontrol/engine/IniSession.h"
@@ -15,6 +16,22 @@ namespace {
 
 std::string Reason(const char* what, const std::filesystem::path& file, int error) {
   return std::string("cannot ") + what + " " + file.string() + ": " + std::strerror(error);
+}
+
+std::int64_t Nanoseconds(const timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FileStamp StampOf(const struct stat& info) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  FileStamp stamp;
+  stamp.volume = static_cast<std::uint64_t>(info.st_dev);
+  stamp.index = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.lastWrite = Nanoseconds(info.st_mtim);
+  stamp.settled = Nanoseconds(now) - stamp.lastWrite >= std::chrono::nanoseconds(kSettleTime).count();
+  return stamp;
 }
 
 class FileDescriptor {
@@ -36,13 +53,16 @@ class FileDescriptor {
 
 class NativeFileStore final : public FileStore {
  public:
-  std::optional<std::string> Load(const std::filesystem::path& file) override {
+  std::optional<FileContent> Load(const std::filesystem::path& file) override {
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
       if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
       throw IniError(Reason("read", file, errno));
     }
-    std::string bytes;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) throw IniError(Reason("read", file, errno));
+    FileContent content{{}, StampOf(info)};
+    std::string& bytes = content.bytes;
     char buffer[65536];
     for (;;) {
       ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -53,7 +73,16 @@ class NativeFileStore final : public FileStore {
       }
       bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    return bytes;
+    return content;
+  }
+
+  std::optional<FileStamp> Stamp(const std::filesystem::path& file) override {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+      throw IniError(Reason("read", file, errno));
+    }
+    return StampOf(info);
   }
 
   void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {

@@ -19,10 +19,14 @@ class WatchedFileStore : public brevoni::FileStore {
   bool failLoad = false;
   bool failReplace = false;
 
-  std::optional<std::string> Load(const std::filesystem::path& file) override {
+  std::optional<brevoni::FileContent> Load(const std::filesystem::path& file) override {
     ++loads;
     if (failLoad) throw brevoni::IniError("the file is being used by another process");
     return disk_->Load(file);
+  }
+  std::optional<brevoni::FileStamp> Stamp(const std::filesystem::path& file) override {
+    if (failLoad) throw brevoni::IniError("the file is being used by another process");
+    return disk_->Stamp(file);
   }
   void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
     ++replaces;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "TempFolder.h"
@@ -13,23 +14,45 @@ using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 
-// Files in memory; a replace can be made to fail, and reads and replaces are counted.
+// Files in memory; a replace can be made to fail, and reads and replaces are
+// counted. A file's last-write time is the count of writes to it, which
+// changes only through Write and ReplaceAtomically: a test that sets
+// files[...] itself stands for a write within the same clock tick. Stamps
+// are unsettled unless a test says otherwise, so that such writes are seen.
 class MemoryStore final : public FileStore {
  public:
-  std::optional<std::string> Load(const std::filesystem::path& file) override {
+  std::optional<FileContent> Load(const std::filesystem::path& file) override {
     ++loads;
     if (!unreadable.empty() && file == unreadable) throw IniError("cannot read " + file.string() + ": broken disk");
+    std::optional<FileStamp> stamp = Stamp(file);
+    if (!stamp) return std::nullopt;
+    return FileContent{files[file.string()], *stamp};
+  }
+  std::optional<FileStamp> Stamp(const std::filesystem::path& file) override {
     auto it = files.find(file.string());
-    return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
+    if (it == files.end()) return std::nullopt;
+    FileStamp stamp;
+    stamp.index = std::hash<std::string>()(it->first);
+    stamp.size = it->second.size();
+    stamp.lastWrite = writes[it->first];
+    stamp.settled = settled;
+    return stamp;
   }
   void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) override {
     ++replaces;
     if (refuseWrites) throw IniError("cannot write " + file.string() + ": disk full");
-    files[file.string()] = std::string(bytes);
+    Write(file.string(), std::string(bytes));
+  }
+  // Another writer's change.
+  void Write(const std::string& file, std::string bytes) {
+    files[file] = std::move(bytes);
+    ++writes[file];
   }
   std::map<std::string, std::string> files;
+  std::map<std::string, std::int64_t> writes;
   std::filesystem::path unreadable;
   bool refuseWrites = false;
+  bool settled = false;
   int loads = 0;
   int replaces = 0;
 };
@@ -208,6 +231,99 @@ TEST(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
   EXPECT_FALSE(session.CommitUpdate());
   EXPECT_NE(session.LastError().find("broken disk"), std::string::npos) << session.LastError();
   EXPECT_EQ(store.replaces, 0);
+}
+
+// Callers that know no batch: the image of each file is kept between calls.
+
+TEST(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
+  MemoryStore store;
+  store.settled = true;
+  store.Write("cue.ini", "[s]\r\nk=1\r\nk2=2\r\n");
+  IniSession session(store);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
+    EXPECT_EQ(session.ReadINI("S", "K2", "cue.ini"), "2");
+  }
+  EXPECT_EQ(session.ReadINI("s", "k3", "cue.ini"), kNotFound);
+  EXPECT_EQ(store.loads, 1);
+}
+
+TEST(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
+  const struct {
+    const char* change;
+    bool settled;
+    std::function<void(MemoryStore&)> make;
+    std::string expected;
+  } cases[] = {
+      {"another writer's", true, [](MemoryStore& s) { s.Write("cue.ini", "[s]\r\nk=22\r\n"); }, "22"},
+      {"the same size within the same clock tick", false, [](MemoryStore& s) { s.files["cue.ini"] = "[s]\r\nk=2\r\n"; },
+       "2"},
+      {"removal", true, [](MemoryStore& s) { s.files.erase("cue.ini"); }, std::string(kNotFound)},
+  };
+  for (const auto& c : cases) {
+    MemoryStore store;
+    store.settled = c.settled;
+    store.Write("cue.ini", "[s]\r\nk=1\r\n");
+    IniSession session(store);
+    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1") << c.change;
+    c.make(store);
+    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), c.expected) << c.change;
+  }
+}
+
+TEST(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
+  MemoryStore store;
+  store.settled = true;
+  store.Write("cue.ini", "[s]\r\nk=1\r\n");
+  IniSession session(store);
+  session.WriteINI("s", "k2", "2", "cue.ini");
+  session.DeleteINI("s", "k", "cue.ini");
+  session.WriteINI("s", "k3", "3", "cue.ini");
+  EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk2=2\r\nk3=3\r\n");
+  EXPECT_EQ(store.loads, 1);
+  store.refuseWrites = true;
+  session.WriteINI("s", "k2", "lost", "cue.ini");
+  EXPECT_EQ(session.ReadINI("s", "k2", "cue.ini"), "2");
+}
+
+TEST(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
+  MemoryStore store;
+  store.settled = true;
+  store.Write("cue.ini", "[s]\r\nk=1\r\n");
+  IniSession session(store);
+  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("s", "k", "2", "cue.ini");
+  EXPECT_TRUE(session.CommitUpdate());
+  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "2");
+  EXPECT_EQ(store.loads, 1);
+}
+
+TEST(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
+  MemoryStore store;
+  store.settled = true;
+  IniSession session(store);
+  auto name = [](std::size_t i) { return std::to_string(i) + ".ini"; };
+  for (std::size_t i = 0; i <= IniSession::kKeptImages; ++i) {
+    store.Write(name(i), "[s]\r\nk=" + std::to_string(i) + "\r\n");
+    EXPECT_EQ(session.ReadINI("s", "k", name(i)), std::to_string(i));
+  }
+  const int loads = store.loads;
+  EXPECT_EQ(session.ReadINI("s", "k", name(IniSession::kKeptImages)), std::to_string(IniSession::kKeptImages));
+  EXPECT_EQ(store.loads, loads);
+  EXPECT_EQ(session.ReadINI("s", "k", name(0)), "0");
+  EXPECT_EQ(store.loads, loads + 1);
+}
+
+// The same on real files, whose stamps the platform makes.
+
+TEST_F(IniSessionTest, ARewriteWithTheSameSizeAndLastWriteTimeIsSeen) {
+  WriteBytes(cue, "[s]\r\nk=1\r\n");
+  EXPECT_EQ(session.ReadINI("s", "k", cue), "1");
+  const auto written = std::filesystem::last_write_time(cue);
+  WriteBytes(cue, "[s]\r\nk=2\r\n");
+  std::filesystem::last_write_time(cue, written);  // as a write within the same clock tick leaves it
+  EXPECT_EQ(session.ReadINI("s", "k", cue), "2");
 }
 
 }  // namespace

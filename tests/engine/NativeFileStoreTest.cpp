@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,8 +37,22 @@ TEST_F(NativeFileStoreTest, ReplaceWritesTheExactBytesAndLeavesNoTemporaryFile) 
   WriteBytes(file, "old");
   const std::string bytes("[s]\r\nk=\x00\xFF\r\n", 11);
   store->ReplaceAtomically(file, bytes);
-  EXPECT_EQ(store->Load(file).value_or(""), bytes);
+  EXPECT_EQ(store->Load(file).value_or(FileContent{}).bytes, bytes);
   EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+TEST_F(NativeFileStoreTest, AStampTellsAnotherFileOrWriteAndSettlesOnlyLater) {
+  EXPECT_FALSE(store->Stamp(file).has_value());
+  WriteBytes(file, "[s]\r\nk=1\r\n");
+  const std::optional<FileStamp> read = store->Load(file).value_or(FileContent{}).stamp;
+  EXPECT_EQ(store->Stamp(file), read);
+  EXPECT_FALSE(read->settled) << "written just now";
+  store->ReplaceAtomically(file, "[s]\r\nk=2\r\n");
+  EXPECT_NE(store->Stamp(file), read) << "another file of the same size";
+
+  const timespec old[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 10, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
+  EXPECT_TRUE(store->Stamp(file).value_or(FileStamp{}).settled);
 }
 
 TEST_F(NativeFileStoreTest, ReplaceKeepsThePermissionsOfTheOldFile) {

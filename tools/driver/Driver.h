@@ -215,6 +215,9 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+// The running program's folder, where the build puts the programs under test
+// beside the test programs.
+std::filesystem::path ProgramFolder();
 // Copies file into folder under the same name; returns the new path.
 std::filesystem::path CopyFileTo(const std::filesystem::path& file, const std::filesystem::path& folder);
 // The file's bytes, unchanged (INI files are ANSI).

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/win32/ModulePath.h"
 #include "tools/driver/Internal.h"
 
 namespace cuelark::test {
@@ -27,6 +28,12 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
   std::error_code ignored;  // a destructor cannot report; a left-over folder is harmless
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path ProgramFolder() {
+  const std::wstring folder = win32::ModuleFolder();
+  if (folder.empty()) FailLastError("Finding this program's own path");
+  return folder;
 }
 
 std::filesystem::path CopyFileTo(const std::filesystem::path& file, const std::filesystem::path& folder) {

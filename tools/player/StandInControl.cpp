@@ -3,26 +3,13 @@
 #include <windows.h>
 
 #include "common/win32/Handles.h"
-#include "common/win32/ModulePath.h"
 #include "common/win32/TextConversion.h"
 
 namespace cuelark::test {
-namespace {
-
-// The caller lives two folders below the build tree, the stand-in in
-// <build tree>/tools/player.
-std::filesystem::path BuiltStandIn() {
-  const std::wstring path = win32::ModulePath();
-  if (path.empty()) throw DriverError("Cannot find this program's own path");
-  const std::filesystem::path tree = std::filesystem::path(path).parent_path().parent_path().parent_path();
-  return tree / L"tools" / L"player" / L"WinampStandIn.exe";
-}
-
-}  // namespace
 
 std::filesystem::path InstallStandIn(const std::filesystem::path& folder, const std::wstring& options) {
   const std::filesystem::path target = folder / L"Winamp.exe";
-  if (!CopyFileW(BuiltStandIn().c_str(), target.c_str(), FALSE)) {
+  if (!CopyFileW((ProgramFolder() / L"WinampStandIn.exe").c_str(), target.c_str(), FALSE)) {
     throw DriverError("Cannot copy the stand-in player into " + folder.string() + " (error " +
                       std::to_string(GetLastError()) + ")");
   }

@@ -2,19 +2,28 @@
 # Prepares the private Wine prefix the tests and the demonstration run in.
 # Usage: make-prefix.sh PREFIX [DPI]
 # The prefix is made once; a stamp file marks it complete so an interrupted
-# preparation is redone rather than half used.
+# preparation is redone rather than half used. A prefix made before 32-bit
+# Wine was installed starts nothing once it is (every program fails to load
+# kernel32.dll): one whose stamp does not say it was made with 32-bit Wine,
+# or without the 32-bit system folder, is made again.
 set -euo pipefail
 prefix=$1
 dpi=${2:-96}
-stamp="$prefix/.cuelark-ready-$dpi"
-[ -f "$stamp" ] && exit 0
+stamp="$prefix/.cuelark-ready-$dpi-wow64"
+[ -f "$stamp" ] && [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] && exit 0
 
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's own programs in their 64-bit form: a bare `wine` starts the 32-bit ones.
+wine64=/usr/lib/wine/wine64
 # Keep the preparation's server off the caller's pipes, and stop it by prefix.
-wineboot -i >/dev/null 2>&1 </dev/null
-reg() { wine reg add "$@" /f >/dev/null 2>&1 </dev/null; }
+"$wine64" wineboot -i >/dev/null 2>&1 </dev/null
+if [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+  echo "make-prefix: $prefix has no 32-bit support; is wine32:i386 installed?" >&2
+  exit 1
+fi
+reg() { "$wine64" reg add "$@" /f >/dev/null 2>&1 </dev/null; }
 # Without a window manager every hide waits two seconds for one; unmanaged
 # windows make hiding immediate.
 reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N

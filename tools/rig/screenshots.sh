@@ -8,8 +8,8 @@ suffix=${3:-}
 mkdir -p "$out"
 raw=$(mktemp -d)
 trap 'rm -rf "$raw"' EXIT
-wine "$win/tools/shots/screenshots.exe" "$(winepath -w "$raw")" \
-  "$(winepath -w "$win/scheduler/win/Cuelark.exe")" "$(winepath -w "$win/inicontrol/BrevoniControlX.dll")" | tr -d '\r'
+wine "$win/bin/screenshots.exe" "$(winepath -w "$raw")" \
+  "$(winepath -w "$win/bin/Cuelark.exe")" "$(winepath -w "$win/bin/BrevoniControlX.dll")" | tr -d '\r'
 for bmp in "$raw"/*.bmp; do
   name=$(basename "$bmp" .bmp)
   # The screen is mostly empty: keep the part with the tray window.

@@ -23,6 +23,8 @@ if [ "${CUELARK_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   xvfb_pid=$!
   read -r display <"$fifo"; rm -f "$fifo"
   export DISPLAY=":$display"
+  # Tells what runs inside that this display is the rig's, not the user's.
+  export CUELARK_RIG_DISPLAY=$DISPLAY
 fi
 
 # One rig per prefix: a second one would share (and later stop) the first's
@@ -33,6 +35,6 @@ if ! wineserver -p >/dev/null 2>&1 </dev/null; then
 fi
 server_started=1
 # Start Wine's own services now, off the runner's pipes.
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+/usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 "$@"

@@ -20,14 +20,14 @@ using Crash = ControlTest;
 TEST_F(Crash, AKilledWriterLeavesOnlyWholeVersions) {
   const std::wstring file = File(L"cue.ini");
   WriteBytes(file, VersionBytes(0));
-  const std::wstring writer = (client::BuiltControlPath().parent_path().parent_path() / L"tests" / L"win" /
-                               L"brevoni_writer.exe").native();
+  const std::wstring writer = client::BesideThisProgram(L"brevoni_writer.exe").native();
   std::mt19937 random(20240601);
   std::uniform_int_distribution<DWORD> moment(20, 400);
   int version = 0;
   int advanced = 0;
   for (int round = 0; round < 25; ++round) {
-    unique_handle process = StartProcess(L"\"" + writer + L"\" \"" + file + L"\" " + std::to_wstring(version + 1));
+    unique_handle process =
+        StartProcess(L"\"" + writer + L"\" versions \"" + file + L"\" " + std::to_wstring(version + 1));
     ASSERT_TRUE(process) << GetLastError();
     // The writer never ends by itself; the timeout is the chosen moment to kill it.
     ASSERT_EQ(WaitForSingleObject(process.get(), moment(random)), static_cast<DWORD>(WAIT_TIMEOUT))

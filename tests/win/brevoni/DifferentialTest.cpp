@@ -77,13 +77,6 @@ std::string Summary(const std::vector<std::string>& mismatches) {
   return text;
 }
 
-std::string Narrow(const std::wstring& wide) {
-  std::string out(wide.size() * 2 + 1, '\0');
-  out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                                          out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
-  return out;
-}
-
 class Differential : public ControlTest {
  protected:
   std::filesystem::path Place(const std::string& name, const std::optional<std::string>& bytes) {

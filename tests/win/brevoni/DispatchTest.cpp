@@ -117,6 +117,34 @@ TEST_F(Dispatch, EveryNewInstanceStartsWithoutAFileName) {
   VariantClear(&name);
 }
 
+// Callers that know no batch get each file's image kept between calls; what
+// another program writes meanwhile must still be seen by the next call.
+TEST_F(Dispatch, ChangesThatAnotherProgramMakesAreSeenByTheNextCall) {
+  const std::wstring writer = L"\"" + client::BesideThisProgram(L"brevoni_writer.exe").native() + L"\" ";
+  const std::wstring cue = File(L"cue.ini"), source = File(L"source.ini");
+  WriteBytes(source, "[s]\r\nk=3\r\n");
+  const struct {
+    const char* change;
+    bool aged;  // the file was last written long before: its stamp alone decides
+    std::wstring command;
+    const wchar_t* expected;
+  } cases[] = {
+      {"through the platform's profile function", true, L"profile \"" + cue + L"\" s k 2", L"2"},
+      {"the same size within the same second", false, L"rewrite \"" + cue + L"\" \"" + source + L"\"", L"3"},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(cue, "[s]\r\nk=1\r\n");
+    if (c.aged) {
+      std::filesystem::last_write_time(cue, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(10));
+    }
+    EXPECT_EQ(client::ReadINI(control.Get(), L"s", L"k", cue), L"1") << c.change;
+    ASSERT_EQ(RunToEnd(writer + c.command), 0u) << c.change;
+    EXPECT_EQ(client::ReadINI(control.Get(), L"s", L"k", cue), c.expected) << c.change;
+    client::WriteINI(control.Get(), L"s", L"added", L"x", cue);
+    EXPECT_EQ(ReadBytes(cue), "[s]\r\nk=" + Narrow(c.expected) + "\r\nadded=x\r\n") << c.change;
+  }
+}
+
 TEST_F(Dispatch, ABatchLandsInOneWriteOnCommit) {
   const std::wstring cue = File(L"cue.ini");
   client::WriteINI(control.Get(), L"Total Count", L"Count", L"0", cue);

@@ -1,6 +1,8 @@
 // Self-registration, the DLL's resources and imports, and the type library
 // that late-bound callers depend on.
+#include <functional>
 #include <set>
+#include <utility>
 
 #include "Support.h"
 
@@ -35,20 +37,46 @@ std::wstring RegistryText(const std::wstring& path, const wchar_t* name = nullpt
   return value;
 }
 
+// The current user's classes and the machine's, apart: on Windows HKCR shows
+// the two merged.
+bool UserKeyExists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+bool MachineKeyExists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+std::wstring UserText(const std::wstring& path) {
+  wchar_t value[1024];
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + path).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
+                   &size) != ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return value;
+}
+
 std::wstring GuidText(const GUID& guid) {
   wchar_t text[40];
   StringFromGUID2(guid, text, 40);
   return text;
 }
 
+// regsvr32 of the test's own bitness: a 32-bit program finds the one in
+// SysWOW64 under the system folder's name.
 DWORD RunRegsvr32(const std::wstring& arguments) {
-  unique_handle process =
-      StartProcess(L"regsvr32.exe /s " + arguments + L" \"" + client::BuiltControlPath().native() + L"\"");
-  if (!process) return GetLastError() | 0x80000000u;
-  WaitForSingleObject(process.get(), INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.get(), &code);
-  return code;
+  return RunToEnd(L"regsvr32.exe /s " + arguments + L" \"" + client::BuiltControlPath().native() + L"\"");
 }
 
 TEST_F(Registration, RegisteringRecordsTheClassSoThatItsNameCreatesIt) {
@@ -86,6 +114,79 @@ TEST_F(Registration, Regsvr32RegistersAndUnregisters) {
   EXPECT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
   ASSERT_EQ(RunRegsvr32(L"/u"), 0u);
   EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK);
+}
+
+// regsvr32 /n /i:user calls DllInstall alone, which registers for the current
+// user without administrator rights. (Wine finds classes only among the
+// machine's, so creating the control by name is left to Windows.)
+TEST_F(Registration, PerUserRegistrationTouchesOnlyTheUsersClassesAndLeavesNothingBehind) {
+  using Install = HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR);
+  const Install install = client::Export<Install>(dll, "DllInstall");
+  ASSERT_NE(install, nullptr);
+  const struct {
+    const char* way;
+    std::function<bool(bool)> run;  // registers (true) or unregisters, telling success
+  } ways[] = {
+      {"DllInstall", [&](bool registering) { return install(registering, L"user") == S_OK; }},
+      {"regsvr32", [](bool registering) { return RunRegsvr32(registering ? L"/n /i:user" : L"/u /n /i:user") == 0; }},
+  };
+  const std::wstring clsidKey = L"CLSID\\" + GuidText(kClsid);
+  const std::wstring keys[] = {clsidKey, kProgId, L"TypeLib\\" + GuidText(kLibId)};
+  for (const auto& way : ways) {
+    ASSERT_TRUE(way.run(true)) << way.way;
+    EXPECT_EQ(UserText(clsidKey + L"\\InprocServer32"), client::BuiltControlPath().native()) << way.way;
+    EXPECT_EQ(UserText(std::wstring(kProgId) + L"\\CLSID"), GuidText(kClsid)) << way.way;
+    EXPECT_FALSE(MachineKeyExists(clsidKey)) << way.way << ": no machine-wide class";
+
+    ASSERT_TRUE(way.run(false)) << way.way;
+    for (const std::wstring& key : keys) {
+      EXPECT_FALSE(UserKeyExists(key)) << way.way << ": left behind for the user: " << key;
+      EXPECT_FALSE(MachineKeyExists(key)) << way.way << ": left behind for the machine: " << key;
+    }
+    EXPECT_TRUE(way.run(false)) << way.way << ": unregistering twice is harmless";
+  }
+  EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
+}
+
+// The control's builds for 32-bit and 64-bit callers register the same name,
+// whose key the two registry views share, and the same type library, whose
+// records for each bitness sit side by side.
+TEST_F(Registration, TheOtherBitnesssRecordsStayAndDoNotFailAnUnregistration) {
+  constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  const std::wstring clsidKey = L"CLSID\\" + GuidText(kClsid);
+  const std::wstring typeLibKey = L"TypeLib\\" + GuidText(kLibId);
+  const std::wstring otherTypeLib = typeLibKey + L"\\1.0\\0\\" + (sizeof(void*) == 8 ? L"win32" : L"win64");
+  for (const auto& [path, view] : {std::pair{clsidKey, kOtherView}, std::pair{otherTypeLib, REGSAM{0}}}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
+  ASSERT_EQ(Export("DllUnregisterServer")(), S_OK);
+  EXPECT_EQ(RegistryText(std::wstring(kProgId) + L"\\CLSID"), GuidText(kClsid));
+  EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32"), L"<missing>");
+  EXPECT_EQ(Export("DllUnregisterServer")(), S_OK) << "nothing of this bitness is left to remove";
+
+  ASSERT_EQ(RegDeleteKeyExW(HKEY_CLASSES_ROOT, clsidKey.c_str(), kOtherView, 0), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CLASSES_ROOT, typeLibKey.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(Export("DllUnregisterServer")(), S_OK);
+  EXPECT_EQ(RegistryText(std::wstring(kProgId) + L"\\CLSID"), L"<missing>");
+}
+
+// As scripts and macros use it: the script host of the test's own bitness
+// (SysWOW64's for a 32-bit test) creates the registered control by name.
+TEST_F(Registration, AScriptHostOfTheSameBitnessCreatesTheRegisteredControlByName) {
+  ASSERT_EQ(RunRegsvr32(L""), 0u);
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring file = std::wstring(temp) + L"brevoni-script-" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+  const std::wstring value = sizeof(void*) == 8 ? L"64-bit" : L"32-bit";
+  EXPECT_EQ(RunToEnd(L"cscript.exe //nologo \"" + client::BesideThisProgram(L"ScriptClient.vbs").native() + L"\" \"" +
+                     file + L"\" " + value),
+            0u);
+  EXPECT_EQ(ReadBytes(file), "[Script]\r\nValue=" + Narrow(value) + "\r\n");
+  DeleteFileW(file.c_str());
 }
 
 TEST_F(Registration, TheServerCanUnloadOnlyWhenNoObjectLives) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,6 +34,13 @@ inline std::wstring Wide(const std::string& ansi) {
   return out;
 }
 
+inline std::string Narrow(const std::wstring& wide) {
+  std::string out(wide.size() * 2 + 1, '\0');
+  out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                                          out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
+  return out;
+}
+
 // Starts a program; the process handle is empty when it could not start.
 inline unique_handle StartProcess(std::wstring command) {
   STARTUPINFOW startup{};
@@ -43,6 +51,17 @@ inline unique_handle StartProcess(std::wstring command) {
   }
   CloseHandle(process.hThread);
   return unique_handle(process.hProcess);
+}
+
+// Runs a program to its end: its exit code, or with the top bit set the
+// error that kept it from starting.
+inline DWORD RunToEnd(std::wstring command) {
+  unique_handle process = StartProcess(std::move(command));
+  if (!process) return GetLastError() | 0x80000000u;
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  return code;
 }
 
 // A test with COM initialised, a control loaded from the build tree and a

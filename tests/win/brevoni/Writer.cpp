@@ -1,25 +1,30 @@
-// brevoni_writer FILE FIRST: rewrites FILE through the control, version after
-// version from FIRST on, until it is killed. Each version is one batch, so
-// the file must only ever hold whole versions.
+// Another program writing the tests' INI files:
+//   brevoni_writer versions FILE FIRST
+//     rewrites FILE through the control, version after version from FIRST on,
+//     until it is killed. Each version is one batch, so the file must only
+//     ever hold whole versions.
+//   brevoni_writer profile FILE SECTION KEY VALUE
+//     writes one value through the platform's profile function.
+//   brevoni_writer rewrite FILE SOURCE
+//     writes SOURCE's bytes over FILE in place and gives FILE back its
+//     last-write time, as a write within the same clock tick leaves it.
 #include <windows.h>
 #include <objbase.h>
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "WriterVersions.h"
 #include "inicontrol/BrevoniClient.h"
+#include "inicontrol/Win32Owners.h"
 
 namespace {
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 2;
-  const std::wstring file = argv[1];
-  const int first = _wtoi(argv[2]);
+int WriteVersions(const std::wstring& file, int first) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   Microsoft::WRL::ComPtr<IDispatch> control;
   if (FAILED(brevoni::client::CreateFromFile(brevoni::client::BuiltControlPath(), control))) return 4;
@@ -33,4 +38,32 @@ int wmain(int argc, wchar_t** argv) {
     bool committed = false;
     if (FAILED(brevoni::client::CommitUpdate(control.Get(), committed)) || !committed) return 5;
   }
+}
+
+int RewriteKeepingTime(const std::wstring& file, const std::wstring& source) {
+  brevoni::unique_handle from = brevoni::OwnFile(
+      CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  brevoni::unique_handle to = brevoni::OwnFile(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!from || !to) return 6;
+  std::vector<char> bytes(65536);
+  DWORD read = 0, written = 0;
+  FILETIME created{}, accessed{}, lastWrite{};
+  if (!ReadFile(from.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+      !GetFileTime(to.get(), &created, &accessed, &lastWrite) ||
+      !WriteFile(to.get(), bytes.data(), read, &written, nullptr) || written != read || !SetEndOfFile(to.get()) ||
+      !SetFileTime(to.get(), nullptr, nullptr, &lastWrite)) {
+    return 7;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring_view mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"versions" && argc == 4) return WriteVersions(argv[2], _wtoi(argv[3]));
+  if (mode == L"profile" && argc == 6) return WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 8;
+  if (mode == L"rewrite" && argc == 4) return RewriteKeepingTime(argv[2], argv[3]);
+  return 2;
 }

@@ -1,7 +1,5 @@
 #include "tests/win/ui/CuelarkRun.h"
 
-#include "common/win32/ModulePath.h"
-
 #include <vector>
 
 namespace cuelark::test {
@@ -44,10 +42,6 @@ std::vector<IniLine> EntryLines(int number, const std::string& name, const std::
           {section, "isChecked" + n, checked ? "True" : "False"}, {section, "remWhenDone" + n, remove ? "1" : "0"}};
 }
 
-std::filesystem::path BuildTree() {
-  return std::filesystem::path(win32::ModulePath()).parent_path().parent_path().parent_path();
-}
-
 SYSTEMTIME LocalTimeIn(int seconds) {
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -74,8 +68,8 @@ CuelarkRun::CuelarkRun() {
     if (std::filesystem::exists(app / "BrevoniControlX.dll")) CopyFileTo(app / "BrevoniControlX.dll", Folder());
     return;
   }
-  CopyFileTo(BuildTree() / "scheduler" / "win" / "Cuelark.exe", Folder());
-  CopyFileTo(BuildTree() / "inicontrol" / "BrevoniControlX.dll", Folder());
+  CopyFileTo(ProgramFolder() / "Cuelark.exe", Folder());
+  CopyFileTo(ProgramFolder() / "BrevoniControlX.dll", Folder());
 }
 
 App& CuelarkRun::Start(const Environment& environment) {

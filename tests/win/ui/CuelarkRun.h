@@ -27,9 +27,6 @@ std::vector<std::string> IniSections(const std::string& bytes);
 std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
                                 const std::string& date, const std::string& time, bool checked, bool remove);
 
-// The Windows build tree (the test programs live two levels below it).
-std::filesystem::path BuildTree();
-
 // The local time this many seconds from now (negative: ago).
 SYSTEMTIME LocalTimeIn(int seconds);
 

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 
-#include "common/win32/ModulePath.h"
 #include "tools/driver/Driver.h"
 #include "tools/driver/testapp/TestAppIds.h"
 
@@ -15,12 +14,6 @@ namespace cuelark::test {
 namespace {
 
 namespace app = testapp;
-
-std::filesystem::path Beside(const wchar_t* name) {
-  const std::wstring self = win32::ModulePath();
-  if (self.empty()) throw DriverError("GetModuleFileNameW failed");
-  return std::filesystem::path(self).parent_path() / name;
-}
 
 // The message of the DriverError the action throws, or "" if it throws none.
 std::string ErrorOf(const std::function<void()>& action) {
@@ -46,7 +39,7 @@ std::string Day(const SYSTEMTIME& time) { return Stamp(time).substr(0, 10); }
 class DriverTest : public testing::Test {
  protected:
   App Launch(std::wstring_view arguments = {}, const Environment& environment = {}) {
-    return App::Launch(Beside(L"driver_testapp.exe"), folder_.Path(), arguments, environment, app::kMainClass);
+    return App::Launch(ProgramFolder() / L"driver_testapp.exe", folder_.Path(), arguments, environment, app::kMainClass);
   }
   static std::wstring LastEvent(const App& program) { return GetText(program.Control(app::kEvent)); }
   static void WaitForEvent(const App& program, const std::wstring& event) {
