@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/win32/ModulePath.h"
 #include "inicontrol/BrevoniIds.h"
 
 namespace brevoni::client {
@@ -21,9 +22,7 @@ namespace brevoni::client {
 // A file in the calling program's folder. The Windows build puts its
 // programs, the control and the test and benchmark programs side by side.
 inline std::filesystem::path BesideThisProgram(const wchar_t* name) {
-  std::wstring self(32768, L'\0');  // the longest path Windows knows
-  self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-  return std::filesystem::path(self).parent_path() / name;
+  return std::filesystem::path(win32::ModuleFolder()) / name;
 }
 
 inline std::filesystem::path BuiltControlPath() { return BesideThisProgram(L"BrevoniControlX.dll"); }

@@ -24,7 +24,7 @@ HRESULT AsException(HRESULT hr, EXCEPINFO* exception) {
   return DISP_E_EXCEPTION;
 }
 
-std::string Ansi(BSTR text) { return WideToCodePage(CP_ACP, BstrText(text)); }
+std::string Ansi(BSTR text) { return win32::WideToCodePage(CP_ACP, BstrText(text)); }
 
 std::filesystem::path FileName(BSTR text) { return std::filesystem::path(std::wstring(BstrText(text))); }
 
@@ -202,7 +202,7 @@ STDMETHODIMP BrevoniControl::CommitUpdate(VARIANT_BOOL* result) {
       SetErrorInfo(0, nullptr);
       *result = VARIANT_TRUE;
     } else {
-      SetErrorDescription(CodePageToWide(CP_UTF8, session_.LastError()).c_str());
+      SetErrorDescription(win32::CodePageToWide(CP_UTF8, session_.LastError()).c_str());
     }
     return S_OK;
   });

@@ -24,7 +24,7 @@ void SetErrorDescription(const wchar_t* description) noexcept {
 
 void SetErrorDescription(const std::exception& failure) noexcept {
   try {
-    const std::wstring description = CodePageToWide(CP_UTF8, failure.what());
+    const std::wstring description = win32::CodePageToWide(CP_UTF8, failure.what());
     SetErrorDescription(description.empty() ? L"BrevoniControlX failed" : description.c_str());
   } catch (...) {
     SetErrorDescription(L"BrevoniControlX failed");

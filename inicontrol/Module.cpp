@@ -13,7 +13,8 @@
 #include "inicontrol/BrevoniControl.h"
 #include "inicontrol/BrevoniIds.h"
 #include "inicontrol/ComGuard.h"
-#include "inicontrol/Win32Owners.h"
+#include "common/win32/Handles.h"
+#include "common/win32/ModulePath.h"
 
 #ifdef __MINGW32__
 // In the Windows SDK's oleauto.h and in mingw-w64's import library, but not
@@ -92,7 +93,7 @@ Classes ClassesOf(Scope scope) {
 bool KeyExists(HKEY root, const std::wstring& path, REGSAM view = 0) {
   HKEY raw = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS) return false;
-  unique_hkey key(raw);
+  win32::unique_hkey key(raw);
   return true;
 }
 
@@ -103,7 +104,7 @@ LSTATUS SetValue(Scope scope, const std::wstring& path, const wchar_t* name, con
   LSTATUS status = RegCreateKeyExW(classes.root, (classes.path + path).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                    nullptr, &raw, nullptr);
   if (status != ERROR_SUCCESS) return status;
-  unique_hkey key(raw);
+  win32::unique_hkey key(raw);
   return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
@@ -199,13 +200,9 @@ HRESULT Install(Scope scope) {
 namespace module {
 
 std::filesystem::path Path() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(gModule, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) throw std::runtime_error("the control cannot find its own file");
-    if (length < path.size()) return std::filesystem::path(std::wstring(path.data(), length));
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = win32::ModulePath(gModule);
+  if (path.empty()) throw std::runtime_error("the control cannot find its own file");
+  return path;
 }
 
 void AddRef() { ++gLocks; }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "inicontrol/WinText.h"
-#include "inicontrol/Win32Owners.h"
+#include "common/win32/Handles.h"
 
 namespace brevoni {
 namespace {
@@ -20,7 +20,7 @@ std::string Utf8(const std::filesystem::path& file) {
 }
 
 [[noreturn]] void Throw(const char* what, const std::filesystem::path& file, DWORD error) {
-  throw IniError(std::string("cannot ") + what + " " + Utf8(file) + ": " + DescribeError(error));
+  throw IniError(std::string("cannot ") + what + " " + Utf8(file) + ": " + win32::DescribeError(error));
 }
 
 // "\brvXXXXXXXX.tmp": the longest a temporary file's name adds to its folder.
@@ -50,7 +50,7 @@ class TemporaryFile {
       wchar_t name[24];
       swprintf(name, std::size(name), L"brv%08X.tmp", start + attempt);
       path_ = folder / name;
-      handle_ = OwnFile(
+      handle_ = win32::OwnFile(
           CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (handle_ || GetLastError() != ERROR_FILE_EXISTS) return;
     }
@@ -78,7 +78,7 @@ class TemporaryFile {
 
  private:
   std::filesystem::path path_;
-  unique_handle handle_;
+  win32::unique_handle handle_;
 };
 
 std::int64_t Ticks(const FILETIME& time) {
@@ -127,7 +127,7 @@ std::filesystem::path ResolveIniPath(const std::filesystem::path& file) {
 
 std::optional<FileContent> Win32FileStore::Load(const std::filesystem::path& name) {
   const std::filesystem::path file = ResolveIniPath(name);
-  unique_handle handle = OwnFile(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  win32::unique_handle handle = win32::OwnFile(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
     const DWORD error = GetLastError();
@@ -189,11 +189,11 @@ void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::s
 }
 
 std::string Win32FileStore::AnsiToUtf8(std::string_view text) {
-  return WideToCodePage(CP_UTF8, CodePageToWide(CP_ACP, text));
+  return win32::WideToCodePage(CP_UTF8, win32::CodePageToWide(CP_ACP, text));
 }
 
 std::string Win32FileStore::Utf8ToAnsi(std::string_view text) {
-  return WideToCodePage(CP_ACP, CodePageToWide(CP_UTF8, text));
+  return win32::WideToCodePage(CP_ACP, win32::CodePageToWide(CP_UTF8, text));
 }
 
 std::unique_ptr<FileStore> MakeNativeFileStore() { return std::make_unique<Win32FileStore>(); }

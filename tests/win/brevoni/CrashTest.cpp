@@ -26,7 +26,7 @@ TEST_F(Crash, AKilledWriterLeavesOnlyWholeVersions) {
   int version = 0;
   int advanced = 0;
   for (int round = 0; round < 25; ++round) {
-    unique_handle process =
+    win32::unique_handle process =
         StartProcess(L"\"" + writer + L"\" versions \"" + file + L"\" " + std::to_wstring(version + 1));
     ASSERT_TRUE(process) << GetLastError();
     // The writer never ends by itself; the timeout is the chosen moment to kill it.

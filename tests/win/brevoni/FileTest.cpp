@@ -21,7 +21,7 @@ std::vector<std::wstring> TemporaryFiles(const std::wstring& folder) {
 }
 
 std::string ReadAll(const std::wstring& file) {
-  unique_handle handle = OwnFile(
+  win32::unique_handle handle = win32::OwnFile(
       CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) return "<no file>";
   std::string bytes(1 << 16, '\0');

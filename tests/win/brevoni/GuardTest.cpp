@@ -22,7 +22,7 @@ std::optional<ErrorInfoText> TakeErrorInfo() {
   BSTR source = nullptr;
   info->GetDescription(&description);
   info->GetSource(&source);
-  const unique_bstr ownDescription(description), ownSource(source);
+  const win32::unique_bstr ownDescription(description), ownSource(source);
   return ErrorInfoText{description ? description : L"", source ? source : L""};
 }
 

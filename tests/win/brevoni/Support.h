@@ -14,7 +14,7 @@
 #include <string>
 
 #include "inicontrol/BrevoniClient.h"
-#include "inicontrol/Win32Owners.h"
+#include "common/win32/Handles.h"
 
 namespace brevoni::testing {
 
@@ -42,7 +42,7 @@ inline std::string Narrow(const std::wstring& wide) {
 }
 
 // Starts a program; the process handle is empty when it could not start.
-inline unique_handle StartProcess(std::wstring command) {
+inline win32::unique_handle StartProcess(std::wstring command) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -50,13 +50,13 @@ inline unique_handle StartProcess(std::wstring command) {
     return nullptr;
   }
   CloseHandle(process.hThread);
-  return unique_handle(process.hProcess);
+  return win32::unique_handle(process.hProcess);
 }
 
 // Runs a program to its end: its exit code, or with the top bit set the
 // error that kept it from starting.
 inline DWORD RunToEnd(std::wstring command) {
-  unique_handle process = StartProcess(std::move(command));
+  win32::unique_handle process = StartProcess(std::move(command));
   if (!process) return GetLastError() | 0x80000000u;
   WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 0;

@@ -18,7 +18,7 @@
 
 #include "WriterVersions.h"
 #include "inicontrol/BrevoniClient.h"
-#include "inicontrol/Win32Owners.h"
+#include "common/win32/Handles.h"
 
 namespace {
 
@@ -41,9 +41,9 @@ int WriteVersions(const std::wstring& file, int first) {
 }
 
 int RewriteKeepingTime(const std::wstring& file, const std::wstring& source) {
-  brevoni::unique_handle from = brevoni::OwnFile(
+  win32::unique_handle from = win32::OwnFile(
       CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  brevoni::unique_handle to = brevoni::OwnFile(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+  win32::unique_handle to = win32::OwnFile(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
                                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!from || !to) return 6;
   std::vector<char> bytes(65536);
