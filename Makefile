@@ -19,7 +19,7 @@ PACKAGES := cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 \
             libwine-dev xvfb xauth imagemagick fonts-wine fonts-liberation zip unzip \
             clang libclang-rt-14-dev
 
-.PHONY: all deps build native win win32 fuzzers fuzz prefix prefix144 test bench run screenshots dist clean
+.PHONY: all deps ready build native win win32 fuzzers fuzz prefix prefix144 test bench run screenshots dist clean
 
 all: build
 
@@ -71,7 +71,13 @@ build: native win win32 fuzzers
 prefix: deps
 	tools/rig/make-prefix.sh $(PREFIX) 96
 
-test: build prefix prefix144 dist
+# The trees build beside each other and beside the making of the prefixes:
+# configuring, linking and booting a prefix leave a core idle that another
+# tree's compiler then uses.
+ready:
+	$(MAKE) -j4 build prefix prefix144 dist
+
+test: ready
 	$(RIG) $(PREFIX) ctest --test-dir $(NATIVE) --output-on-failure -j 1
 
 bench: build prefix

@@ -21,11 +21,27 @@ constexpr wchar_t kFile[] = L"cue.ini";
 // The one file, in memory: the fuzzer must not wait for a disk.
 class MemoryFile final : public brevoni::FileStore {
  public:
-  std::optional<std::string> Load(const std::filesystem::path&) override { return bytes; }
+  std::optional<brevoni::FileContent> Load(const std::filesystem::path& file) override {
+    if (!bytes) return std::nullopt;
+    return brevoni::FileContent{*bytes, *Stamp(file)};
+  }
+  // Every replace is a new version, so a kept image is never taken for it.
+  std::optional<brevoni::FileStamp> Stamp(const std::filesystem::path&) override {
+    if (!bytes) return std::nullopt;
+    brevoni::FileStamp stamp;
+    stamp.size = bytes->size();
+    stamp.lastWrite = version_;
+    stamp.settled = true;
+    return stamp;
+  }
   void ReplaceAtomically(const std::filesystem::path&, std::string_view written) override {
     bytes = std::string(written);
+    ++version_;
   }
   std::optional<std::string> bytes;
+
+ private:
+  std::int64_t version_ = 0;
 };
 
 // The window takes a text that starts with "[" as no position at all.
