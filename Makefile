@@ -77,8 +77,10 @@ prefix: deps
 ready:
 	$(MAKE) -j4 build prefix prefix144 dist
 
+# Two at a time: the native suites and the fuzz runs go beside the Wine
+# tests, which take turns (they share one display and one tray).
 test: ready
-	$(RIG) $(PREFIX) ctest --test-dir $(NATIVE) --output-on-failure -j 1
+	$(RIG) $(PREFIX) ctest --test-dir $(NATIVE) --output-on-failure -j 2
 
 bench: build prefix
 	$(RIG) $(PREFIX) bench/run-all.sh $(CURDIR)/$(NATIVE) $(CURDIR)/$(WIN)

@@ -24,9 +24,15 @@ function(cuelark_test_program name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  if(MINGW)
+    # Test programs need no optimiser, and compile far faster without it;
+    # the programs and the control they test keep theirs.
+    target_compile_options(${name} PRIVATE -O0)
+  endif()
   if(WIN32)
     add_test(NAME ${CUELARK_TEST_PREFIX}${name} COMMAND ${name})
-    set_tests_properties(${CUELARK_TEST_PREFIX}${name} PROPERTIES TIMEOUT 600 LABELS windows)
+    # One Wine test at a time: they share the rig's display, tray and server.
+    set_tests_properties(${CUELARK_TEST_PREFIX}${name} PROPERTIES TIMEOUT 600 LABELS windows RESOURCE_LOCK wine)
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
   endif()
