@@ -153,8 +153,11 @@ class FakeFiles : public HistoryFiles {
 };
 
 const std::filesystem::path kFolder = "prog";
-// Long lines, so that a megabyte takes few of them.
+// Long lines, so that a megabyte takes few of them, and how many of them fit
+// in a file with its header.
 const HistoryEvent kLongLine = Played(L"Morning", L"C:\\Music\\" + std::wstring(1000, L'x') + L".mp3");
+const std::size_t kLineSize = FormatHistoryLine(kLongLine).size();
+const std::size_t kFitting = (kHistoryFileLimit - kHeader.size()) / kLineSize;
 const std::filesystem::path kCurrent = kFolder / "history.tsv";
 const std::filesystem::path kOlder = kFolder / "history.1.tsv";
 
@@ -173,11 +176,8 @@ TEST(HistoryLogTest, AFileThatWouldPassOneMegabyteBecomesTheOlderOne) {
   FakeFiles files;
   files.files[kOlder] = "an older history that goes";
   HistoryLog log(files, kFolder);
-  const HistoryEvent event = kLongLine;
-  const std::size_t lineSize = FormatHistoryLine(event).size();
-  const std::size_t fitting = (kHistoryFileLimit - kHeader.size()) / lineSize;
-  for (std::size_t k = 0; k < fitting; ++k) ASSERT_TRUE(log.Append(event));
-  ASSERT_EQ(files.files[kCurrent].size(), kHeader.size() + fitting * lineSize);
+  for (std::size_t k = 0; k < kFitting; ++k) ASSERT_TRUE(log.Append(kLongLine));
+  ASSERT_EQ(files.files[kCurrent].size(), kHeader.size() + kFitting * kLineSize);
   ASSERT_LE(files.files[kCurrent].size(), kHistoryFileLimit);
   const std::string full = files.files[kCurrent];
 
@@ -192,14 +192,11 @@ TEST(HistoryLogTest, AFileThatWouldPassOneMegabyteBecomesTheOlderOne) {
 TEST(HistoryLogTest, ABatchRotatesBetweenWholeLines) {
   FakeFiles files;
   HistoryLog log(files, kFolder);
-  const HistoryEvent event = kLongLine;
-  const std::size_t lineSize = FormatHistoryLine(event).size();
-  const std::size_t fitting = (kHistoryFileLimit - kHeader.size()) / lineSize;
-  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(fitting + 3, event)));
+  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(kFitting + 3, kLongLine)));
   ASSERT_EQ(files.writes.size(), 2u);
-  EXPECT_EQ(files.files[kOlder].size(), kHeader.size() + fitting * lineSize);
-  EXPECT_EQ(files.files[kCurrent].size(), kHeader.size() + 3 * lineSize);
-  EXPECT_EQ(ParseHistory(files.files[kOlder]).size() + ParseHistory(files.files[kCurrent]).size(), fitting + 3);
+  EXPECT_EQ(files.files[kOlder].size(), kHeader.size() + kFitting * kLineSize);
+  EXPECT_EQ(files.files[kCurrent].size(), kHeader.size() + 3 * kLineSize);
+  EXPECT_EQ(ParseHistory(files.files[kOlder]).size() + ParseHistory(files.files[kCurrent]).size(), kFitting + 3);
 }
 
 TEST(HistoryLogTest, ALineLargerThanTheLimitStillGoesIntoAFreshFile) {
@@ -219,11 +216,9 @@ TEST(HistoryLogTest, FailuresAreReportedAndAFileThatCannotMoveGrowsOn) {
   files.failAppend = false;
 
   files.failReplace = true;
-  const HistoryEvent event = kLongLine;
-  const std::size_t count = kHistoryFileLimit / FormatHistoryLine(event).size() + 2;
-  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(count, event)));
+  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(kFitting + 2, kLongLine)));
   EXPECT_EQ(files.files.count(kOlder), 0u);
-  EXPECT_EQ(log.ReadNewestFirst().size(), count);
+  EXPECT_EQ(log.ReadNewestFirst().size(), kFitting + 2);
 }
 
 TEST(HistoryLogTest, ThePreviousRunEndsAtItsLatestMoment) {

@@ -51,13 +51,9 @@ class StoreTest : public testing::Test {
   SavedCommandStore store{iniStore, file.wstring()};
 };
 
-TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCount) {
+TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCountAndASecondRaisesIt) {
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + "[Total Count]\r\ncount=1\r\n");
-}
-
-TEST_F(StoreTest, ASecondSaveKeepsTheFirstEntryAndRaisesTheCount) {
-  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews}).ok);
   EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kNewsLines2 + "[Total Count]\r\ncount=2\r\n");
   EXPECT_EQ(store.LoadSavedCommands().entries, (std::vector<SavedCommand>{kMorning, kNews}));
