@@ -115,15 +115,5 @@ TEST_F(NativeFileStoreTest, AWriteCutShortLeavesTheOldFileWhole) {
   EXPECT_EQ(EntriesIn(folder.path()), 1u);
 }
 
-TEST_F(NativeFileStoreTest, ASessionWriteThatCannotLandKeepsTheOldFile) {
-  // The target's folder is replaced by a file, so nothing can be created in it.
-  IniSession session(*store);
-  const auto blocked = folder / "blocked";
-  WriteBytes(blocked, "not a folder");
-  session.WriteINI("s", "k", "v", blocked / "cue.ini");
-  EXPECT_NE(session.LastError(), "");
-  EXPECT_EQ(ReadBytes(blocked), "not a folder");
-}
-
 }  // namespace
 }  // namespace brevoni
