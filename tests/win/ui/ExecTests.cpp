@@ -94,20 +94,6 @@ TEST_F(ExecTest, ExecutionPlaysTheCommandAndTheResumeRestoresThePlaylistLater) {
   EXPECT_EQ(ItemCount(run[ids::kSavedList]), 1);
 }
 
-TEST_F(ExecTest, TwoExecutionsBeforeTheResumeRestoreThePlaylistFromBeforeTheFirst) {
-  StartBoth();
-  run.SaveEntry(L"One", L"C:\\one.mp3");
-  run.SaveEntry(L"Two", L"C:\\two.mp3");
-  Execute(0);
-  Execute(1);
-
-  const auto messages = player->WaitForMessages(14);
-  ExpectMessages(messages, 0,
-                 {kGetPosition, kVersion, kWrite, kClear, Add("C:\\one.mp3"), kPlay, kClear, kClear,
-                  Add("C:\\two.mp3"), kPlay, kClear, Add(player->Playlist().string()), kVersion, SetPosition(5)});
-  EXPECT_NE(ReadFileText(player->Playlist()).find("C:\\a.mp3"), std::string::npos);
-}
-
 TEST_F(ExecTest, APlayerThatCannotBeStartedIsReportedAndAFlaggedEntryStays) {
   run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
   run.SaveEntry(L"Once", L"C:\\once.mp3", true);
