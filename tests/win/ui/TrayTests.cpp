@@ -1,5 +1,6 @@
 // The window in the tray and back, the player executable dialog, and one
-// scheduler per folder.
+// scheduler per folder. (Entries firing while the window is in the tray are
+// among the clock's tests.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -48,6 +49,21 @@ class TrayTest : public ::testing::Test {
     CloseHandle(started.hThread);
     return {started.dwProcessId, unique_handle(started.hProcess)};
   }
+  // Another start that must show a box naming `why`, and end with a failure
+  // and no window.
+  void ExpectRefusedStart(const std::wstring& why) {
+    const Started started = StartAnotherCopy();
+    const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
+    if (!box) TerminateProcess(started.process.get(), 1);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find(why), std::wstring::npos) << MessageBoxText(box);
+    PressDialogButton(box, IDOK);
+    ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(started.process.get(), &exitCode);
+    EXPECT_NE(exitCode, 0u);
+    EXPECT_EQ(TopLevelWindows(started.processId, ids::kMainWindowClass).size(), 0u);
+  }
 
   CuelarkRun run;
 };
@@ -93,23 +109,6 @@ TEST_F(TrayTest, TheIconComesBackWhenTheShellRestarts) {
   ASSERT_FALSE(shown());
   ASSERT_TRUE(SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0));
   WaitUntil(shown, kDefaultTimeoutMs, "the icon to be added again");
-}
-
-TEST_F(TrayTest, AnEntryFiresWhileTheWindowIsInTheTray) {
-  StandIn player;
-  player.WriteSettings(run.WinampIni());
-  player.Start();
-  run.Start();
-  const SYSTEMTIME due = LocalTimeIn(4);
-  SetChecked(run[ids::kEveryDayBox], true);
-  SetPickerTime(run[ids::kTimePicker], due);
-  run.SaveEntry(L"Tray", L"C:\\tray.mp3");
-  Minimize(run.Main());
-  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
-
-  const auto messages = player.WaitForMessages(7, 15000);
-  EXPECT_EQ(CopyDataText(messages[4]), "C:\\tray.mp3");
-  EXPECT_FALSE(IsWindowVisible(run.Main()));
 }
 
 TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
@@ -207,16 +206,7 @@ TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
 
 TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {
   std::filesystem::remove(run.Folder() / "BrevoniControlX.dll");
-  const Started started = StartAnotherCopy();
-  const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
-  if (!box) TerminateProcess(started.process.get(), 1);
-  ASSERT_NE(box, nullptr);
-  EXPECT_NE(MessageBoxText(box).find(L"BrevoniControlX.Brevoni"), std::wstring::npos);
-  PressDialogButton(box, IDOK);
-  ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(started.process.get(), &exitCode);
-  EXPECT_NE(exitCode, 0u);
+  ExpectRefusedStart(L"BrevoniControlX.Brevoni");
   EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
 }
 
@@ -226,17 +216,7 @@ TEST_F(TrayTest, AStartThatCannotTakeTheFolderLockSaysSoAndEnds) {
   const unique_handle squatter(
       CreateEventW(nullptr, TRUE, FALSE, InstanceLockName(run.Folder().wstring()).c_str()));
   ASSERT_TRUE(squatter);
-  const Started started = StartAnotherCopy();
-  const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
-  if (!box) TerminateProcess(started.process.get(), 1);
-  ASSERT_NE(box, nullptr);
-  EXPECT_NE(MessageBoxText(box).find(L"Cuelark cannot start"), std::wstring::npos) << MessageBoxText(box);
-  PressDialogButton(box, IDOK);
-  ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(started.process.get(), &exitCode);
-  EXPECT_NE(exitCode, 0u);
-  EXPECT_EQ(TopLevelWindows(started.processId, ids::kMainWindowClass).size(), 0u);
+  ExpectRefusedStart(L"Cuelark cannot start");
 }
 
 }  // namespace
