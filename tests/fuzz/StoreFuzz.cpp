@@ -18,14 +18,29 @@ using cuelark::fuzz::Require;
 
 constexpr wchar_t kFile[] = L"cue.ini";
 
-// The one file, in memory: the fuzzer must not wait for a disk.
+// The one file, in memory: the fuzzer must not wait for a disk. Its stamp
+// changes with every write, so a kept image is never taken for a newer file.
 class MemoryFile final : public brevoni::FileStore {
  public:
-  std::optional<std::string> Load(const std::filesystem::path&) override { return bytes; }
+  std::optional<brevoni::FileContent> Load(const std::filesystem::path& file) override {
+    const std::optional<brevoni::FileStamp> stamp = Stamp(file);
+    if (!stamp) return std::nullopt;
+    return brevoni::FileContent{*bytes, *stamp};
+  }
+  std::optional<brevoni::FileStamp> Stamp(const std::filesystem::path&) override {
+    if (!bytes) return std::nullopt;
+    brevoni::FileStamp stamp;
+    stamp.size = bytes->size();
+    stamp.lastWrite = writes;
+    stamp.settled = true;
+    return stamp;
+  }
   void ReplaceAtomically(const std::filesystem::path&, std::string_view written) override {
     bytes = std::string(written);
+    ++writes;
   }
   std::optional<std::string> bytes;
+  std::int64_t writes = 0;
 };
 
 // The window takes a text that starts with "[" as no position at all.
