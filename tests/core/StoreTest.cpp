@@ -199,35 +199,6 @@ TEST_F(StoreTest, MalformedFilesLoadWhatIsReadable) {
   }
 }
 
-TEST_F(StoreTest, ARewriteKeepsWhatWasLoadedAndTheFileSettlesAfterOneSave) {
-  struct Case {
-    const char* what;
-    std::string bytes;
-  };
-  const Case kCases[] = {
-      {"a second Saved Commands after an empty count",
-       "[Saved Commands]\r\n[Total Count]\r\n[Saved Commands]\r\nname1=b\r\n[Total Count]\r\ncount=1\r\n"},
-      {"a second Position and a second count",
-       "[Position]\r\nLeft=10\r\nTop=20\r\n[Saved Commands]\r\n" + Keys(1) + "[Total Count]\r\ncount=1\r\n" +
-           "[position]\r\nLeft=99\r\n[TOTAL COUNT]\r\ncount=2\r\n[saved commands]\r\n" + Keys(2)},
-      {"quoted values written before",
-       "[Saved Commands]\r\nname1=\" N \"\r\ncommand1='C:\\a b\\p.exe'\r\n[Total Count]\r\ncount=1\r\n"
-       "[Position]\r\nLeft=\" 15\"\r\n"},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.what);
-    WriteBytes(file, c.bytes);
-    const std::vector<SavedCommand> loaded = store.LoadSavedCommands().entries;
-    const auto position = store.ReadPosition();
-    ASSERT_TRUE(store.WriteSavedCommands(loaded).ok);
-    EXPECT_EQ(store.LoadSavedCommands().entries, loaded);
-    EXPECT_EQ(store.ReadPosition(), position);
-    const std::string settled = ReadBytes(file);
-    ASSERT_TRUE(store.WriteSavedCommands(store.LoadSavedCommands().entries).ok);
-    EXPECT_EQ(ReadBytes(file), settled);
-  }
-}
-
 TEST_F(StoreTest, AHugeCountLoadsAtMost32767Entries) {
   WriteBytes(file, "[Saved Commands]\r\n" + Keys(1) + Keys(3) + Keys(32767) + Keys(32768) +
                        "[Total Count]\r\ncount=123456789012345678901234567890\r\n");
