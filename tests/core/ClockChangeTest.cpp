@@ -81,7 +81,6 @@ class ZoneTimer {
     for (const Firing& firing : skipped_) ids.push_back(firing.id);
     return ids;
   }
-  const std::vector<Firing>& Skipped() const { return skipped_; }
 
  private:
   const Zone& zone_;
@@ -165,12 +164,10 @@ TEST(DaylightSavingTest, TheHourSpringSkipsFiresOnceRightAfterTheChange) {
     // Ids 3..5 lie in the skipped hour.
     ZoneTimer timer(*zone, EveryDayAt({Plus(skipped, -1800), Plus(skipped, -1), skipped, Plus(skipped, 1800),
                                        Plus(skipped, 3599), after, Plus(after, 1)}));
-    ASSERT_EQ(timer.LocalAt(zone->springUtc - 1).time, Plus(skipped, -1));
-    ASSERT_EQ(timer.LocalAt(zone->springUtc).time, after);
     timer.TickEvery(zone->springUtc - 7200, zone->springUtc + 7200, 999);
 
     EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_TRUE(timer.Skipped().empty());
+    EXPECT_TRUE(timer.SkippedIds().empty());
     for (const Fired& fired : timer.AllFired()) {
       SCOPED_TRACE(testing::Message() << "entry " << fired.firing.id);
       const bool inSkippedHour = fired.firing.id >= 3 && fired.firing.id <= 5;
@@ -186,12 +183,10 @@ TEST(DaylightSavingTest, TheHourAutumnRepeatsFiresOnceInItsFirstPass) {
     const TimeOfDay repeated = zone->repeatedHour;
     ZoneTimer timer(*zone, EveryDayAt({Plus(repeated, -1), repeated, Plus(repeated, 1800), Plus(repeated, 3599),
                                        Plus(repeated, 3600)}));
-    ASSERT_EQ(timer.LocalAt(zone->autumnUtc - 1).time, Plus(repeated, 3599));
-    ASSERT_EQ(timer.LocalAt(zone->autumnUtc).time, repeated);
     timer.TickEvery(zone->autumnUtc - 7200, zone->autumnUtc + 7200, 999);
 
     EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3, 4, 5}));
-    EXPECT_TRUE(timer.Skipped().empty());
+    EXPECT_TRUE(timer.SkippedIds().empty());
     for (const Fired& fired : timer.AllFired()) {
       SCOPED_TRACE(testing::Message() << "entry " << fired.firing.id);
       EXPECT_FALSE(fired.firing.daylightSaving);
@@ -210,7 +205,7 @@ TEST(DaylightSavingTest, ALateTickAcrossTheSpringChangeStillFiresEverything) {
     timer.TickAt(zone->springUtc - 30);
     timer.TickAt(zone->springUtc + 25);  // 55 s later: within the catch-up
     EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3}));
-    EXPECT_TRUE(timer.Skipped().empty());
+    EXPECT_TRUE(timer.SkippedIds().empty());
     ASSERT_EQ(timer.AllFired().size(), 3u);
     EXPECT_TRUE(timer.AllFired()[1].firing.daylightSaving);
     EXPECT_FALSE(timer.AllFired()[2].firing.daylightSaving);

@@ -25,7 +25,6 @@ class FakeView : public ControllerView {
   explicit FakeView(Log& log) : log_(log) {}
 
   std::vector<UserMessage> messages;
-  std::function<void()> duringReport;
 
   void ShowRows(std::size_t count) override { log_.push_back(L"ShowRows " + std::to_wstring(count)); }
   void ShowRow(std::size_t index) override { log_.push_back(L"ShowRow " + std::to_wstring(index)); }
@@ -33,7 +32,6 @@ class FakeView : public ControllerView {
   void Report(const UserMessage& message) override {
     messages.push_back(message);
     log_.push_back(L"Report " + message.title);
-    if (duringReport) duringReport();
   }
   void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
   void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }

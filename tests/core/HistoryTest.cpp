@@ -29,7 +29,8 @@ HistoryEvent Missed(LocalDateTime due, std::wstring detail = L"program not runni
   return {due, std::nullopt, L"Morning", L"C:\\Music\\wake.mp3", Outcome::kMissed, std::move(detail)};
 }
 
-RunMarker Marker(RunMarker::Kind kind, LocalDateTime at) { return {kind, at}; }
+RunMarker Started(LocalDateTime at) { return {RunMarker::Kind::kStarted, at}; }
+RunMarker Stopped(LocalDateTime at) { return {RunMarker::Kind::kStopped, at}; }
 
 TEST(HistoryFormatTest, LinesAreWrittenInTheDocumentedColumns) {
   const struct {
@@ -51,10 +52,8 @@ TEST(HistoryFormatTest, LinesAreWrittenInTheDocumentedColumns) {
        HistoryEvent{{{2026, 1, 2}, {3, 4, 5}}, StartedAt{{{2026, 1, 2}, {3, 4, 5}}, 999}, L"N", L"c",
                     Outcome::kNotResponding, L"Winamp Is Not Responding"},
        "2026-01-02 03:04:05\t2026-01-02 03:04:05.999\tN\tc\tnot-responding\tWinamp Is Not Responding\r\n"},
-      {"run started", Marker(RunMarker::Kind::kStarted, {{2026, 12, 9}, {6, 0, 0}}),
-       "2026-12-09 06:00:00\t\t\t\tstarted\t\r\n"},
-      {"run stopped", Marker(RunMarker::Kind::kStopped, {{2026, 12, 9}, {23, 0, 59}}),
-       "2026-12-09 23:00:59\t\t\t\tstopped\t\r\n"},
+      {"run started", Started({{2026, 12, 9}, {6, 0, 0}}), "2026-12-09 06:00:00\t\t\t\tstarted\t\r\n"},
+      {"run stopped", Stopped({{2026, 12, 9}, {23, 0, 59}}), "2026-12-09 23:00:59\t\t\t\tstopped\t\r\n"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -223,9 +222,11 @@ TEST(HistoryLogTest, FailuresAreReportedAndAFileThatCannotMoveGrowsOn) {
 
 TEST(HistoryLogTest, ThePreviousRunEndsAtItsLatestMoment) {
   const LocalDateTime start{{2026, 12, 9}, {6, 0, 0}};
+  const LocalDateTime played{{2026, 12, 9}, {7, 30, 1}};  // when Played() lines started
+  const LocalDateTime playedLate{{2026, 12, 9}, {22, 0, 5}};
   const LocalDateTime stop{{2026, 12, 9}, {23, 0, 0}};
-  HistoryEvent playedLate = Played(L"Late", L"x");
-  playedLate.started->second = {{2026, 12, 9}, {22, 0, 5}};
+  HistoryEvent late = Played(L"Late", L"x");
+  late.started->second = playedLate;
   const struct {
     const char* what;
     std::vector<HistoryLine> current;
@@ -233,27 +234,16 @@ TEST(HistoryLogTest, ThePreviousRunEndsAtItsLatestMoment) {
     std::optional<LocalDateTime> end;
   } kCases[] = {
       {"no history", {}, {}, std::nullopt},
-      {"stopped", {Marker(RunMarker::Kind::kStarted, start), Played(L"M", L"x"), Marker(RunMarker::Kind::kStopped, stop)},
-       {}, stop},
-      {"crashed after playing", {Marker(RunMarker::Kind::kStarted, start), Played(L"M", L"x")}, {},
-       LocalDateTime{{2026, 12, 9}, {7, 30, 1}}},
-      {"started after the due second", {Marker(RunMarker::Kind::kStarted, start), playedLate}, {},
-       LocalDateTime{{2026, 12, 9}, {22, 0, 5}}},
+      {"stopped", {Started(start), Played(L"M", L"x"), Stopped(stop)}, {}, stop},
+      {"crashed after playing", {Started(start), Played(L"M", L"x")}, {}, played},
+      {"started after the due second", {Started(start), late}, {}, playedLate},
       {"crashed right after writing what it missed",
-       {Marker(RunMarker::Kind::kStarted, start), Missed({{2026, 12, 8}, {7, 0, 0}}),
-        Missed({{2026, 12, 8}, {9, 0, 0}})},
-       {},
-       start},
+       {Started(start), Missed({{2026, 12, 8}, {7, 0, 0}}), Missed({{2026, 12, 8}, {9, 0, 0}})}, {}, start},
       {"only the last run counts, though an earlier one ran later (clock set back)",
-       {Marker(RunMarker::Kind::kStarted, {{2026, 12, 20}, {6, 0, 0}}),
-        Marker(RunMarker::Kind::kStopped, {{2026, 12, 20}, {7, 0, 0}}), Marker(RunMarker::Kind::kStarted, start),
-        Marker(RunMarker::Kind::kStopped, stop)},
-       {},
+       {Started({{2026, 12, 20}, {6, 0, 0}}), Stopped({{2026, 12, 20}, {7, 0, 0}}), Started(start), Stopped(stop)}, {},
        stop},
-      {"a run that began in the older file", {Played(L"M", L"x")}, {Marker(RunMarker::Kind::kStarted, start)},
-       LocalDateTime{{2026, 12, 9}, {7, 30, 1}}},
-      {"just rotated, nothing in the current file yet", {}, {Marker(RunMarker::Kind::kStarted, start), playedLate},
-       LocalDateTime{{2026, 12, 9}, {22, 0, 5}}},
+      {"a run that began in the older file", {Played(L"M", L"x")}, {Started(start)}, played},
+      {"just rotated, nothing in the current file yet", {}, {Started(start), late}, playedLate},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
