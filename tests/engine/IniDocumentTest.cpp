@@ -103,17 +103,12 @@ TEST(IniDocument, SerialisingNormalisesTheWholeFile) {
   }
 }
 
-TEST(IniDocument, SetKeepsTheLineAndSpellingOfAnExistingKey) {
+TEST(IniDocument, SetKeepsAnExistingKeysLineAndSpellingAndAppendsNewKeysAndSections) {
   IniDocument doc = IniDocument::Parse("[Position]\r\nLeft=1\r\nTop=2\r\n[Other]\r\nx=y\r\n");
   EXPECT_TRUE(doc.Set("position", "left", "99"));
-  EXPECT_EQ(doc.Serialize(), "[Position]\r\nLeft=99\r\nTop=2\r\n[Other]\r\nx=y\r\n");
-}
-
-TEST(IniDocument, SetAppendsNewKeysToTheirSectionAndNewSectionsAtTheEnd) {
-  IniDocument doc = IniDocument::Parse("[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
-  EXPECT_TRUE(doc.Set("a", "new", "3"));
+  EXPECT_TRUE(doc.Set("Position", "new", "3"));
   EXPECT_TRUE(doc.Set("c", "k", "4"));
-  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\nnew=3\r\n[b]\r\nk=2\r\n[c]\r\nk=4\r\n");
+  EXPECT_EQ(doc.Serialize(), "[Position]\r\nLeft=99\r\nTop=2\r\nnew=3\r\n[Other]\r\nx=y\r\n[c]\r\nk=4\r\n");
 }
 
 TEST(IniDocument, SetDropsLeadingBlanksOfTheValueAndReportsNoChangeForTheSameValue) {

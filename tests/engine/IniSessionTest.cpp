@@ -57,6 +57,15 @@ class MemoryStore final : public FileStore {
   int replaces = 0;
 };
 
+// A session on files in memory.
+class InMemory : public ::testing::Test {
+ protected:
+  MemoryStore store;
+  IniSession session{store};
+};
+using IniSessionBatch = InMemory;
+using IniSessionImages = InMemory;
+
 class IniSessionTest : public ::testing::Test {
  protected:
   std::unique_ptr<FileStore> store = MakeNativeFileStore();
@@ -108,9 +117,7 @@ TEST_F(IniSessionTest, AFailedWriteIsReportedOnlyThroughLastError) {
   EXPECT_NE(session.LastError(), "") << "a success leaves the last failure";
 }
 
-TEST(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
   store.files["cue.ini"] = "[Total Count]\r\nCount=1\r\n";
   session.BeginUpdate("cue.ini");
   for (int i = 1; i <= 100; ++i) session.WriteINI("Saved Commands", "name" + std::to_string(i), "x", "cue.ini");
@@ -124,9 +131,7 @@ TEST(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
   EXPECT_EQ(IniDocument::Parse(store.files["cue.ini"]).Get("Saved Commands", "name100").value_or("-"), "x");
 }
 
-TEST(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
   session.SetINIFileName("cue.ini");
   session.BeginUpdate("");
   session.WriteINI("s", "k", "v", "");
@@ -136,9 +141,7 @@ TEST(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=v\r\nk2=v\r\n");
 }
 
-TEST(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
   session.BeginUpdate("cue.ini");
   session.WriteINI("Winamp", "Exe", "C:\\w.exe", "winamp.ini");
   EXPECT_EQ(store.files["winamp.ini"], "[Winamp]\r\nExe=C:\\w.exe\r\n");
@@ -146,9 +149,7 @@ TEST(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
   EXPECT_EQ(store.files.count("cue.ini"), 0u);
 }
 
-TEST(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
   session.BeginUpdate("cue.ini");
   session.WriteINI("s", "dropped", "1", "cue.ini");
   session.BeginUpdate("cue.ini");
@@ -162,9 +163,7 @@ TEST(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
   session.CancelUpdate();  // nothing open: no effect
 }
 
-TEST(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
   EXPECT_FALSE(session.CommitUpdate());
   EXPECT_NE(session.LastError().find("BeginUpdate"), std::string::npos);
   session.BeginUpdate("cue.ini");
@@ -173,9 +172,7 @@ TEST(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
   EXPECT_EQ(store.replaces, 1);  // only other.ini
 }
 
-TEST(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   session.BeginUpdate("cue.ini");
   session.WriteINI("s", "k", "new", "cue.ini");
@@ -186,9 +183,7 @@ TEST(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=old\r\n");
 }
 
-TEST(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   store.unreadable = "cue.ini";
   session.BeginUpdate("cue.ini");
@@ -202,11 +197,9 @@ TEST(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
 
 // Callers that know no batch: the image of each file is kept between calls.
 
-TEST(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
-  MemoryStore store;
+TEST_F(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\nk2=2\r\n");
-  IniSession session(store);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
     EXPECT_EQ(session.ReadINI("S", "K2", "cue.ini"), "2");
@@ -215,7 +208,7 @@ TEST(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
   EXPECT_EQ(store.loads, 1);
 }
 
-TEST(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
+TEST_F(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
   const struct {
     const char* change;
     bool settled;
@@ -228,21 +221,19 @@ TEST(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
       {"removal", true, [](MemoryStore& s) { s.files.erase("cue.ini"); }, std::string(kNotFound)},
   };
   for (const auto& c : cases) {
-    MemoryStore store;
-    store.settled = c.settled;
-    store.Write("cue.ini", "[s]\r\nk=1\r\n");
-    IniSession session(store);
-    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1") << c.change;
-    c.make(store);
-    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), c.expected) << c.change;
+    MemoryStore files;
+    files.settled = c.settled;
+    files.Write("cue.ini", "[s]\r\nk=1\r\n");
+    IniSession fresh(files);
+    EXPECT_EQ(fresh.ReadINI("s", "k", "cue.ini"), "1") << c.change;
+    c.make(files);
+    EXPECT_EQ(fresh.ReadINI("s", "k", "cue.ini"), c.expected) << c.change;
   }
 }
 
-TEST(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
-  MemoryStore store;
+TEST_F(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n");
-  IniSession session(store);
   session.WriteINI("s", "k2", "2", "cue.ini");
   session.DeleteINI("s", "k", "cue.ini");
   session.WriteINI("s", "k3", "3", "cue.ini");
@@ -253,11 +244,9 @@ TEST(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
   EXPECT_EQ(session.ReadINI("s", "k2", "cue.ini"), "2");
 }
 
-TEST(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
-  MemoryStore store;
+TEST_F(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n");
-  IniSession session(store);
   EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
   session.BeginUpdate("cue.ini");
   session.WriteINI("s", "k", "2", "cue.ini");
@@ -266,10 +255,8 @@ TEST(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   EXPECT_EQ(store.loads, 1);
 }
 
-TEST(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
-  MemoryStore store;
+TEST_F(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
   store.settled = true;
-  IniSession session(store);
   auto name = [](std::size_t i) { return std::to_string(i) + ".ini"; };
   for (std::size_t i = 0; i <= IniSession::kKeptImages; ++i) {
     store.Write(name(i), "[s]\r\nk=" + std::to_string(i) + "\r\n");
