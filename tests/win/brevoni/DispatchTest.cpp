@@ -133,14 +133,10 @@ TEST_F(Dispatch, AFailedCommitKeepsTheOldFileAndExplainsWhy) {
   bool committed = true;
   ASSERT_EQ(client::CommitUpdate(control.Get(), committed), S_OK);
   EXPECT_FALSE(committed);
-  ComPtr<IErrorInfo> error;
-  ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
-  BSTR description = nullptr;
-  ASSERT_EQ(error->GetDescription(&description), S_OK);
-  const std::wstring text(description, SysStringLen(description));
-  SysFreeString(description);
-  EXPECT_NE(text.find(cue), std::wstring::npos) << text;
-  EXPECT_NE(text.find(L"denied"), std::wstring::npos) << text;
+  const std::optional<ErrorInfoText> error = TakeErrorInfo();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_NE(error->description.find(cue), std::wstring::npos) << error->description;
+  EXPECT_NE(error->description.find(L"denied"), std::wstring::npos) << error->description;
   SetFileAttributesW(cue.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(cue), "[s]\r\nk=old\r\n");
 }

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "common/win32/Handles.h"
@@ -43,6 +44,23 @@ inline DWORD RunToEnd(std::wstring command) {
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
   return code;
+}
+
+// The error info a failing call left for this thread, taken from it.
+struct ErrorInfoText {
+  std::wstring description;
+  std::wstring source;
+};
+
+inline std::optional<ErrorInfoText> TakeErrorInfo() {
+  Microsoft::WRL::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return std::nullopt;
+  BSTR description = nullptr;
+  BSTR source = nullptr;
+  info->GetDescription(&description);
+  info->GetSource(&source);
+  const win32::unique_bstr ownDescription(description), ownSource(source);
+  return ErrorInfoText{description ? description : L"", source ? source : L""};
 }
 
 // A test with COM initialised, a control loaded from the build tree and a
