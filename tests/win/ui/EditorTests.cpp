@@ -13,14 +13,9 @@ namespace {
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override { run.Start(); }
-  HWND operator[](int id) const { return run[id]; }
 
   CuelarkRun run;
 };
-
-bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
-}
 
 TEST_F(EditorTest, WindowTabsListAndStatusBarAreAsDesigned) {
   EXPECT_EQ(GetText(run.Main()), L"Cuelark");
@@ -64,19 +59,17 @@ TEST_F(EditorTest, StartsEmptyOnTheEditorTabWithTodayAndMidnight) {
   EXPECT_FALSE(IsEnabled(run[ids::kRemoveButton]));
   EXPECT_FALSE(IsEnabled(run[ids::kExecuteButton]));
 
-  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kDatePicker]), LocalTimeIn(0)));
+  EXPECT_EQ(DateText(GetPickerTime(run[ids::kDatePicker])), DateText(LocalTimeIn(0)));
   const PickerRange range = GetPickerRange(run[ids::kDatePicker]);
   ASSERT_TRUE(range.min && range.max);
-  EXPECT_TRUE(SameDay(*range.min, LocalTimeIn(0)));
-  EXPECT_EQ(range.max->wYear, 2099);
-  EXPECT_EQ(range.max->wMonth, 12);
-  EXPECT_EQ(range.max->wDay, 31);
+  EXPECT_EQ(DateText(*range.min), DateText(LocalTimeIn(0)));
+  EXPECT_EQ(DateText(*range.max), "2099-12-31");
   const SYSTEMTIME time = GetPickerTime(run[ids::kTimePicker]);
   EXPECT_EQ(time.wHour + time.wMinute + time.wSecond, 0);
 
   // A day before the start is refused by the picker.
   SetPickerTime(run[ids::kDatePicker], LocalTimeIn(-24 * 3600));
-  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kDatePicker]), LocalTimeIn(0)));
+  EXPECT_EQ(DateText(GetPickerTime(run[ids::kDatePicker])), DateText(LocalTimeIn(0)));
 }
 
 struct SaveRuleCase {
@@ -146,7 +139,7 @@ TEST_F(EditorTest, ClearEmptiesTheEditorButKeepsTheRemoveBox) {
   EXPECT_FALSE(IsChecked(run[ids::kEveryDayBox]));
   EXPECT_FALSE(IsChecked(run[ids::kWeeklyBox]));
   EXPECT_TRUE(IsChecked(run[ids::kRemoveWhenDoneBox]));
-  EXPECT_TRUE(SameDay(GetPickerTime(run[ids::kDatePicker]), LocalTimeIn(0)));
+  EXPECT_EQ(DateText(GetPickerTime(run[ids::kDatePicker])), DateText(LocalTimeIn(0)));
   const SYSTEMTIME cleared = GetPickerTime(run[ids::kTimePicker]);
   EXPECT_EQ(cleared.wHour + cleared.wMinute + cleared.wSecond, 0);
   EXPECT_FALSE(IsEnabled(run[ids::kSaveButton]));

@@ -34,7 +34,6 @@ constexpr char kThreeEntries[] =
 
 class StoreTest : public ::testing::Test {
  protected:
-  HWND operator[](int id) const { return run[id]; }
   CuelarkRun run;
 };
 

@@ -21,16 +21,15 @@ class TrayTest : public ::testing::Test {
     SendMenuCommand(run.Main(), ids::kSelectPlayerCommand);
     return run.app().Window(ids::kPlayerDialogClass);
   }
-  HWND DialogControl(HWND dialog, int id) const { return FindControl(dialog, id); }
   // Browse in the player dialog and choose this file.
   void Choose(HWND dialog, const std::filesystem::path& exe) {
-    ClickAsync(DialogControl(dialog, ids::kPlayerBrowseButton));
+    ClickAsync(FindControl(dialog, ids::kPlayerBrowseButton));
     const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
     ASSERT_NE(files, nullptr);
     FileDialogSetName(files, exe);
     FileDialogOk(files);
     WaitUntilGone(files, kDefaultTimeoutMs);
-    WaitUntil([&] { return GetText(DialogControl(dialog, ids::kCancelSaveButton)) == L"Save"; }, kDefaultTimeoutMs,
+    WaitUntil([&] { return GetText(FindControl(dialog, ids::kCancelSaveButton)) == L"Save"; }, kDefaultTimeoutMs,
               "the button to offer Save");
   }
   // Another start of the program from the same folder, not waited for.
@@ -120,15 +119,15 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
   const HWND dialog = OpenDialog();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(GetText(dialog), L"Select Winamp Executable ...");
-  EXPECT_EQ(GetText(DialogControl(dialog, ids::kCancelSaveButton)), L"Cancel");
+  EXPECT_EQ(GetText(FindControl(dialog, ids::kCancelSaveButton)), L"Cancel");
   // The tray does not bring the main window back while the dialog is open.
   Tray();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
 
   Choose(dialog, exe);
-  EXPECT_TRUE(std::filesystem::equivalent(GetText(DialogControl(dialog, ids::kPlayerPathBox)), exe));
+  EXPECT_TRUE(std::filesystem::equivalent(GetText(FindControl(dialog, ids::kPlayerPathBox)), exe));
 
-  Click(DialogControl(dialog, ids::kCancelSaveButton));
+  Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window to come back");
   const std::wstring storedExe = *run.IniValue(run.WinampIni(), L"Winamp", L"Exe");
   EXPECT_TRUE(std::filesystem::equivalent(storedExe, exe));
@@ -137,7 +136,7 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
 
   // The next opening shows what was stored.
   const HWND again = OpenDialog();
-  EXPECT_EQ(GetText(DialogControl(again, ids::kPlayerPathBox)), storedExe);
+  EXPECT_EQ(GetText(FindControl(again, ids::kPlayerPathBox)), storedExe);
   SendMessageW(again, WM_CLOSE, 0, 0);
 }
 
@@ -147,9 +146,9 @@ TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
   const std::string before = ReadFileText(run.WinampIni());
 
   HWND dialog = OpenDialog();
-  EXPECT_EQ(GetText(DialogControl(dialog, ids::kPlayerPathBox)), L"");
-  SetText(DialogControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
-  Click(DialogControl(dialog, ids::kCancelSaveButton));
+  EXPECT_EQ(GetText(FindControl(dialog, ids::kPlayerPathBox)), L"");
+  SetText(FindControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
+  Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after Cancel");
 
   const std::filesystem::path exe = run.Folder() / "winamp.exe";
@@ -174,7 +173,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
     const HANDLE file = CreateFileW(run.WinampIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     unique_handle lock(file);
-    ClickAsync(DialogControl(dialog, ids::kCancelSaveButton));
+    ClickAsync(FindControl(dialog, ids::kCancelSaveButton));
     const HWND box = FindMessageBox(run.app().ProcessId(), L"Select Winamp Executable ...", kDefaultTimeoutMs);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(MessageBoxText(box).find(L"winamp.ini"), std::wstring::npos);
@@ -185,7 +184,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(run.IniValue(run.WinampIni(), L"Winamp", L"Exe"), std::nullopt);
 
-  Click(DialogControl(dialog, ids::kCancelSaveButton));
+  Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
   EXPECT_TRUE(run.IniValue(run.WinampIni(), L"Winamp", L"Playlist").has_value());
 }
