@@ -6,6 +6,7 @@
 
 #include "scheduler/core/DiskHistoryFiles.h"
 #include "tests/core/EngineIniStore.h"
+#include "tests/core/EnglishWeek.h"
 #include "tests/core/FakePlayer.h"
 #include "tests/core/WatchedFileStore.h"
 #include "tests/engine/TempFolder.h"
@@ -24,7 +25,6 @@ class FakeView : public ControllerView {
   explicit FakeView(Log& log) : log_(log) {}
 
   std::vector<UserMessage> messages;
-  std::function<void()> duringReport;
 
   void ShowRows(std::size_t count) override { log_.push_back(L"ShowRows " + std::to_wstring(count)); }
   void ShowRow(std::size_t index) override { log_.push_back(L"ShowRow " + std::to_wstring(index)); }
@@ -32,7 +32,6 @@ class FakeView : public ControllerView {
   void Report(const UserMessage& message) override {
     messages.push_back(message);
     log_.push_back(L"Report " + message.title);
-    if (duringReport) duringReport();
   }
   void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
   void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }
@@ -44,10 +43,6 @@ class FakeView : public ControllerView {
  private:
   Log& log_;
 };
-
-const WeekLocale kWeek = MakeWeekLocale(
-    std::array<std::wstring, 7>{L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY", L"FRIDAY", L"SATURDAY", L"SUNDAY"},
-    1);
 
 // 2026-12-07 is a Monday.
 constexpr CivilDate kToday{2026, 12, 7};
@@ -71,7 +66,7 @@ class ControllerTest : public testing::Test {
  protected:
   Controller& Start() {
     controller_.emplace(iniStore, player, historyFiles, view,
-                        ControllerSettings{store.wstring(), (folder / "winamp.ini").wstring(), kWeek,
+                        ControllerSettings{store.wstring(), (folder / "winamp.ini").wstring(), test::kMondayFirst,
                                            [](std::wstring_view text) {
                                              return std::all_of(text.begin(), text.end(),
                                                                 [](wchar_t c) { return c <= 0xFF; });
@@ -242,7 +237,8 @@ TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCann
     bool weekly, everyDay;
     std::wstring day;
   };
-  const Case kCases[] = {{false, false, L"2026-12-07"}, {true, false, L"MONDAY"}, {true, true, L"EVERY DAY"}};
+  const Case kCases[] = {
+      {false, false, L"2026-12-07"}, {true, false, L"MONDAY"}, {false, true, L"EVERY DAY"}, {true, true, L"EVERY DAY"}};
   Controller& controller = Start();
   for (const Case& c : kCases) {
     EditorFields fields = Fields(L"Entry");
@@ -256,7 +252,7 @@ TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCann
   }
   const std::string before = ReadBytes(store);
   controller.OnSaveClicked(Fields(L"\u4e2d\u6587 name"));
-  EXPECT_EQ(controller.Entries().size(), 3u);
+  EXPECT_EQ(controller.Entries().size(), 4u);
   EXPECT_EQ(ReadBytes(store), before);
   ASSERT_FALSE(view.messages.empty());
   EXPECT_EQ(view.messages.back().title, L"Save");

@@ -4,23 +4,12 @@
 
 #include <string>
 
+#include "tests/core/EnglishWeek.h"
+
 namespace cuelark {
 namespace {
 
-const std::array<std::wstring, 7> kEnglish = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
-                                              L"FRIDAY", L"SATURDAY", L"SUNDAY"};
-const WeekLocale kMondayFirst = MakeWeekLocale(kEnglish, 1);
-const WeekLocale kSundayFirst = MakeWeekLocale(kEnglish, 7);
-
-SavedCommand Entry(EntryId id, std::wstring day, std::wstring time, bool checked = true) {
-  SavedCommand entry;
-  entry.id = id;
-  entry.name = L"Entry " + std::to_wstring(id);
-  entry.startDate = std::move(day);
-  entry.startTime = std::move(time);
-  entry.isChecked = checked;
-  return entry;
-}
+using namespace test;
 
 LocalDateTime At(CivilDate date, TimeOfDay time) { return {date, time}; }
 
@@ -54,6 +43,39 @@ std::vector<SavedCommand> MixedEntries() {
           Entry(11, L"Wednesday", L"12:00:00"),  Entry(12, L"", L"12:00:00"),
           Entry(13, L"2027-01-01", L"00:00:00"), Entry(14, L"MONDAY", L"00:00:01"),
           Entry(15, L"EVERY DAY", L"12:10:00")};
+}
+
+struct DueCase {
+  const wchar_t* what;
+  const wchar_t* startDate;
+  const wchar_t* startTime;
+  bool checked;
+  bool due;
+};
+
+TEST(IsDueTest, OnlyExactTextsInTheFixedFormsAreDue) {
+  const LocalDateTime wednesdayMorning{{2026, 12, 9}, {9, 5, 0}};
+  const DueCase kCases[] = {
+      {L"date and time", L"2026-12-09", L"09:05:00", true, true},
+      {L"other date", L"2026-12-10", L"09:05:00", true, false},
+      {L"other second", L"2026-12-09", L"09:05:01", true, false},
+      {L"weekday label", L"WEDNESDAY", L"09:05:00", true, true},
+      {L"other weekday", L"THURSDAY", L"09:05:00", true, false},
+      {L"label in other case", L"Wednesday", L"09:05:00", true, false},
+      {L"every day", L"EVERY DAY", L"09:05:00", true, true},
+      {L"every day in other case", L"Every Day", L"09:05:00", true, false},
+      {L"unchecked every day", L"EVERY DAY", L"09:05:00", false, false},
+      {L"day first date", L"09-12-2026", L"09:05:00", true, false},
+      {L"month first date", L"12/09/2026", L"09:05:00", true, false},
+      {L"hour without leading zero", L"EVERY DAY", L"9:05:00", true, false},
+      {L"empty day", L"", L"09:05:00", true, false},
+      {L"missing day", L"[ Not Found ]", L"09:05:00", true, false},
+      {L"missing time", L"EVERY DAY", L"[ Not Found ]", true, false},
+  };
+  for (const DueCase& c : kCases) {
+    EXPECT_EQ(IsDue(Entry(1, c.startDate, c.startTime, c.checked), wednesdayMorning, kMondayFirst), c.due)
+        << testing::PrintToString(std::wstring(c.what));
+  }
 }
 
 TEST(DueBetweenTest, FindsWhatExaminingEverySecondFinds) {
@@ -175,16 +197,6 @@ TEST(NextFiringTest, EachKindOfEntryFiresNextWhereTheRuleSays) {
   }
 }
 
-TEST(NextFiringTest, AWeeklyEntryFollowsTheSavedLabelInASundayFirstWeek) {
-  // Saved on a Wednesday under a Sunday-first week, it carries Tuesday's
-  // name and still fires on Wednesdays.
-  const CivilDate wednesday{2026, 12, 9};
-  const SavedCommand weekly = Entry(1, DayDateText(wednesday, true, false, kSundayFirst), L"08:00:00");
-  const auto next = FindNextFiring({weekly}, kSundayFirst, At({2026, 12, 10}, {0, 0, 0}));
-  ASSERT_TRUE(next);
-  EXPECT_EQ(next->second, At({2026, 12, 16}, {8, 0, 0}));
-}
-
 TEST(NextFiringTest, TheEarliestEntryWinsAndTheFirstInTheListOnATie) {
   const LocalDateTime noon = At({2026, 12, 9}, {12, 0, 0});
   const std::vector<SavedCommand> entries = {Entry(1, L"2026-12-12", L"08:00:00"), Entry(2, L"EVERY DAY", L"09:00:00"),
@@ -198,39 +210,27 @@ TEST(NextFiringTest, TheEarliestEntryWinsAndTheFirstInTheListOnATie) {
   EXPECT_FALSE(FindNextFiring({}, kMondayFirst, noon));
 }
 
-TEST(NextFiringTipTest, SaysTodayTomorrowOrTheDate) {
+TEST(NextFiringTipTest, SaysWhenAndShortensALongNameSoThatTheTimeShows) {
   const CivilDate today{2026, 12, 31};
+  const auto at8 = [&](std::wstring name) { return NextFiring{1, std::move(name), At(today, {8, 0, 0})}; };
+  // Room for a name of four characters.
+  const std::size_t four = std::wstring(L"Cuelark: next  today 08:00:00").size() + 4;
   const struct {
     std::optional<NextFiring> next;
-    const wchar_t* tip;
-  } kCases[] = {
-      {NextFiring{1, L"Morning", At(today, {23, 59, 59})}, L"Cuelark: next Morning today 23:59:59"},
-      {NextFiring{1, L"Morning", At({2027, 1, 1}, {0, 0, 0})}, L"Cuelark: next Morning tomorrow 00:00:00"},
-      {NextFiring{1, L"Morning", At({2027, 1, 2}, {7, 5, 0})}, L"Cuelark: next Morning 2027-01-02 07:05:00"},
-      {NextFiring{1, L"", At(today, {8, 0, 0})}, L"Cuelark: next  today 08:00:00"},
-      {std::nullopt, L"Cuelark: nothing scheduled"},
-  };
-  for (const auto& c : kCases) EXPECT_EQ(NextFiringTip(c.next, today, 127), c.tip);
-}
-
-TEST(NextFiringTipTest, ALongNameIsShortenedSoThatTheTimeShows) {
-  const CivilDate today{2026, 12, 9};
-  const std::wstring fixed = L"Cuelark: next  today 08:00:00";
-  const struct {
-    const char* what;
-    std::wstring name;
     std::size_t maxLength;
     std::wstring tip;
   } kCases[] = {
-      {"fits exactly", L"abcd", fixed.size() + 4, L"Cuelark: next abcd today 08:00:00"},
-      {"one too long", L"abcde", fixed.size() + 4, L"Cuelark: next abc\u2026 today 08:00:00"},
-      {"a surrogate pair is kept whole", std::wstring(L"ab") + wchar_t(0xD83C) + wchar_t(0xDFB5) + L"cd",
-       fixed.size() + 4, std::wstring(L"Cuelark: next ab\u2026 today 08:00:00")},
+      {NextFiring{1, L"Morning", At(today, {23, 59, 59})}, 127, L"Cuelark: next Morning today 23:59:59"},
+      {NextFiring{1, L"Morning", At({2027, 1, 1}, {0, 0, 0})}, 127, L"Cuelark: next Morning tomorrow 00:00:00"},
+      {NextFiring{1, L"Morning", At({2027, 1, 2}, {7, 5, 0})}, 127, L"Cuelark: next Morning 2027-01-02 07:05:00"},
+      {at8(L""), 127, L"Cuelark: next  today 08:00:00"},
+      {std::nullopt, 127, L"Cuelark: nothing scheduled"},
+      {at8(L"abcd"), four, L"Cuelark: next abcd today 08:00:00"},
+      {at8(L"abcde"), four, L"Cuelark: next abc\u2026 today 08:00:00"},
+      // A surrogate pair is kept whole.
+      {at8(std::wstring(L"ab") + wchar_t(0xD83C) + wchar_t(0xDFB5) + L"cd"), four, L"Cuelark: next ab\u2026 today 08:00:00"},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(NextFiringTip(NextFiring{1, c.name, At(today, {8, 0, 0})}, today, c.maxLength), c.tip);
-  }
+  for (const auto& c : kCases) EXPECT_EQ(NextFiringTip(c.next, today, c.maxLength), c.tip);
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ HistoryEvent Missed(LocalDateTime due, std::wstring detail = L"program not runni
   return {due, std::nullopt, L"Morning", L"C:\\Music\\wake.mp3", Outcome::kMissed, std::move(detail)};
 }
 
-RunMarker Marker(RunMarker::Kind kind, LocalDateTime at) { return {kind, at}; }
+RunMarker Started(LocalDateTime at) { return {RunMarker::Kind::kStarted, at}; }
+RunMarker Stopped(LocalDateTime at) { return {RunMarker::Kind::kStopped, at}; }
 
 TEST(HistoryFormatTest, LinesAreWrittenInTheDocumentedColumns) {
   const struct {
@@ -51,10 +52,8 @@ TEST(HistoryFormatTest, LinesAreWrittenInTheDocumentedColumns) {
        HistoryEvent{{{2026, 1, 2}, {3, 4, 5}}, StartedAt{{{2026, 1, 2}, {3, 4, 5}}, 999}, L"N", L"c",
                     Outcome::kNotResponding, L"Winamp Is Not Responding"},
        "2026-01-02 03:04:05\t2026-01-02 03:04:05.999\tN\tc\tnot-responding\tWinamp Is Not Responding\r\n"},
-      {"run started", Marker(RunMarker::Kind::kStarted, {{2026, 12, 9}, {6, 0, 0}}),
-       "2026-12-09 06:00:00\t\t\t\tstarted\t\r\n"},
-      {"run stopped", Marker(RunMarker::Kind::kStopped, {{2026, 12, 9}, {23, 0, 59}}),
-       "2026-12-09 23:00:59\t\t\t\tstopped\t\r\n"},
+      {"run started", Started({{2026, 12, 9}, {6, 0, 0}}), "2026-12-09 06:00:00\t\t\t\tstarted\t\r\n"},
+      {"run stopped", Stopped({{2026, 12, 9}, {23, 0, 59}}), "2026-12-09 23:00:59\t\t\t\tstopped\t\r\n"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -153,8 +152,11 @@ class FakeFiles : public HistoryFiles {
 };
 
 const std::filesystem::path kFolder = "prog";
-// Long lines, so that a megabyte takes few of them.
+// Long lines, so that a megabyte takes few of them, and how many of them fit
+// in a file with its header.
 const HistoryEvent kLongLine = Played(L"Morning", L"C:\\Music\\" + std::wstring(1000, L'x') + L".mp3");
+const std::size_t kLineSize = FormatHistoryLine(kLongLine).size();
+const std::size_t kFitting = (kHistoryFileLimit - kHeader.size()) / kLineSize;
 const std::filesystem::path kCurrent = kFolder / "history.tsv";
 const std::filesystem::path kOlder = kFolder / "history.1.tsv";
 
@@ -173,11 +175,8 @@ TEST(HistoryLogTest, AFileThatWouldPassOneMegabyteBecomesTheOlderOne) {
   FakeFiles files;
   files.files[kOlder] = "an older history that goes";
   HistoryLog log(files, kFolder);
-  const HistoryEvent event = kLongLine;
-  const std::size_t lineSize = FormatHistoryLine(event).size();
-  const std::size_t fitting = (kHistoryFileLimit - kHeader.size()) / lineSize;
-  for (std::size_t k = 0; k < fitting; ++k) ASSERT_TRUE(log.Append(event));
-  ASSERT_EQ(files.files[kCurrent].size(), kHeader.size() + fitting * lineSize);
+  for (std::size_t k = 0; k < kFitting; ++k) ASSERT_TRUE(log.Append(kLongLine));
+  ASSERT_EQ(files.files[kCurrent].size(), kHeader.size() + kFitting * kLineSize);
   ASSERT_LE(files.files[kCurrent].size(), kHistoryFileLimit);
   const std::string full = files.files[kCurrent];
 
@@ -192,14 +191,11 @@ TEST(HistoryLogTest, AFileThatWouldPassOneMegabyteBecomesTheOlderOne) {
 TEST(HistoryLogTest, ABatchRotatesBetweenWholeLines) {
   FakeFiles files;
   HistoryLog log(files, kFolder);
-  const HistoryEvent event = kLongLine;
-  const std::size_t lineSize = FormatHistoryLine(event).size();
-  const std::size_t fitting = (kHistoryFileLimit - kHeader.size()) / lineSize;
-  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(fitting + 3, event)));
+  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(kFitting + 3, kLongLine)));
   ASSERT_EQ(files.writes.size(), 2u);
-  EXPECT_EQ(files.files[kOlder].size(), kHeader.size() + fitting * lineSize);
-  EXPECT_EQ(files.files[kCurrent].size(), kHeader.size() + 3 * lineSize);
-  EXPECT_EQ(ParseHistory(files.files[kOlder]).size() + ParseHistory(files.files[kCurrent]).size(), fitting + 3);
+  EXPECT_EQ(files.files[kOlder].size(), kHeader.size() + kFitting * kLineSize);
+  EXPECT_EQ(files.files[kCurrent].size(), kHeader.size() + 3 * kLineSize);
+  EXPECT_EQ(ParseHistory(files.files[kOlder]).size() + ParseHistory(files.files[kCurrent]).size(), kFitting + 3);
 }
 
 TEST(HistoryLogTest, ALineLargerThanTheLimitStillGoesIntoAFreshFile) {
@@ -219,18 +215,18 @@ TEST(HistoryLogTest, FailuresAreReportedAndAFileThatCannotMoveGrowsOn) {
   files.failAppend = false;
 
   files.failReplace = true;
-  const HistoryEvent event = kLongLine;
-  const std::size_t count = kHistoryFileLimit / FormatHistoryLine(event).size() + 2;
-  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(count, event)));
+  ASSERT_TRUE(log.Append(std::vector<HistoryLine>(kFitting + 2, kLongLine)));
   EXPECT_EQ(files.files.count(kOlder), 0u);
-  EXPECT_EQ(log.ReadNewestFirst().size(), count);
+  EXPECT_EQ(log.ReadNewestFirst().size(), kFitting + 2);
 }
 
 TEST(HistoryLogTest, ThePreviousRunEndsAtItsLatestMoment) {
   const LocalDateTime start{{2026, 12, 9}, {6, 0, 0}};
+  const LocalDateTime played{{2026, 12, 9}, {7, 30, 1}};  // when Played() lines started
+  const LocalDateTime playedLate{{2026, 12, 9}, {22, 0, 5}};
   const LocalDateTime stop{{2026, 12, 9}, {23, 0, 0}};
-  HistoryEvent playedLate = Played(L"Late", L"x");
-  playedLate.started->second = {{2026, 12, 9}, {22, 0, 5}};
+  HistoryEvent late = Played(L"Late", L"x");
+  late.started->second = playedLate;
   const struct {
     const char* what;
     std::vector<HistoryLine> current;
@@ -238,27 +234,16 @@ TEST(HistoryLogTest, ThePreviousRunEndsAtItsLatestMoment) {
     std::optional<LocalDateTime> end;
   } kCases[] = {
       {"no history", {}, {}, std::nullopt},
-      {"stopped", {Marker(RunMarker::Kind::kStarted, start), Played(L"M", L"x"), Marker(RunMarker::Kind::kStopped, stop)},
-       {}, stop},
-      {"crashed after playing", {Marker(RunMarker::Kind::kStarted, start), Played(L"M", L"x")}, {},
-       LocalDateTime{{2026, 12, 9}, {7, 30, 1}}},
-      {"started after the due second", {Marker(RunMarker::Kind::kStarted, start), playedLate}, {},
-       LocalDateTime{{2026, 12, 9}, {22, 0, 5}}},
+      {"stopped", {Started(start), Played(L"M", L"x"), Stopped(stop)}, {}, stop},
+      {"crashed after playing", {Started(start), Played(L"M", L"x")}, {}, played},
+      {"started after the due second", {Started(start), late}, {}, playedLate},
       {"crashed right after writing what it missed",
-       {Marker(RunMarker::Kind::kStarted, start), Missed({{2026, 12, 8}, {7, 0, 0}}),
-        Missed({{2026, 12, 8}, {9, 0, 0}})},
-       {},
-       start},
+       {Started(start), Missed({{2026, 12, 8}, {7, 0, 0}}), Missed({{2026, 12, 8}, {9, 0, 0}})}, {}, start},
       {"only the last run counts, though an earlier one ran later (clock set back)",
-       {Marker(RunMarker::Kind::kStarted, {{2026, 12, 20}, {6, 0, 0}}),
-        Marker(RunMarker::Kind::kStopped, {{2026, 12, 20}, {7, 0, 0}}), Marker(RunMarker::Kind::kStarted, start),
-        Marker(RunMarker::Kind::kStopped, stop)},
-       {},
+       {Started({{2026, 12, 20}, {6, 0, 0}}), Stopped({{2026, 12, 20}, {7, 0, 0}}), Started(start), Stopped(stop)}, {},
        stop},
-      {"a run that began in the older file", {Played(L"M", L"x")}, {Marker(RunMarker::Kind::kStarted, start)},
-       LocalDateTime{{2026, 12, 9}, {7, 30, 1}}},
-      {"just rotated, nothing in the current file yet", {}, {Marker(RunMarker::Kind::kStarted, start), playedLate},
-       LocalDateTime{{2026, 12, 9}, {22, 0, 5}}},
+      {"a run that began in the older file", {Played(L"M", L"x")}, {Started(start)}, played},
+      {"just rotated, nothing in the current file yet", {}, {Started(start), late}, playedLate},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);

@@ -25,11 +25,8 @@ TEST(InstanceLockName, EveryFolderGivesAValidNameHoweverDeep) {
   }
 }
 
-TEST(InstanceLockName, OneFolderOneNameWhateverTheLetterCase) {
+TEST(InstanceLockName, OneFolderOneNameWhateverTheLetterCaseAndDifferentFoldersDifferentNames) {
   EXPECT_EQ(InstanceLockName(L"C:\\Program Files\\Cuelark"), InstanceLockName(L"c:\\PROGRAM FILES\\cuelark"));
-}
-
-TEST(InstanceLockName, DifferentFoldersGetDifferentNames) {
   // Folders that differ late in a long path, by one character, or by a
   // separator against a character that could stand for it in a name.
   const std::wstring base = L"C:\\" + std::wstring(400, L'a');

@@ -51,13 +51,9 @@ class StoreTest : public testing::Test {
   SavedCommandStore store{iniStore, file.wstring()};
 };
 
-TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCount) {
+TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCountAndASecondRaisesIt) {
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + "[Total Count]\r\ncount=1\r\n");
-}
-
-TEST_F(StoreTest, ASecondSaveKeepsTheFirstEntryAndRaisesTheCount) {
-  ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
   ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews}).ok);
   EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kNewsLines2 + "[Total Count]\r\ncount=2\r\n");
   EXPECT_EQ(store.LoadSavedCommands().entries, (std::vector<SavedCommand>{kMorning, kNews}));
@@ -200,35 +196,6 @@ TEST_F(StoreTest, MalformedFilesLoadWhatIsReadable) {
     SCOPED_TRACE(c.what);
     WriteBytes(file, c.bytes);
     EXPECT_EQ(store.LoadSavedCommands().entries, c.loaded);
-  }
-}
-
-TEST_F(StoreTest, ARewriteKeepsWhatWasLoadedAndTheFileSettlesAfterOneSave) {
-  struct Case {
-    const char* what;
-    std::string bytes;
-  };
-  const Case kCases[] = {
-      {"a second Saved Commands after an empty count",
-       "[Saved Commands]\r\n[Total Count]\r\n[Saved Commands]\r\nname1=b\r\n[Total Count]\r\ncount=1\r\n"},
-      {"a second Position and a second count",
-       "[Position]\r\nLeft=10\r\nTop=20\r\n[Saved Commands]\r\n" + Keys(1) + "[Total Count]\r\ncount=1\r\n" +
-           "[position]\r\nLeft=99\r\n[TOTAL COUNT]\r\ncount=2\r\n[saved commands]\r\n" + Keys(2)},
-      {"quoted values written before",
-       "[Saved Commands]\r\nname1=\" N \"\r\ncommand1='C:\\a b\\p.exe'\r\n[Total Count]\r\ncount=1\r\n"
-       "[Position]\r\nLeft=\" 15\"\r\n"},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.what);
-    WriteBytes(file, c.bytes);
-    const std::vector<SavedCommand> loaded = store.LoadSavedCommands().entries;
-    const auto position = store.ReadPosition();
-    ASSERT_TRUE(store.WriteSavedCommands(loaded).ok);
-    EXPECT_EQ(store.LoadSavedCommands().entries, loaded);
-    EXPECT_EQ(store.ReadPosition(), position);
-    const std::string settled = ReadBytes(file);
-    ASSERT_TRUE(store.WriteSavedCommands(store.LoadSavedCommands().entries).ok);
-    EXPECT_EQ(ReadBytes(file), settled);
   }
 }
 

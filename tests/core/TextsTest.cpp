@@ -4,8 +4,12 @@
 
 #include <stdexcept>
 
+#include "tests/core/EnglishWeek.h"
+
 namespace cuelark {
 namespace {
+
+using test::kEnglish;
 
 // Independent of the era arithmetic under test: step the calendar one day at
 // a time the way a wall calendar does.
@@ -64,16 +68,7 @@ TEST(CalendarTest, EveryDayFrom1600To2400FollowsTheWallCalendar) {
   }
 }
 
-TEST(TextFormTest, DatesAndTimesArePaddedToFixedWidths) {
-  EXPECT_EQ(FormatDate({2026, 12, 6}), L"2026-12-06");
-  EXPECT_EQ(FormatDate({2024, 2, 29}), L"2024-02-29");
-  EXPECT_EQ(FormatDate({987, 1, 1}), L"0987-01-01");
-  EXPECT_EQ(FormatTime({0, 0, 0}), L"00:00:00");
-  EXPECT_EQ(FormatTime({9, 5, 7}), L"09:05:07");
-  EXPECT_EQ(FormatTime({23, 59, 59}), L"23:59:59");
-}
-
-TEST(TextFormTest, OnlyTheFixedFormsReadBack) {
+TEST(TextFormTest, OnlyTheFixedFormsReadBackAndTheyAreWhatIsWritten) {
   const struct {
     const wchar_t* text;
     std::optional<CivilDate> date;
@@ -93,7 +88,12 @@ TEST(TextFormTest, OnlyTheFixedFormsReadBack) {
       {L"MONDAY", std::nullopt},
       {L"", std::nullopt},
   };
-  for (const auto& c : kDates) EXPECT_EQ(ParseDate(c.text), c.date) << testing::PrintToString(std::wstring(c.text));
+  for (const auto& c : kDates) {
+    EXPECT_EQ(ParseDate(c.text), c.date) << testing::PrintToString(std::wstring(c.text));
+    if (c.date) {
+      EXPECT_EQ(FormatDate(*c.date), c.text);
+    }
+  }
 
   const struct {
     const wchar_t* text;
@@ -111,11 +111,13 @@ TEST(TextFormTest, OnlyTheFixedFormsReadBack) {
       {L" 9:05:07", std::nullopt},
       {L"[ Not Found ]", std::nullopt},
   };
-  for (const auto& c : kTimes) EXPECT_EQ(ParseTime(c.text), c.time) << testing::PrintToString(std::wstring(c.text));
+  for (const auto& c : kTimes) {
+    EXPECT_EQ(ParseTime(c.text), c.time) << testing::PrintToString(std::wstring(c.text));
+    if (c.time) {
+      EXPECT_EQ(FormatTime(*c.time), c.text);
+    }
+  }
 }
-
-const std::array<std::wstring, 7> kEnglish = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
-                                              L"FRIDAY", L"SATURDAY", L"SUNDAY"};
 
 const std::array<std::wstring, 7> kGerman = {L"MONTAG", L"DIENSTAG", L"MITTWOCH", L"DONNERSTAG",
                                              L"FREITAG", L"SAMSTAG", L"SONNTAG"};
@@ -203,26 +205,6 @@ TEST(NamesWeekdayOfTest, AStoredLabelNamesItsDayByEitherName) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(NamesWeekdayOf(c.text, wednesday, c.locale), c.names);
-  }
-}
-
-TEST(DayDateTextTest, EveryDayWinsOverWeeklyWhichWinsOverTheDate) {
-  const WeekLocale locale = MakeWeekLocale(kEnglish, 1);
-  const CivilDate friday{2026, 12, 11};
-  struct Case {
-    bool weekly;
-    bool everyDay;
-    const wchar_t* expected;
-  };
-  const Case kCases[] = {
-      {false, false, L"2026-12-11"},
-      {true, false, L"FRIDAY"},
-      {false, true, L"EVERY DAY"},
-      {true, true, L"EVERY DAY"},
-  };
-  for (const Case& c : kCases) {
-    EXPECT_EQ(DayDateText(friday, c.weekly, c.everyDay, locale), c.expected)
-        << "weekly=" << c.weekly << " everyDay=" << c.everyDay;
   }
 }
 

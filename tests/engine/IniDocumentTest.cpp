@@ -103,17 +103,12 @@ TEST(IniDocument, SerialisingNormalisesTheWholeFile) {
   }
 }
 
-TEST(IniDocument, SetKeepsTheLineAndSpellingOfAnExistingKey) {
+TEST(IniDocument, SetKeepsAnExistingKeysLineAndSpellingAndAppendsNewKeysAndSections) {
   IniDocument doc = IniDocument::Parse("[Position]\r\nLeft=1\r\nTop=2\r\n[Other]\r\nx=y\r\n");
   EXPECT_TRUE(doc.Set("position", "left", "99"));
-  EXPECT_EQ(doc.Serialize(), "[Position]\r\nLeft=99\r\nTop=2\r\n[Other]\r\nx=y\r\n");
-}
-
-TEST(IniDocument, SetAppendsNewKeysToTheirSectionAndNewSectionsAtTheEnd) {
-  IniDocument doc = IniDocument::Parse("[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
-  EXPECT_TRUE(doc.Set("a", "new", "3"));
+  EXPECT_TRUE(doc.Set("Position", "new", "3"));
   EXPECT_TRUE(doc.Set("c", "k", "4"));
-  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\nnew=3\r\n[b]\r\nk=2\r\n[c]\r\nk=4\r\n");
+  EXPECT_EQ(doc.Serialize(), "[Position]\r\nLeft=99\r\nTop=2\r\nnew=3\r\n[Other]\r\nx=y\r\n[c]\r\nk=4\r\n");
 }
 
 TEST(IniDocument, SetDropsLeadingBlanksOfTheValueAndReportsNoChangeForTheSameValue) {
@@ -187,19 +182,6 @@ TEST(IniDocument, KeysAddedAfterADeleteAreFoundAgain) {
   doc.DeleteSection("s");
   doc.Set("s", "k", "3");
   EXPECT_EQ(doc.Serialize(), "[s]\r\nk=3\r\n");
-}
-
-TEST(IniDocument, ALargeBatchOfEditsStaysLinear) {
-  // 10000 entries of 7 keys: a linear scan per key would take minutes.
-  IniDocument doc;
-  for (int entry = 1; entry <= 10000; ++entry) {
-    for (const char* field : {"name", "command", "startDate", "startTime", "isChecked", "remWhenDone", "spare"}) {
-      doc.Set("Saved Commands", field + std::to_string(entry), "value of " + std::to_string(entry));
-    }
-  }
-  IniDocument again = IniDocument::Parse(doc.Serialize());
-  EXPECT_EQ(again.Get("saved commands", "STARTTIME9999").value_or("-"), "value of 9999");
-  EXPECT_TRUE(again.DeleteKey("Saved Commands", "name5000"));
 }
 
 }  // namespace

@@ -57,6 +57,15 @@ class MemoryStore final : public FileStore {
   int replaces = 0;
 };
 
+// A session on files in memory.
+class InMemory : public ::testing::Test {
+ protected:
+  MemoryStore store;
+  IniSession session{store};
+};
+using IniSessionBatch = InMemory;
+using IniSessionImages = InMemory;
+
 class IniSessionTest : public ::testing::Test {
  protected:
   std::unique_ptr<FileStore> store = MakeNativeFileStore();
@@ -65,45 +74,12 @@ class IniSessionTest : public ::testing::Test {
   std::filesystem::path cue = folder / "cue.ini";
 };
 
-TEST_F(IniSessionTest, WritingToAMissingFileCreatesItWithTheOneSectionAndKey) {
-  session.WriteINI("Position", "Left", "120", cue);
-  EXPECT_EQ(ReadBytes(cue), "[Position]\r\nLeft=120\r\n");
-  EXPECT_EQ(session.ReadINI("position", "left", cue), "120");
-}
-
 TEST_F(IniSessionTest, MissingFileSectionOrKeyReadsAsNotFound) {
   EXPECT_EQ(session.ReadINI("Position", "Left", cue), kNotFound);
   session.WriteINI("Position", "Left", "1", cue);
   EXPECT_EQ(session.ReadINI("Other", "Left", cue), kNotFound);
   EXPECT_EQ(session.ReadINI("Position", "Top", cue), kNotFound);
   EXPECT_EQ(session.LastError(), "");
-}
-
-TEST_F(IniSessionTest, EmptyAndBracketedValuesReadBackUnchanged) {
-  session.WriteINI("s", "empty", "", cue);
-  session.WriteINI("s", "bracket", "[not a sentinel", cue);
-  EXPECT_EQ(session.ReadINI("s", "empty", cue), "");
-  EXPECT_EQ(session.ReadINI("s", "bracket", cue), "[not a sentinel");
-}
-
-TEST_F(IniSessionTest, LongValuesReadBackWhole) {
-  for (std::size_t length : {600u, 5000u}) {
-    std::string value;
-    for (std::size_t i = 0; i < length; ++i) value += static_cast<char>('a' + i % 26);
-    session.WriteINI("Saved Commands", "command1", value, cue);
-    EXPECT_EQ(session.ReadINI("Saved Commands", "command1", cue), value) << length;
-  }
-}
-
-TEST_F(IniSessionTest, AnEmptyFileArgumentUsesTheStoredNameAndLeavesItAlone) {
-  session.SetINIFileName(cue);
-  session.WriteINI("s", "k", "stored", "");
-  EXPECT_EQ(session.ReadINI("s", "k", ""), "stored");
-  const auto other = folder / "other.ini";
-  session.WriteINI("s", "k", "argument", other);
-  EXPECT_EQ(session.ReadINI("s", "k", other), "argument");
-  EXPECT_EQ(session.INIFileName(), cue);
-  EXPECT_EQ(session.ReadINI("s", "k", ""), "stored");
 }
 
 TEST_F(IniSessionTest, NoFileNameAtAllReadsNothingAndWritesNothing) {
@@ -141,9 +117,7 @@ TEST_F(IniSessionTest, AFailedWriteIsReportedOnlyThroughLastError) {
   EXPECT_NE(session.LastError(), "") << "a success leaves the last failure";
 }
 
-TEST(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
   store.files["cue.ini"] = "[Total Count]\r\nCount=1\r\n";
   session.BeginUpdate("cue.ini");
   for (int i = 1; i <= 100; ++i) session.WriteINI("Saved Commands", "name" + std::to_string(i), "x", "cue.ini");
@@ -157,9 +131,7 @@ TEST(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
   EXPECT_EQ(IniDocument::Parse(store.files["cue.ini"]).Get("Saved Commands", "name100").value_or("-"), "x");
 }
 
-TEST(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
   session.SetINIFileName("cue.ini");
   session.BeginUpdate("");
   session.WriteINI("s", "k", "v", "");
@@ -169,9 +141,7 @@ TEST(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=v\r\nk2=v\r\n");
 }
 
-TEST(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
   session.BeginUpdate("cue.ini");
   session.WriteINI("Winamp", "Exe", "C:\\w.exe", "winamp.ini");
   EXPECT_EQ(store.files["winamp.ini"], "[Winamp]\r\nExe=C:\\w.exe\r\n");
@@ -179,9 +149,7 @@ TEST(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
   EXPECT_EQ(store.files.count("cue.ini"), 0u);
 }
 
-TEST(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
   session.BeginUpdate("cue.ini");
   session.WriteINI("s", "dropped", "1", "cue.ini");
   session.BeginUpdate("cue.ini");
@@ -195,9 +163,7 @@ TEST(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
   session.CancelUpdate();  // nothing open: no effect
 }
 
-TEST(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
   EXPECT_FALSE(session.CommitUpdate());
   EXPECT_NE(session.LastError().find("BeginUpdate"), std::string::npos);
   session.BeginUpdate("cue.ini");
@@ -206,9 +172,7 @@ TEST(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
   EXPECT_EQ(store.replaces, 1);  // only other.ini
 }
 
-TEST(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   session.BeginUpdate("cue.ini");
   session.WriteINI("s", "k", "new", "cue.ini");
@@ -219,9 +183,7 @@ TEST(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=old\r\n");
 }
 
-TEST(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
-  MemoryStore store;
-  IniSession session(store);
+TEST_F(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   store.unreadable = "cue.ini";
   session.BeginUpdate("cue.ini");
@@ -235,11 +197,9 @@ TEST(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
 
 // Callers that know no batch: the image of each file is kept between calls.
 
-TEST(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
-  MemoryStore store;
+TEST_F(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\nk2=2\r\n");
-  IniSession session(store);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
     EXPECT_EQ(session.ReadINI("S", "K2", "cue.ini"), "2");
@@ -248,7 +208,7 @@ TEST(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
   EXPECT_EQ(store.loads, 1);
 }
 
-TEST(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
+TEST_F(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
   const struct {
     const char* change;
     bool settled;
@@ -261,21 +221,19 @@ TEST(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
       {"removal", true, [](MemoryStore& s) { s.files.erase("cue.ini"); }, std::string(kNotFound)},
   };
   for (const auto& c : cases) {
-    MemoryStore store;
-    store.settled = c.settled;
-    store.Write("cue.ini", "[s]\r\nk=1\r\n");
-    IniSession session(store);
-    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1") << c.change;
-    c.make(store);
-    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), c.expected) << c.change;
+    MemoryStore files;
+    files.settled = c.settled;
+    files.Write("cue.ini", "[s]\r\nk=1\r\n");
+    IniSession fresh(files);
+    EXPECT_EQ(fresh.ReadINI("s", "k", "cue.ini"), "1") << c.change;
+    c.make(files);
+    EXPECT_EQ(fresh.ReadINI("s", "k", "cue.ini"), c.expected) << c.change;
   }
 }
 
-TEST(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
-  MemoryStore store;
+TEST_F(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n");
-  IniSession session(store);
   session.WriteINI("s", "k2", "2", "cue.ini");
   session.DeleteINI("s", "k", "cue.ini");
   session.WriteINI("s", "k3", "3", "cue.ini");
@@ -286,11 +244,9 @@ TEST(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
   EXPECT_EQ(session.ReadINI("s", "k2", "cue.ini"), "2");
 }
 
-TEST(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
-  MemoryStore store;
+TEST_F(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n");
-  IniSession session(store);
   EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
   session.BeginUpdate("cue.ini");
   session.WriteINI("s", "k", "2", "cue.ini");
@@ -299,10 +255,8 @@ TEST(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   EXPECT_EQ(store.loads, 1);
 }
 
-TEST(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
-  MemoryStore store;
+TEST_F(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
   store.settled = true;
-  IniSession session(store);
   auto name = [](std::size_t i) { return std::to_string(i) + ".ini"; };
   for (std::size_t i = 0; i <= IniSession::kKeptImages; ++i) {
     store.Write(name(i), "[s]\r\nk=" + std::to_string(i) + "\r\n");
@@ -313,17 +267,6 @@ TEST(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
   EXPECT_EQ(store.loads, loads);
   EXPECT_EQ(session.ReadINI("s", "k", name(0)), "0");
   EXPECT_EQ(store.loads, loads + 1);
-}
-
-// The same on real files, whose stamps the platform makes.
-
-TEST_F(IniSessionTest, ARewriteWithTheSameSizeAndLastWriteTimeIsSeen) {
-  WriteBytes(cue, "[s]\r\nk=1\r\n");
-  EXPECT_EQ(session.ReadINI("s", "k", cue), "1");
-  const auto written = std::filesystem::last_write_time(cue);
-  WriteBytes(cue, "[s]\r\nk=2\r\n");
-  std::filesystem::last_write_time(cue, written);  // as a write within the same clock tick leaves it
-  EXPECT_EQ(session.ReadINI("s", "k", cue), "2");
 }
 
 }  // namespace

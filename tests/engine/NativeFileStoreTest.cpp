@@ -28,11 +28,6 @@ class NativeFileStoreTest : public ::testing::Test {
   std::filesystem::path file = folder / "cue.ini";
 };
 
-TEST_F(NativeFileStoreTest, AMissingFileLoadsAsNothing) {
-  EXPECT_FALSE(store->Load(file).has_value());
-  EXPECT_FALSE(store->Load(folder / "no-folder" / "cue.ini").has_value());
-}
-
 TEST_F(NativeFileStoreTest, ReplaceWritesTheExactBytesAndLeavesNoTemporaryFile) {
   WriteBytes(file, "old");
   const std::string bytes("[s]\r\nk=\x00\xFF\r\n", 11);
@@ -41,7 +36,9 @@ TEST_F(NativeFileStoreTest, ReplaceWritesTheExactBytesAndLeavesNoTemporaryFile) 
   EXPECT_EQ(EntriesIn(folder.path()), 1u);
 }
 
-TEST_F(NativeFileStoreTest, AStampTellsAnotherFileOrWriteAndSettlesOnlyLater) {
+TEST_F(NativeFileStoreTest, AMissingFileHasNothingAndAStampTellsAnotherFileOrWriteAndSettlesOnlyLater) {
+  EXPECT_FALSE(store->Load(file).has_value());
+  EXPECT_FALSE(store->Load(folder / "no-folder" / "cue.ini").has_value());
   EXPECT_FALSE(store->Stamp(file).has_value());
   WriteBytes(file, "[s]\r\nk=1\r\n");
   const std::optional<FileStamp> read = store->Load(file).value_or(FileContent{}).stamp;
@@ -75,17 +72,13 @@ TEST_F(NativeFileStoreTest, ReplaceIntoAMissingFolderFailsWithTheReason) {
   }
 }
 
-TEST_F(NativeFileStoreTest, ReplacingAFolderFailsAndLeavesItAndNoTemporaryFile) {
+TEST_F(NativeFileStoreTest, AFolderUnderTheNameFailsToLoadOrBeReplacedAndStaysWithNoTemporaryFile) {
   std::filesystem::create_directory(file);
   WriteBytes(file / "inside", "kept");
+  EXPECT_THROW(store->Load(file), IniError);
   EXPECT_THROW(store->ReplaceAtomically(file, "x"), IniError);
   EXPECT_EQ(ReadBytes(file / "inside"), "kept");
   EXPECT_EQ(EntriesIn(folder.path()), 1u);
-}
-
-TEST_F(NativeFileStoreTest, LoadingAFolderFails) {
-  std::filesystem::create_directory(file);
-  EXPECT_THROW(store->Load(file), IniError);
 }
 
 // A full disk in the middle of writing: the old file must survive whole.
@@ -113,16 +106,6 @@ TEST_F(NativeFileStoreTest, AWriteCutShortLeavesTheOldFileWhole) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(ReadBytes(file), oldBytes);
   EXPECT_EQ(EntriesIn(folder.path()), 1u);
-}
-
-TEST_F(NativeFileStoreTest, ASessionWriteThatCannotLandKeepsTheOldFile) {
-  // The target's folder is replaced by a file, so nothing can be created in it.
-  IniSession session(*store);
-  const auto blocked = folder / "blocked";
-  WriteBytes(blocked, "not a folder");
-  session.WriteINI("s", "k", "v", blocked / "cue.ini");
-  EXPECT_NE(session.LastError(), "");
-  EXPECT_EQ(ReadBytes(blocked), "not a folder");
 }
 
 }  // namespace

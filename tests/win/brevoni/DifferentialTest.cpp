@@ -1,7 +1,6 @@
 // The control against kernel32's profile functions on a corpus of awkward
 // files: every read must give the same text and every write the same bytes.
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "Support.h"
@@ -59,16 +58,8 @@ const Edit kEdits[] = {
     {"missing", nullptr, nullptr},
 };
 
-std::string Visible(const std::string& bytes) {
-  std::ostringstream out;
-  for (unsigned char c : bytes) {
-    if (c == '\r') out << "\\r";
-    else if (c == '\n') out << "\\n";
-    else if (c < 0x20 || c >= 0x7F) out << "\\x" << std::hex << static_cast<int>(c) << std::dec;
-    else out << c;
-  }
-  return out.str();
-}
+// Line ends and bytes above 0x7F escaped, for a failure message.
+std::string Visible(const std::string& bytes) { return ::testing::PrintToString(bytes); }
 
 // The count of mismatches and the first forty of them, for a failure message.
 std::string Summary(const std::vector<std::string>& mismatches) {

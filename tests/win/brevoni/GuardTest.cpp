@@ -10,22 +10,6 @@ namespace {
 
 struct NotAStandardException {};
 
-struct ErrorInfoText {
-  std::wstring description;
-  std::wstring source;
-};
-
-std::optional<ErrorInfoText> TakeErrorInfo() {
-  Microsoft::WRL::ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return std::nullopt;
-  BSTR description = nullptr;
-  BSTR source = nullptr;
-  info->GetDescription(&description);
-  info->GetSource(&source);
-  const win32::unique_bstr ownDescription(description), ownSource(source);
-  return ErrorInfoText{description ? description : L"", source ? source : L""};
-}
-
 TEST(Guard, EveryExceptionBecomesAFailureWithErrorInfo) {
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   const struct {

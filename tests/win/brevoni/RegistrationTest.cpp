@@ -28,43 +28,24 @@ class Registration : public ::testing::Test {
   HMODULE dll = nullptr;
 };
 
-std::wstring RegistryText(const std::wstring& path, const wchar_t* name = nullptr) {
+const std::wstring kClasses = L"Software\\Classes\\";
+
+std::wstring RegistryText(const std::wstring& path, const wchar_t* name = nullptr, HKEY root = HKEY_CLASSES_ROOT) {
   wchar_t value[1024];
   DWORD size = sizeof value;
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
     return L"<missing>";
   }
   return value;
 }
 
-// The current user's classes and the machine's, apart: on Windows HKCR shows
-// the two merged.
-bool UserKeyExists(const std::wstring& path) {
+// Among the current user's classes or the machine's, apart: on Windows HKCR
+// shows the two merged.
+bool ClassKeyExists(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
+  if (RegOpenKeyExW(root, (kClasses + path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
-}
-
-bool MachineKeyExists(const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
-std::wstring UserText(const std::wstring& path) {
-  wchar_t value[1024];
-  DWORD size = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + path).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value,
-                   &size) != ERROR_SUCCESS) {
-    return L"<missing>";
-  }
-  return value;
 }
 
 std::wstring GuidText(const GUID& guid) {
@@ -79,7 +60,7 @@ DWORD RunRegsvr32(const std::wstring& arguments) {
   return RunToEnd(L"regsvr32.exe /s " + arguments + L" \"" + client::BuiltControlPath().native() + L"\"");
 }
 
-TEST_F(Registration, RegisteringRecordsTheClassSoThatItsNameCreatesIt) {
+TEST_F(Registration, RegisteringRecordsTheClassSoThatItsNameCreatesItAndUnregisteringRemovesIt) {
   ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
   const std::wstring clsidKey = L"CLSID\\" + GuidText(kClsid);
   EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32"), client::BuiltControlPath().native());
@@ -95,25 +76,13 @@ TEST_F(Registration, RegisteringRecordsTheClassSoThatItsNameCreatesIt) {
   EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)), S_OK);
   ComPtr<ITypeLib> registered;
   EXPECT_EQ(LoadRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, &registered), S_OK);
-}
 
-TEST_F(Registration, UnregisteringRemovesTheRecordsAndMayBeRepeated) {
-  ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
   ASSERT_EQ(Export("DllUnregisterServer")(), S_OK);
-  CLSID clsid{};
   EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK);
-  EXPECT_EQ(RegistryText(L"CLSID\\" + GuidText(kClsid) + L"\\InprocServer32"), L"<missing>");
-  ComPtr<ITypeLib> registered;
+  EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32"), L"<missing>");
+  registered.Reset();
   EXPECT_NE(LoadRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, &registered), S_OK);
-  EXPECT_EQ(Export("DllUnregisterServer")(), S_OK);
-}
-
-TEST_F(Registration, Regsvr32RegistersAndUnregisters) {
-  ASSERT_EQ(RunRegsvr32(L""), 0u);
-  CLSID clsid{};
-  EXPECT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
-  ASSERT_EQ(RunRegsvr32(L"/u"), 0u);
-  EXPECT_NE(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  EXPECT_EQ(Export("DllUnregisterServer")(), S_OK) << "unregistering twice is harmless";
 }
 
 // regsvr32 /n /i:user calls DllInstall alone, which registers for the current
@@ -134,14 +103,16 @@ TEST_F(Registration, PerUserRegistrationTouchesOnlyTheUsersClassesAndLeavesNothi
   const std::wstring keys[] = {clsidKey, kProgId, L"TypeLib\\" + GuidText(kLibId)};
   for (const auto& way : ways) {
     ASSERT_TRUE(way.run(true)) << way.way;
-    EXPECT_EQ(UserText(clsidKey + L"\\InprocServer32"), client::BuiltControlPath().native()) << way.way;
-    EXPECT_EQ(UserText(std::wstring(kProgId) + L"\\CLSID"), GuidText(kClsid)) << way.way;
-    EXPECT_FALSE(MachineKeyExists(clsidKey)) << way.way << ": no machine-wide class";
+    EXPECT_EQ(RegistryText(kClasses + clsidKey + L"\\InprocServer32", nullptr, HKEY_CURRENT_USER),
+              client::BuiltControlPath().native())
+        << way.way;
+    EXPECT_EQ(RegistryText(kClasses + kProgId + L"\\CLSID", nullptr, HKEY_CURRENT_USER), GuidText(kClsid)) << way.way;
+    EXPECT_FALSE(ClassKeyExists(HKEY_LOCAL_MACHINE, clsidKey)) << way.way << ": no machine-wide class";
 
     ASSERT_TRUE(way.run(false)) << way.way;
     for (const std::wstring& key : keys) {
-      EXPECT_FALSE(UserKeyExists(key)) << way.way << ": left behind for the user: " << key;
-      EXPECT_FALSE(MachineKeyExists(key)) << way.way << ": left behind for the machine: " << key;
+      EXPECT_FALSE(ClassKeyExists(HKEY_CURRENT_USER, key)) << way.way << ": left behind for the user: " << key;
+      EXPECT_FALSE(ClassKeyExists(HKEY_LOCAL_MACHINE, key)) << way.way << ": left behind for the machine: " << key;
     }
     EXPECT_TRUE(way.run(false)) << way.way << ": unregistering twice is harmless";
   }

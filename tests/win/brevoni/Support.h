@@ -1,5 +1,6 @@
 // Shared pieces of the Brevoni Windows tests: a COM apartment per test, a
-// scratch folder, whole-file reads and writes.
+// scratch folder, whole-file reads and writes (the native tests' own), and
+// text in the ANSI code page.
 #pragma once
 
 #include <windows.h>
@@ -9,37 +10,18 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
-#include "inicontrol/BrevoniClient.h"
 #include "common/win32/Handles.h"
+#include "common/win32/TextConversion.h"
+#include "inicontrol/BrevoniClient.h"
+#include "tests/engine/TempFolder.h"
 
 namespace brevoni::testing {
 
-inline std::string ReadBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
-}
-
-inline std::wstring Wide(const std::string& ansi) {
-  std::wstring out(ansi.size() * 2 + 1, L'\0');
-  out.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                                          out.data(), static_cast<int>(out.size()))));
-  return out;
-}
-
-inline std::string Narrow(const std::wstring& wide) {
-  std::string out(wide.size() * 2 + 1, '\0');
-  out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                                          out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
-  return out;
-}
+inline std::wstring Wide(const std::string& ansi) { return win32::CodePageToWide(CP_ACP, ansi); }
+inline std::string Narrow(const std::wstring& wide) { return win32::WideToCodePage(CP_ACP, wide); }
 
 // Starts a program; the process handle is empty when it could not start.
 inline win32::unique_handle StartProcess(std::wstring command) {
@@ -62,6 +44,23 @@ inline DWORD RunToEnd(std::wstring command) {
   DWORD code = 0;
   GetExitCodeProcess(process.get(), &code);
   return code;
+}
+
+// The error info a failing call left for this thread, taken from it.
+struct ErrorInfoText {
+  std::wstring description;
+  std::wstring source;
+};
+
+inline std::optional<ErrorInfoText> TakeErrorInfo() {
+  Microsoft::WRL::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return std::nullopt;
+  BSTR description = nullptr;
+  BSTR source = nullptr;
+  info->GetDescription(&description);
+  info->GetSource(&source);
+  const win32::unique_bstr ownDescription(description), ownSource(source);
+  return ErrorInfoText{description ? description : L"", source ? source : L""};
 }
 
 // A test with COM initialised, a control loaded from the build tree and a

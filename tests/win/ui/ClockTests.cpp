@@ -1,5 +1,5 @@
-// Entries firing by themselves at their second: once each, and only when
-// ticked.
+// Entries firing by themselves at their second, with the window in the tray:
+// once each, and only when ticked.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -51,6 +51,9 @@ TEST_F(ClockTest, DailyDatedAndWeeklyEntriesFireOnceEachAndUntickedOnesNever) {
   run.SelectTab(1);
   SetItemChecked(run[ids::kSavedList], 3, false);
   ASSERT_EQ(ItemText(run[ids::kSavedList], 0, 2), L"EVERY DAY");
+  // They fire with the window in the tray.
+  Minimize(run.Main());
+  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
 
   // Each firing adds its command; the resume 3 s after the last adds the
   // player's own playlist back, which ends the run.
@@ -67,6 +70,7 @@ TEST_F(ClockTest, DailyDatedAndWeeklyEntriesFireOnceEachAndUntickedOnesNever) {
   EXPECT_EQ(played, (std::map<std::string, int>{{"C:\\daily.mp3", 1}, {"C:\\dated.mp3", 1}, {"C:\\weekly.mp3", 1}}));
   // None of them is flagged for removal, so all stay.
   EXPECT_EQ(ItemCount(run[ids::kSavedList]), 4);
+  EXPECT_FALSE(IsWindowVisible(run.Main())) << "a firing brought the window back";
   EXPECT_EQ(PanelText(run[ids::kStatusBar], 1).size(), 8u);
 }
 

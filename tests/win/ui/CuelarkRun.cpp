@@ -1,5 +1,6 @@
 #include "tests/win/ui/CuelarkRun.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace cuelark::test {
@@ -26,13 +27,6 @@ std::vector<IniLine> IniLines(const std::string& bytes) {
   return lines;
 }
 
-std::vector<std::string> IniSections(const std::string& bytes) {
-  std::vector<std::string> sections;
-  for (const IniLine& line : IniLines(bytes))
-    if (sections.empty() || sections.back() != line.section) sections.push_back(line.section);
-  return sections;
-}
-
 std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
                                 const std::string& date, const std::string& time, bool checked, bool remove) {
   const std::string n = std::to_string(number);
@@ -53,6 +47,18 @@ SYSTEMTIME LocalTimeIn(int seconds) {
   SYSTEMTIME later;
   if (!FileTimeToSystemTime(&file, &later)) throw DriverError("no local time " + std::to_string(seconds) + " s from now");
   return later;
+}
+
+std::string DateText(const SYSTEMTIME& moment) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%04u-%02u-%02u", moment.wYear, moment.wMonth, moment.wDay);
+  return text;
+}
+
+std::string TimeText(const SYSTEMTIME& moment) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%02u:%02u:%02u", moment.wHour, moment.wMinute, moment.wSecond);
+  return text;
 }
 
 CuelarkRun::CuelarkRun() {
@@ -100,10 +106,6 @@ void CuelarkRun::SaveEntry(const std::wstring& name, const std::wstring& command
 }
 
 void CuelarkRun::SelectTab(int index) { test::SelectTab((*this)[ids::kTabs], index); }
-
-}  // namespace cuelark::test
-
-namespace cuelark::test {
 
 void CuelarkRun::RemoveRow(int row, int answer) {
   SelectItem((*this)[ids::kSavedList], row);

@@ -21,14 +21,15 @@ struct IniLine {
 // The values of an INI file in the order they stand; throws on a line that
 // is neither a section, a value, a comment nor blank.
 std::vector<IniLine> IniLines(const std::string& bytes);
-// The names of the sections, in file order.
-std::vector<std::string> IniSections(const std::string& bytes);
 // The lines of one saved command, as the store writes them.
 std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
                                 const std::string& date, const std::string& time, bool checked, bool remove);
 
 // The local time this many seconds from now (negative: ago).
 SYSTEMTIME LocalTimeIn(int seconds);
+// A moment's date and time in the forms the program stores.
+std::string DateText(const SYSTEMTIME& moment);
+std::string TimeText(const SYSTEMTIME& moment);
 
 class CuelarkRun {
  public:

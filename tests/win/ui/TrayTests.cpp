@@ -1,5 +1,6 @@
 // The window in the tray and back, the player executable dialog, and one
-// scheduler per folder.
+// scheduler per folder. (Entries firing while the window is in the tray are
+// among the clock's tests.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
@@ -20,16 +21,15 @@ class TrayTest : public ::testing::Test {
     SendMenuCommand(run.Main(), ids::kSelectPlayerCommand);
     return run.app().Window(ids::kPlayerDialogClass);
   }
-  HWND DialogControl(HWND dialog, int id) const { return FindControl(dialog, id); }
   // Browse in the player dialog and choose this file.
   void Choose(HWND dialog, const std::filesystem::path& exe) {
-    ClickAsync(DialogControl(dialog, ids::kPlayerBrowseButton));
+    ClickAsync(FindControl(dialog, ids::kPlayerBrowseButton));
     const HWND files = FindFileDialog(run.app().ProcessId(), kDefaultTimeoutMs);
     ASSERT_NE(files, nullptr);
     FileDialogSetName(files, exe);
     FileDialogOk(files);
     WaitUntilGone(files, kDefaultTimeoutMs);
-    WaitUntil([&] { return GetText(DialogControl(dialog, ids::kCancelSaveButton)) == L"Save"; }, kDefaultTimeoutMs,
+    WaitUntil([&] { return GetText(FindControl(dialog, ids::kCancelSaveButton)) == L"Save"; }, kDefaultTimeoutMs,
               "the button to offer Save");
   }
   // Another start of the program from the same folder, not waited for.
@@ -47,6 +47,21 @@ class TrayTest : public ::testing::Test {
       throw DriverError("Cuelark.exe did not start");
     CloseHandle(started.hThread);
     return {started.dwProcessId, unique_handle(started.hProcess)};
+  }
+  // Another start that must show a box naming `why`, and end with a failure
+  // and no window.
+  void ExpectRefusedStart(const std::wstring& why) {
+    const Started started = StartAnotherCopy();
+    const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
+    if (!box) TerminateProcess(started.process.get(), 1);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find(why), std::wstring::npos) << MessageBoxText(box);
+    PressDialogButton(box, IDOK);
+    ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(started.process.get(), &exitCode);
+    EXPECT_NE(exitCode, 0u);
+    EXPECT_EQ(TopLevelWindows(started.processId, ids::kMainWindowClass).size(), 0u);
   }
 
   CuelarkRun run;
@@ -95,23 +110,6 @@ TEST_F(TrayTest, TheIconComesBackWhenTheShellRestarts) {
   WaitUntil(shown, kDefaultTimeoutMs, "the icon to be added again");
 }
 
-TEST_F(TrayTest, AnEntryFiresWhileTheWindowIsInTheTray) {
-  StandIn player;
-  player.WriteSettings(run.WinampIni());
-  player.Start();
-  run.Start();
-  const SYSTEMTIME due = LocalTimeIn(4);
-  SetChecked(run[ids::kEveryDayBox], true);
-  SetPickerTime(run[ids::kTimePicker], due);
-  run.SaveEntry(L"Tray", L"C:\\tray.mp3");
-  Minimize(run.Main());
-  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
-
-  const auto messages = player.WaitForMessages(7, 15000);
-  EXPECT_EQ(CopyDataText(messages[4]), "C:\\tray.mp3");
-  EXPECT_FALSE(IsWindowVisible(run.Main()));
-}
-
 TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
   run.Start();
   const std::filesystem::path exe = run.Folder() / "Program Files" / "Player" / "winamp.exe";
@@ -121,15 +119,15 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
   const HWND dialog = OpenDialog();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(GetText(dialog), L"Select Winamp Executable ...");
-  EXPECT_EQ(GetText(DialogControl(dialog, ids::kCancelSaveButton)), L"Cancel");
+  EXPECT_EQ(GetText(FindControl(dialog, ids::kCancelSaveButton)), L"Cancel");
   // The tray does not bring the main window back while the dialog is open.
   Tray();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
 
   Choose(dialog, exe);
-  EXPECT_TRUE(std::filesystem::equivalent(GetText(DialogControl(dialog, ids::kPlayerPathBox)), exe));
+  EXPECT_TRUE(std::filesystem::equivalent(GetText(FindControl(dialog, ids::kPlayerPathBox)), exe));
 
-  Click(DialogControl(dialog, ids::kCancelSaveButton));
+  Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window to come back");
   const std::wstring storedExe = *run.IniValue(run.WinampIni(), L"Winamp", L"Exe");
   EXPECT_TRUE(std::filesystem::equivalent(storedExe, exe));
@@ -138,7 +136,7 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
 
   // The next opening shows what was stored.
   const HWND again = OpenDialog();
-  EXPECT_EQ(GetText(DialogControl(again, ids::kPlayerPathBox)), storedExe);
+  EXPECT_EQ(GetText(FindControl(again, ids::kPlayerPathBox)), storedExe);
   SendMessageW(again, WM_CLOSE, 0, 0);
 }
 
@@ -148,9 +146,9 @@ TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
   const std::string before = ReadFileText(run.WinampIni());
 
   HWND dialog = OpenDialog();
-  EXPECT_EQ(GetText(DialogControl(dialog, ids::kPlayerPathBox)), L"");
-  SetText(DialogControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
-  Click(DialogControl(dialog, ids::kCancelSaveButton));
+  EXPECT_EQ(GetText(FindControl(dialog, ids::kPlayerPathBox)), L"");
+  SetText(FindControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
+  Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after Cancel");
 
   const std::filesystem::path exe = run.Folder() / "winamp.exe";
@@ -175,7 +173,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
     const HANDLE file = CreateFileW(run.WinampIni().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     unique_handle lock(file);
-    ClickAsync(DialogControl(dialog, ids::kCancelSaveButton));
+    ClickAsync(FindControl(dialog, ids::kCancelSaveButton));
     const HWND box = FindMessageBox(run.app().ProcessId(), L"Select Winamp Executable ...", kDefaultTimeoutMs);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(MessageBoxText(box).find(L"winamp.ini"), std::wstring::npos);
@@ -186,7 +184,7 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(run.IniValue(run.WinampIni(), L"Winamp", L"Exe"), std::nullopt);
 
-  Click(DialogControl(dialog, ids::kCancelSaveButton));
+  Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
   EXPECT_TRUE(run.IniValue(run.WinampIni(), L"Winamp", L"Playlist").has_value());
 }
@@ -207,16 +205,7 @@ TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
 
 TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {
   std::filesystem::remove(run.Folder() / "BrevoniControlX.dll");
-  const Started started = StartAnotherCopy();
-  const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
-  if (!box) TerminateProcess(started.process.get(), 1);
-  ASSERT_NE(box, nullptr);
-  EXPECT_NE(MessageBoxText(box).find(L"BrevoniControlX.Brevoni"), std::wstring::npos);
-  PressDialogButton(box, IDOK);
-  ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(started.process.get(), &exitCode);
-  EXPECT_NE(exitCode, 0u);
+  ExpectRefusedStart(L"BrevoniControlX.Brevoni");
   EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
 }
 
@@ -226,17 +215,7 @@ TEST_F(TrayTest, AStartThatCannotTakeTheFolderLockSaysSoAndEnds) {
   const unique_handle squatter(
       CreateEventW(nullptr, TRUE, FALSE, InstanceLockName(run.Folder().wstring()).c_str()));
   ASSERT_TRUE(squatter);
-  const Started started = StartAnotherCopy();
-  const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
-  if (!box) TerminateProcess(started.process.get(), 1);
-  ASSERT_NE(box, nullptr);
-  EXPECT_NE(MessageBoxText(box).find(L"Cuelark cannot start"), std::wstring::npos) << MessageBoxText(box);
-  PressDialogButton(box, IDOK);
-  ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(started.process.get(), &exitCode);
-  EXPECT_NE(exitCode, 0u);
-  EXPECT_EQ(TopLevelWindows(started.processId, ids::kMainWindowClass).size(), 0u);
+  ExpectRefusedStart(L"Cuelark cannot start");
 }
 
 }  // namespace
