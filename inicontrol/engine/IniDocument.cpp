@@ -199,7 +199,7 @@ bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
   if (it == index_.end()) return false;
   for (std::size_t position : it->second) {
     Section& s = sections_[position];
-    if (s.Erase(key)) return true;
+    if (s.Erase(key)) return holdsDeleted_ = true;
   }
   return false;
 }
@@ -209,6 +209,7 @@ bool IniDocument::DeleteSection(std::string_view section) {
   if (it == index_.end()) return false;
   for (const std::size_t position : it->second) sections_[position].erased = true;
   index_.erase(it);
+  holdsDeleted_ = true;
   return true;
 }
 

@@ -47,6 +47,9 @@ class IniDocument {
   // Removes every section of that name. (The profile functions remove only
   // the first, so that a deleted section can come back from a duplicate.)
   bool DeleteSection(std::string_view section);
+  // Deleted sections and keys stay behind, unseen, until the document is
+  // parsed again: one that is kept and edited over and over must be.
+  bool HoldsDeleted() const { return holdsDeleted_; }
 
  private:
   struct Key {
@@ -80,6 +83,7 @@ class IniDocument {
 
   std::vector<Section> sections_;  // a read file's first one is the unnamed section
   bool utf8Signature_ = false;
+  bool holdsDeleted_ = false;
   std::unordered_map<std::string, std::vector<std::size_t>> index_;
 };
 

@@ -91,6 +91,9 @@ void IniSession::Keep(const std::filesystem::path& file, std::string bytes, IniD
     // The file was written; only the chance to skip its next read is lost.
   }
   if (!stamp) return;
+  // A store that rewrites its sections at every Save would otherwise grow
+  // its kept image by a whole file each time.
+  if (document.HoldsDeleted()) document = IniDocument::Parse(bytes);
   images_.push_front(Image{file, stamp, std::move(bytes), std::move(document)});
   if (images_.size() > kKeptImages) images_.pop_back();
 }
