@@ -218,20 +218,6 @@ TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
   EXPECT_EQ(check.LoadSavedCommands().entries.size(), 2u);
 }
 
-TEST_F(ControllerTest, EachPlayerFailureHasItsOwnText) {
-  const std::pair<PlayerStatus, std::wstring> kCases[] = {
-      {PlayerStatus::kNotStarted, L"Winamp Is Not Started, Command not Executed!"},
-      {PlayerStatus::kNotResponding, L"Winamp Is Not Responding, Command not Executed!"},
-      {PlayerStatus::kTextRefused, L"Winamp Could Not Be Given The Text, Command not Executed!"},
-      {PlayerStatus::kAccessDenied, L"Winamp Could Not Be Started (Access Denied), Command not Executed!"},
-      {PlayerStatus::kNotAProgram, L"Winamp Could Not Be Started (Not A Program), Command not Executed!"},
-      {PlayerStatus::kStartFailed, L"Winamp Could Not Be Started, Command not Executed!"},
-      {PlayerStatus::kWindowClosed, L"Winamp Was Closed, Command not Executed!"},
-  };
-  for (const auto& [status, text] : kCases) EXPECT_EQ(FailureText({status, false}), text);
-  EXPECT_EQ(FailureText({PlayerStatus::kNotStarted, true}), L"Winamp Is Not Started, Playlist not Restored!");
-}
-
 TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCannotHold) {
   struct Case {
     bool weekly, everyDay;

@@ -45,21 +45,5 @@ TEST(WindowPositionTest, AWindowOffTheAreaIsMovedFullyInsideNearestToWhereItWas)
   for (const Case& c : kCases) EXPECT_EQ(KeepInside(c.window, area), c.expected);
 }
 
-TEST(WindowPositionTest, AMinimisedWindowsPlaceIsSavedWhereTheWindowWasOnTheScreen) {
-  // Saved, then restored, once for each side the task bar may sit on: the
-  // window must come back where it was, not a task bar further each time.
-  const ScreenRect monitor{0, 0, 1920, 1080};
-  const ScreenRect kWorkAreas[] = {{0, 40, 1920, 1080}, {60, 0, 1920, 1080}, {0, 0, 1920, 1040}, {0, 0, 1920, 1080}};
-  const ScreenRect onScreen{300, 200, 800, 500};
-  for (const ScreenRect& work : kWorkAreas) {
-    const ScreenRect inWorkArea{onScreen.left - (work.left - monitor.left), onScreen.top - (work.top - monitor.top),
-                                onScreen.right - (work.left - monitor.left), onScreen.bottom - (work.top - monitor.top)};
-    EXPECT_EQ(WorkAreaToScreen(inWorkArea, monitor, work), onScreen);
-  }
-  // A second monitor to the right whose task bar is on its left.
-  EXPECT_EQ(WorkAreaToScreen({100, 100, 600, 400}, {1920, 0, 3840, 1080}, {1980, 0, 3840, 1080}),
-            (ScreenRect{160, 100, 660, 400}));
-}
-
 }  // namespace
 }  // namespace cuelark
