@@ -1,12 +1,16 @@
 // Store figures, measured as a user meets them: start-up until the list shows
 // every entry, and the synchronous clicks of Save and of the removal's OK,
-// with a store of n entries.
+// with a store of n entries. Each figure is the median of several runs: a
+// single start under Wine varies by a hundred milliseconds with what the
+// Wine server happens to be doing.
 // Usage: store_bench.exe CUELARK_EXE BREVONI_DLL N...
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tools/driver/Driver.h"
 
@@ -16,6 +20,12 @@ using namespace cuelark::test;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr int kRuns = 5;
+
+struct Figures {
+  std::vector<double> startup, save, removeFirst;
+};
 
 double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -32,12 +42,14 @@ std::string StoreOf(int entries) {
   return text;
 }
 
-void Report(const char* name, int entries, double value) {
-  std::printf("bench: %s.n%d_ms %.1f ms\n", name, entries, value);
+void ReportMedian(const char* name, int entries, std::vector<double> values) {
+  if (values.empty()) return;
+  std::sort(values.begin(), values.end());
+  std::printf("bench: %s.n%d_ms %.1f ms\n", name, entries, values[values.size() / 2]);
   std::fflush(stdout);
 }
 
-void Measure(const std::filesystem::path& exe, const std::filesystem::path& dll, int entries) {
+void MeasureOnce(const std::filesystem::path& exe, const std::filesystem::path& dll, int entries, Figures& figures) {
   TempFolder folder;
   CopyFileTo(exe, folder.Path());
   CopyFileTo(dll, folder.Path());
@@ -47,14 +59,14 @@ void Measure(const std::filesystem::path& exe, const std::filesystem::path& dll,
   App app = App::Launch(folder / "Cuelark.exe", folder.Path());
   const HWND list = app.Control(ids::kSavedList);
   WaitUntil([&] { return ItemCount(list) == entries; }, 120000, "the list to show every entry");
-  Report("store.startup", entries, MillisecondsSince(launched));
+  figures.startup.push_back(MillisecondsSince(launched));
   if (entries == 0) return;
 
   SetText(app.Control(ids::kNameBox), L"Timed");
   SetText(app.Control(ids::kCommandBox), L"C:\\Music\\timed.mp3");
   const auto save = Clock::now();
   Click(app.Control(ids::kSaveButton));
-  Report("store.save", entries, MillisecondsSince(save));
+  figures.save.push_back(MillisecondsSince(save));
 
   SelectItem(list, 0);
   ClickAsync(app.Control(ids::kRemoveButton));
@@ -64,8 +76,16 @@ void Measure(const std::filesystem::path& exe, const std::filesystem::path& dll,
   PressDialogButton(box, IDOK);
   WaitUntilGone(box, kDefaultTimeoutMs);
   SendMessageW(app.MainWindow(), WM_NULL, 0, 0);
-  Report("store.remove_first", entries, MillisecondsSince(remove));
+  figures.removeFirst.push_back(MillisecondsSince(remove));
   app.Close();
+}
+
+void Measure(const std::filesystem::path& exe, const std::filesystem::path& dll, int entries) {
+  Figures figures;
+  for (int run = 0; run < kRuns; ++run) MeasureOnce(exe, dll, entries, figures);
+  ReportMedian("store.startup", entries, figures.startup);
+  ReportMedian("store.save", entries, figures.save);
+  ReportMedian("store.remove_first", entries, figures.removeFirst);
 }
 
 }  // namespace
@@ -73,6 +93,10 @@ void Measure(const std::filesystem::path& exe, const std::filesystem::path& dll,
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
   try {
+    // The first start also sets up this process's own window station
+    // connection; that belongs to no figure.
+    Figures warmUp;
+    MeasureOnce(argv[1], argv[2], 0, warmUp);
     for (int i = 3; i < argc; ++i) Measure(argv[1], argv[2], _wtoi(argv[i]));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "store bench: %s\n", error.what());
