@@ -258,7 +258,10 @@ std::vector<HistoryEvent> Controller::HistoryNewestFirst() {
 
 void Controller::WriteHistory(const std::vector<HistoryLine>& lines) {
   if (history_.Append(lines)) {
-    view_.HistoryChanged();
+    std::vector<HistoryEvent> events;
+    for (const HistoryLine& line : lines)
+      if (const auto* event = std::get_if<HistoryEvent>(&line)) events.push_back(*event);
+    if (!events.empty()) view_.HistoryAdded(events);
   } else if (!historyFailureReported_) {
     // Once a run: the schedule goes on without its history, and a box for
     // every firing would bury the user.

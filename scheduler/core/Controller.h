@@ -66,8 +66,9 @@ class ControllerView {
   virtual void DisarmResumeTimer() = 0;
   // "Cuelark: next <name> <when>" or "Cuelark: nothing scheduled".
   virtual void ShowNextFiring(const std::wstring& text) = 0;
-  // Lines were added to the history.
-  virtual void HistoryChanged() = 0;
+  // These executions and missed firings were added to the history, oldest
+  // first: a history on screen takes them in without reading the file again.
+  virtual void HistoryAdded(const std::vector<HistoryEvent>& events) = 0;
 };
 
 struct ControllerSettings {

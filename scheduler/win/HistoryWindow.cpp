@@ -84,7 +84,9 @@ bool HistoryWindow::OnCreate() {
   }
   OnSize();
   ShowNextFiring(controller_.NextFiringText());
-  Reload();
+  const std::vector<HistoryEvent> newestFirst = controller_.HistoryNewestFirst();
+  for (auto event = newestFirst.rbegin(); event != newestFirst.rend(); ++event) rows_.push_back(RowOf(*event));
+  ShowRows();
   SetFocus(list_);
   return true;
 }
@@ -100,19 +102,28 @@ void HistoryWindow::OnSize() {
   MoveWindow(list_, margin, top, client.right - 2 * margin, client.bottom - top - margin, TRUE);
 }
 
-void HistoryWindow::Reload() {
-  rows_.clear();
-  for (const HistoryEvent& event : controller_.HistoryNewestFirst()) {
-    Row row;
-    row.columns = {TimeText(event.due), L"", event.name, std::wstring(OutcomeText(event.outcome)), event.detail};
-    if (event.started) {
-      wchar_t millis[8];
-      swprintf(millis, 8, L".%03d", event.started->millisecond);
-      row.columns[1] = TimeText(event.started->second) + millis;
-    }
-    row.command = event.command;
-    rows_.push_back(std::move(row));
+HistoryWindow::Row HistoryWindow::RowOf(const HistoryEvent& event) {
+  Row row;
+  row.columns = {TimeText(event.due), L"", event.name, std::wstring(OutcomeText(event.outcome)), event.detail};
+  if (event.started) {
+    wchar_t millis[8];
+    swprintf(millis, 8, L".%03d", event.started->millisecond);
+    row.columns[1] = TimeText(event.started->second) + millis;
   }
+  row.command = event.command;
+  return row;
+}
+
+const HistoryWindow::Row& HistoryWindow::RowAt(int item) const {
+  return rows_[rows_.size() - 1 - static_cast<std::size_t>(item)];
+}
+
+void HistoryWindow::Add(const std::vector<HistoryEvent>& events) {
+  for (const HistoryEvent& event : events) rows_.push_back(RowOf(event));
+  ShowRows();
+}
+
+void HistoryWindow::ShowRows() {
   SendMessageW(list_, LVM_SETITEMCOUNT, rows_.size(), 0);
   InvalidateRect(list_, nullptr, TRUE);
 }
@@ -132,14 +143,14 @@ void HistoryWindow::FillRow(LVITEMW& item) const {
   if (!(item.mask & LVIF_TEXT) || item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.size() ||
       item.iSubItem < 0 || item.iSubItem >= static_cast<int>(kColumns.size()) || item.cchTextMax <= 0)
     return;
-  const Row& row = rows_[static_cast<std::size_t>(item.iItem)];
+  const Row& row = RowAt(item.iItem);
   lstrcpynW(item.pszText, row.columns[static_cast<std::size_t>(item.iSubItem)].c_str(), item.cchTextMax);
 }
 
 // The row's tip is its command, which has no column of its own.
 void HistoryWindow::FillTip(NMLVGETINFOTIPW& tip) const {
   if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= rows_.size() || tip.cchTextMax <= 0) return;
-  lstrcpynW(tip.pszText, rows_[static_cast<std::size_t>(tip.iItem)].command.c_str(), tip.cchTextMax);
+  lstrcpynW(tip.pszText, RowAt(tip.iItem).command.c_str(), tip.cchTextMax);
 }
 
 }  // namespace cuelark

@@ -25,8 +25,8 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   HistoryWindow& operator=(const HistoryWindow&) = delete;
 
   bool IsOpen() const { return hwnd_ != nullptr; }
-  // New lines were written: the list is read again.
-  void Reload();
+  // Lines just written, oldest first; they go on top.
+  void Add(const std::vector<HistoryEvent>& events);
   void ShowNextFiring(const std::wstring& text);
 
  private:
@@ -35,6 +35,11 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
     std::array<std::wstring, 5> columns;  // due, started, name, outcome, detail
     std::wstring command;
   };
+
+  static Row RowOf(const HistoryEvent& event);
+  void ShowRows();
+  // The list's item'th row, newest first; item is in range.
+  const Row& RowAt(int item) const;
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCreate();
@@ -49,6 +54,7 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   win32::unique_hfont font_;
   HWND nextLine_ = nullptr;
   HWND list_ = nullptr;
+  // Oldest first, so that new lines are appended; the list shows it reversed.
   std::vector<Row> rows_;
 };
 

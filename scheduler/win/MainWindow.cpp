@@ -367,8 +367,8 @@ void MainWindow::ShowNextFiring(const std::wstring& text) {
   if (historyWindow_ && historyWindow_->IsOpen()) historyWindow_->ShowNextFiring(text);
 }
 
-void MainWindow::HistoryChanged() {
-  if (historyWindow_ && historyWindow_->IsOpen()) historyWindow_->Reload();
+void MainWindow::HistoryAdded(const std::vector<HistoryEvent>& events) {
+  if (historyWindow_ && historyWindow_->IsOpen()) historyWindow_->Add(events);
 }
 
 }  // namespace cuelark

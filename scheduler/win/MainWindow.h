@@ -72,7 +72,7 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void ArmResumeTimer() override;
   void DisarmResumeTimer() override;
   void ShowNextFiring(const std::wstring& text) override;
-  void HistoryChanged() override;
+  void HistoryAdded(const std::vector<HistoryEvent>& events) override;
 
   HINSTANCE instance_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;

@@ -36,7 +36,7 @@ class FakeView : public ControllerView {
   void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
   void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }
   void ShowNextFiring(const std::wstring& text) override { nextFiring = text; }
-  void HistoryChanged() override {}
+  void HistoryAdded(const std::vector<HistoryEvent>&) override {}
 
   std::wstring nextFiring;
 
