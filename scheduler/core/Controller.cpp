@@ -158,8 +158,7 @@ void Controller::OnExecuteClicked(EntryId id) { RequestExecution(id, settings_.n
 
 void Controller::RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail) {
   if (shuttingDown_) return;
-  requests_.push_back({id, due, std::move(detail), std::nullopt, {}, {}});
-  executor_.RequestExecute(id);
+  executor_.RequestExecute({id, due, std::move(detail)});
 }
 
 void Controller::OnTickChanged(EntryId id, bool ticked) {
@@ -209,24 +208,17 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
                   kCaption, Severity::kWarning});
 }
 
-std::optional<std::wstring> Controller::CommandOf(EntryId id) {
-  // The executor asks once for each execution, in the order they were asked for.
-  running_ = {};
-  if (!requests_.empty() && requests_.front().id == id) {
-    running_ = std::move(requests_.front());
-    requests_.pop_front();
-  }
-  const SavedCommand* entry = schedule_.Find(id);
+std::optional<std::wstring> Controller::CommandOf(const ExecutionRequest& request) {
+  const SavedCommand* entry = schedule_.Find(request.id);
   if (!entry) return std::nullopt;
-  running_.name = entry->name;
-  running_.command = entry->command;
-  running_.started = settings_.now();
+  running_ = {settings_.now(), entry->name, entry->command};
   return entry->command;
 }
 
-void Controller::ExecutionEnded(EntryId id, PlayerStatus status) {
-  WriteHistory({HistoryEvent{running_.due, running_.started, running_.name, running_.command, OutcomeOf(status),
-                             status == PlayerStatus::kOk ? running_.detail : FailureText({status, false})}});
+void Controller::ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) {
+  const EntryId id = request.id;
+  WriteHistory({HistoryEvent{request.due, running_.started, running_.name, running_.command, OutcomeOf(status),
+                             status == PlayerStatus::kOk ? request.detail : FailureText({status, false})}});
   // An entry meant to run once stays until it has run: when nothing played,
   // the user is told and can still execute it by hand.
   const SavedCommand* entry = schedule_.Find(id);

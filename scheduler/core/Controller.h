@@ -4,7 +4,6 @@
 // timers' ticks here and draws what it is told.
 #pragma once
 
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -128,8 +127,8 @@ class Controller final : private ExecutorHost {
 
  private:
   // ExecutorHost.
-  std::optional<std::wstring> CommandOf(EntryId id) override;
-  void ExecutionEnded(EntryId id, PlayerStatus status) override;
+  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override;
+  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) override;
   void ArmResume() override;
   void DisarmResume() override;
   std::wstring ReadPlaylistSetting() override;
@@ -139,11 +138,9 @@ class Controller final : private ExecutorHost {
   static constexpr wchar_t kAsleep[] = L"computer asleep";
   static constexpr wchar_t kClockChanged[] = L"clock changed";
 
-  // One execution asked for: when it was due and what the history says of it.
-  struct Request {
-    EntryId id = 0;
-    LocalDateTime due{};
-    std::wstring detail;
+  // The running execution's entry as it was when it started: the history
+  // names it even when the entry is removed or edited meanwhile.
+  struct Running {
     std::optional<StartedAt> started;
     std::wstring name;
     std::wstring command;
@@ -172,9 +169,7 @@ class Controller final : private ExecutorHost {
   // list then would replace the user's entries with the few added since.
   bool storeRead_ = false;
   bool shuttingDown_ = false;
-  // In the order the executor runs them; the front one is running.
-  std::deque<Request> requests_;
-  Request running_;
+  Running running_;
   const wchar_t* skipReason_ = kClockChanged;
   bool historyFailureReported_ = false;
   std::optional<NextFiring> nextFiring_;

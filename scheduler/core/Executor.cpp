@@ -27,15 +27,15 @@ class BusyScope {
 
 Executor::Executor(Player& player, ExecutorHost& host) : player_(player), host_(host) {}
 
-void Executor::RequestExecute(EntryId id) {
+void Executor::RequestExecute(ExecutionRequest request) {
   if (stopped_) return;
-  queue_.push_back({false, id, 0});
+  queue_.push_back({false, std::move(request), 0});
   RunQueue();
 }
 
 void Executor::RequestResume() {
   if (stopped_) return;
-  queue_.push_back({true, 0, armings_});
+  queue_.push_back({true, {}, armings_});
   RunQueue();
 }
 
@@ -48,12 +48,12 @@ void Executor::RunQueue() {
   // While busy we are inside a player wait of the running job: the job
   // already in progress drains the queue when it returns.
   while (!busy_ && !queue_.empty()) {
-    const Job job = queue_.front();
+    const Job job = std::move(queue_.front());
     queue_.pop_front();
     std::optional<Failure> failure;
     {
       const BusyScope busy(busy_);
-      failure = job.resume ? Resume(job.arming) : Execute(job.id);
+      failure = job.resume ? Resume(job.arming) : Execute(job.execution);
     }
     // The message box is modal and may stay up for hours on an unattended
     // machine; entries falling due meanwhile must still run.
@@ -61,8 +61,8 @@ void Executor::RunQueue() {
   }
 }
 
-std::optional<Failure> Executor::Execute(EntryId id) {
-  const std::optional<std::wstring> command = host_.CommandOf(id);
+std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
+  const std::optional<std::wstring> command = host_.CommandOf(request);
   if (!command) return std::nullopt;
   const PlayerStatus status = ExecutionSteps(*command);
   // Shut-down began during a player wait: the window that would arm the
@@ -75,7 +75,7 @@ std::optional<Failure> Executor::Execute(EntryId id) {
     ++armings_;
     host_.ArmResume();
   }
-  host_.ExecutionEnded(id, status);
+  host_.ExecutionEnded(request, status);
   if (status != PlayerStatus::kOk) return Failure{status, false};
   return std::nullopt;
 }

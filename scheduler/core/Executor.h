@@ -14,6 +14,7 @@
 
 #include "scheduler/core/Player.h"
 #include "scheduler/core/SavedCommand.h"
+#include "scheduler/core/Texts.h"
 
 namespace cuelark {
 
@@ -22,13 +23,22 @@ struct Failure {
   bool duringResume;
 };
 
+// One execution asked for: the entry, the second it was due and the note the
+// history keeps of it. It travels with the job, so the host learns which
+// request is running without keeping a queue of its own.
+struct ExecutionRequest {
+  EntryId id = 0;
+  LocalDateTime due{};
+  std::wstring detail;
+};
+
 class ExecutorHost {
  public:
   virtual ~ExecutorHost() = default;
   // nullopt: the entry is gone (removed while the job waited in the queue).
-  virtual std::optional<std::wstring> CommandOf(EntryId id) = 0;
+  virtual std::optional<std::wstring> CommandOf(const ExecutionRequest& request) = 0;
   // Right after an execution's player steps, before any failure is reported.
-  virtual void ExecutionEnded(EntryId id, PlayerStatus status) = 0;
+  virtual void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) = 0;
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
@@ -46,7 +56,7 @@ class Executor {
   // Runs the entry's execution, followed by ExecutionEnded, now; or, when
   // called during another job, as soon as that job (and those queued before
   // it) are done.
-  void RequestExecute(EntryId id);
+  void RequestExecute(ExecutionRequest request);
   // The resume timer's tick.
   void RequestResume();
   // The program is ending: the queue is dropped, a running job sends nothing
@@ -59,13 +69,13 @@ class Executor {
 
  private:
   struct Job {
-    bool resume;
-    EntryId id;            // execution: the entry
-    std::uint64_t arming;  // resume: armings seen when the tick came
+    bool resume = false;
+    ExecutionRequest execution;
+    std::uint64_t arming = 0;  // resume: armings seen when the tick came
   };
 
   void RunQueue();
-  std::optional<Failure> Execute(EntryId id);
+  std::optional<Failure> Execute(const ExecutionRequest& request);
   PlayerStatus ExecutionSteps(const std::wstring& command);
   std::optional<Failure> Resume(std::uint64_t arming);
 

@@ -13,6 +13,8 @@
 namespace cuelark {
 namespace {
 
+ExecutionRequest RequestFor(EntryId id) { return {id, {}, {}}; }
+
 class FakeHost : public ExecutorHost {
  public:
   explicit FakeHost(Log& log) : log_(log) {}
@@ -23,13 +25,13 @@ class FakeHost : public ExecutorHost {
   std::function<void()> duringReport;
   std::function<void()> duringEnd;
 
-  std::optional<std::wstring> CommandOf(EntryId id) override {
-    const auto found = commands.find(id);
+  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override {
+    const auto found = commands.find(request.id);
     if (found == commands.end()) return std::nullopt;
     return found->second;
   }
-  void ExecutionEnded(EntryId id, PlayerStatus status) override {
-    log_.push_back(L"Ended " + std::to_wstring(id) + L" " + StatusName(status));
+  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) override {
+    log_.push_back(L"Ended " + std::to_wstring(request.id) + L" " + StatusName(status));
     if (duringEnd) duringEnd();
   }
   void ArmResume() override { log_.push_back(L"ArmResume"); }
@@ -74,7 +76,7 @@ class ExecutorTest : public testing::Test {
 };
 
 TEST_F(ExecutorTest, AnExecutionAndItsResumeRestoreTheSavedPositionUnchanged) {
-  executor.RequestExecute(1);
+  executor.RequestExecute(RequestFor(1));
   EXPECT_EQ(log, kFirstExecution);
   EXPECT_TRUE(executor.ResumePending());
   EXPECT_EQ(executor.SavedPlayListPos(), 5);
@@ -103,7 +105,7 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceAndItsStatusIsPassedOn) {
     host.failures.clear();
     player.statusAt = {{c.failingStep, c.status}};
     Executor caseExecutor(player, host);
-    caseExecutor.RequestExecute(1);
+    caseExecutor.RequestExecute(RequestFor(1));
 
     Log expected(kFirstExecution.begin(), kFirstExecution.begin() + static_cast<std::ptrdiff_t>(c.failingStep) + 1);
     if (c.resumeArmed) expected.push_back(L"ArmResume");
@@ -122,10 +124,10 @@ TEST_F(ExecutorTest, RequestsDuringAPlayerWaitRunAfterTheJobAndTheResumeRestores
   bool busyDuringWait = false;
   player.during[0] = [&] {
     busyDuringWait = executor.Busy();
-    executor.RequestExecute(2);
+    executor.RequestExecute(RequestFor(2));
     executor.RequestResume();  // overtaken: the running execution restarts the timer
   };
-  executor.RequestExecute(1);
+  executor.RequestExecute(RequestFor(1));
   EXPECT_TRUE(busyDuringWait);
   EXPECT_FALSE(executor.Busy());
   EXPECT_EQ(log, Joined({kFirstExecution, kLaterExecution}));
@@ -141,9 +143,9 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
   host.duringReport = [&] {
     busyDuringReport = executor.Busy();
     host.duringReport = nullptr;
-    executor.RequestExecute(2);
+    executor.RequestExecute(RequestFor(2));
   };
-  executor.RequestExecute(1);
+  executor.RequestExecute(RequestFor(1));
   EXPECT_FALSE(busyDuringReport);
   const Log expected = {L"GetPlayListPos", L"Ended 1 " + StatusName(PlayerStatus::kNotStarted),
                         L"ReportFailure " + StatusName(PlayerStatus::kNotStarted),
@@ -156,11 +158,11 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
 
 TEST_F(ExecutorTest, StoppingDuringAPlayerWaitSendsNothingMoreAndDropsTheQueue) {
   player.during[0] = [&] {
-    executor.RequestExecute(2);
+    executor.RequestExecute(RequestFor(2));
     executor.Stop();
   };
-  executor.RequestExecute(1);
-  executor.RequestExecute(1);
+  executor.RequestExecute(RequestFor(1));
+  executor.RequestExecute(RequestFor(1));
   executor.RequestResume();
   EXPECT_EQ(log, Log{L"GetPlayListPos"});
   EXPECT_TRUE(host.failures.empty());
@@ -169,10 +171,10 @@ TEST_F(ExecutorTest, StoppingDuringAPlayerWaitSendsNothingMoreAndDropsTheQueue) 
 
 TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
   player.during[0] = [&] {
-    executor.RequestExecute(2);
+    executor.RequestExecute(RequestFor(2));
     host.commands.erase(2);  // e.g. the user removed it during the wait
   };
-  executor.RequestExecute(1);
+  executor.RequestExecute(RequestFor(1));
   EXPECT_EQ(log, kFirstExecution);
 }
 
@@ -181,14 +183,14 @@ TEST_F(ExecutorTest, TheResumeSkipsAMissingPlaylistSettingButStillSetsThePositio
     SCOPED_TRACE(testing::PrintToString(std::wstring(setting)));
     log.clear();
     host.playlistSetting = setting;
-    executor.RequestExecute(1);
+    executor.RequestExecute(RequestFor(1));
     executor.RequestResume();
     EXPECT_EQ(log, Joined({kFirstExecution, {L"DisarmResume", L"SetPlayListPos 5"}}));
   }
 }
 
 TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
-  executor.RequestExecute(1);
+  executor.RequestExecute(RequestFor(1));
   player.statusAt[kFirstExecution.size() + 1] = PlayerStatus::kNotStarted;  // adding the playlist
   executor.RequestResume();
   ASSERT_EQ(host.failures.size(), 1u);
@@ -203,11 +205,11 @@ TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
 
 TEST_F(ExecutorTest, AThrowingHostDoesNotLeaveTheExecutorBusy) {
   host.duringEnd = [] { throw std::runtime_error("store failed"); };
-  EXPECT_THROW(executor.RequestExecute(1), std::runtime_error);
+  EXPECT_THROW(executor.RequestExecute(RequestFor(1)), std::runtime_error);
   EXPECT_FALSE(executor.Busy());
   host.duringEnd = nullptr;
   log.clear();
-  executor.RequestExecute(2);
+  executor.RequestExecute(RequestFor(2));
   EXPECT_EQ(log, (Log{L"ClearPlayList", L"AddToPlayList C:\\b.mp3", L"PressButton 1 0", L"ClearPlayList",
                       L"ArmResume", L"Ended 2 0"}));
 }
