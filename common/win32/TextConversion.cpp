@@ -1,6 +1,6 @@
 #include "common/win32/TextConversion.h"
 
-#include <cstdio>
+#include <cwchar>
 #include <stdexcept>
 
 #include "common/win32/Handles.h"
@@ -53,7 +53,7 @@ std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
   return bytes;
 }
 
-std::string DescribeError(DWORD error) {
+std::wstring ErrorText(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
@@ -63,18 +63,23 @@ std::string DescribeError(DWORD error) {
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
     message.pop_back();
   }
-  // Converted without the checked helper, which reports its own failures through here.
-  std::string utf8(message.size() * 3, '\0');
-  utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
-                                                           utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
   // An HRESULT reads best in hexadecimal, a Win32 error code in decimal.
-  char number[24];
+  wchar_t number[24];
   if (error & 0x80000000u)
-    std::snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(error));
+    std::swprintf(number, 24, L"0x%08lX", static_cast<unsigned long>(error));
   else
-    std::snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(error));
-  const std::string code = number;
-  return utf8.empty() ? code : utf8 + " (" + code + ")";
+    std::swprintf(number, 24, L"error %lu", static_cast<unsigned long>(error));
+  const std::wstring code = number;
+  return message.empty() ? code : message + L" (" + code + L")";
+}
+
+std::string DescribeError(DWORD error) {
+  const std::wstring text = ErrorText(error);
+  // Converted without the checked helper, which reports its own failures through here.
+  std::string utf8(text.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                           utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
 }
 
 }  // namespace win32

@@ -18,7 +18,9 @@ std::wstring CodePageToWide(UINT codePage, std::string_view text);
 // counterpart there (a best-fit or default character would change it).
 std::optional<std::string> ToAnsiExactly(std::wstring_view text);
 
-// The system's text for a Win32 error code or an HRESULT, with its number, in UTF-8.
+// The system's text for a Win32 error code or an HRESULT, with its number:
+// for the user, and in UTF-8 for exception messages.
+std::wstring ErrorText(DWORD error);
 std::string DescribeError(DWORD error);
 
 }  // namespace win32

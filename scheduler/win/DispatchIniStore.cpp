@@ -63,7 +63,7 @@ std::unique_ptr<DispatchIniStore> DispatchIniStore::Create(std::wstring& error) 
   // private one could not be activated).
   if (FAILED(hr)) hr = CreateControl(control);
   if (FAILED(hr)) {
-    error = std::wstring(L"The INI control \"") + brevoni::kProgId + L"\" could not be created: " + DescribeSystemError(static_cast<DWORD>(hr));
+    error = std::wstring(L"The INI control \"") + brevoni::kProgId + L"\" could not be created: " + win32::ErrorText(static_cast<DWORD>(hr));
     return nullptr;
   }
   return std::make_unique<DispatchIniStore>(std::move(control));
@@ -71,7 +71,7 @@ std::unique_ptr<DispatchIniStore> DispatchIniStore::Create(std::wstring& error) 
 
 HRESULT DispatchIniStore::Fail(HRESULT hr, std::wstring reason) {
   failed_ = true;
-  failure_ = reason.empty() ? DescribeSystemError(static_cast<DWORD>(hr)) : std::move(reason);
+  failure_ = reason.empty() ? win32::ErrorText(static_cast<DWORD>(hr)) : std::move(reason);
   return hr;
 }
 

@@ -54,6 +54,4 @@ WeekLocale WeekLocaleOf(const wchar_t* locale) {
 
 WeekLocale SystemWeekLocale() { return WeekLocaleOf(LOCALE_NAME_USER_DEFAULT); }
 
-std::wstring DescribeSystemError(DWORD code) { return win32::CodePageToWide(CP_UTF8, win32::DescribeError(code)); }
-
 }  // namespace cuelark

@@ -22,7 +22,5 @@ std::wstring LocaleText(LCTYPE type, const wchar_t* locale = LOCALE_NAME_USER_DE
 std::wstring UpperCase(const std::wstring& text, const wchar_t* locale = LOCALE_NAME_USER_DEFAULT);
 // Whether the ANSI code page holds the text exactly.
 inline bool CanStoreAsAnsi(std::wstring_view text) { return win32::ToAnsiExactly(text).has_value(); }
-// The system's text for a Win32 error or an HRESULT, with its number.
-std::wstring DescribeSystemError(DWORD code);
 
 }  // namespace cuelark

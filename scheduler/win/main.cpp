@@ -66,7 +66,7 @@ int RunMessageLoop() {
 // does not come up leaves the user guessing.
 int EndAtStartUp(const std::wstring& what, std::optional<DWORD> error) {
   std::wstring text = L"Cuelark cannot start: " + what;
-  if (error) text += L"\n\n" + cuelark::DescribeSystemError(*error);
+  if (error) text += L"\n\n" + win32::ErrorText(*error);
   MessageBoxW(nullptr, text.c_str(), L"Cuelark", MB_OK | MB_ICONSTOP);
   return 1;
 }
