@@ -4,13 +4,13 @@
 
 #include <array>
 
-#include "scheduler/core/WindowPosition.h"
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/MainMenu.h"
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
 #include "scheduler/win/SystemClock.h"
 #include "scheduler/win/SystemWeekLocale.h"
+#include "scheduler/win/WindowPlacement.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
@@ -132,7 +132,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnClose();
       return 0;
     case WM_ENDSESSION:
-      if (wParam) controller_.OnShutdown(PositionToSave());
+      if (wParam) controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kClockTimer);
@@ -174,7 +174,7 @@ bool MainWindow::OnCreate() {
     return false;
   ShowWindow(editor_.Frame(), SW_SHOW);
   editor_.SetUpPickers();
-  RestorePosition();
+  MoveToSavedPosition(hwnd_, dpi_, controller_.SavedPosition());
   ShowTrayIcon();
   return true;
 }
@@ -295,50 +295,8 @@ void MainWindow::OnExitClicked() {
 }
 
 void MainWindow::OnClose() {
-  controller_.OnShutdown(PositionToSave());
+  controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
   DestroyWindow(hwnd_);
-}
-
-void MainWindow::RestorePosition() {
-  const auto saved = controller_.SavedPosition();
-  if (!saved) return;
-  const std::optional<ScreenPoint> twips = ParseSavedPosition(saved->first, saved->second);
-  if (!twips) return;
-  RECT window{};
-  GetWindowRect(hwnd_, &window);
-  const int x = TwipsToPixels(twips->x, dpi_);
-  const int y = TwipsToPixels(twips->y, dpi_);
-  // A monitor may have gone since, or the texts are far off any screen: the
-  // window comes up whole on the nearest one.
-  RECT wanted{x, y, x + window.right - window.left, y + window.bottom - window.top};
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  if (!GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-  const RECT& work = monitor.rcWork;
-  const ScreenRect placed =
-      KeepInside({wanted.left, wanted.top, wanted.right, wanted.bottom}, {work.left, work.top, work.right, work.bottom});
-  SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::pair<std::wstring, std::wstring> MainWindow::PositionToSave() const {
-  RECT window{};
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof(placement);
-  if (IsIconic(hwnd_) && GetWindowPlacement(hwnd_, &placement)) {
-    // Where a minimised window comes back is given in work-area coordinates;
-    // the position is saved and restored in screen coordinates.
-    window = placement.rcNormalPosition;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      const auto area = [](const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; };
-      const ScreenRect screen = WorkAreaToScreen(area(window), area(monitor.rcMonitor), area(monitor.rcWork));
-      window = {screen.left, screen.top, screen.right, screen.bottom};
-    }
-  } else {
-    GetWindowRect(hwnd_, &window);
-  }
-  return {std::to_wstring(PixelsToTwips(window.left, dpi_)), std::to_wstring(PixelsToTwips(window.top, dpi_))};
 }
 
 void MainWindow::ShowRows(std::size_t count) { savedList_.ShowRows(count); }

@@ -59,8 +59,6 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void ShowTrayIcon();
 
   bool CreateTabStrip();
-  void RestorePosition();
-  std::pair<std::wstring, std::wstring> PositionToSave() const;
   void ArmClock();
   void OnClockTick();
 
