@@ -110,11 +110,8 @@ void CuelarkRun::SelectTab(int index) { test::SelectTab((*this)[ids::kTabs], ind
 void CuelarkRun::RemoveRow(int row, int answer) {
   SelectItem((*this)[ids::kSavedList], row);
   ClickAsync((*this)[ids::kRemoveButton]);
-  const HWND box = FindMessageBox(app().ProcessId(), L"Remove from list", kDefaultTimeoutMs);
-  if (!box) throw DriverError("no \"Remove from list\" box");
-  if (MessageBoxText(box) != L"Remove?") throw DriverError("the box does not ask \"Remove?\"");
-  PressDialogButton(box, answer);
-  WaitUntilGone(box, kDefaultTimeoutMs);
+  if (AnswerMessageBox(app().ProcessId(), L"Remove from list", answer) != L"Remove?")
+    throw DriverError("the box does not ask \"Remove?\"");
   // The handler goes on after the box; a round trip waits for it.
   SendMessageW(Main(), WM_NULL, 0, 0);
 }

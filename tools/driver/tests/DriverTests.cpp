@@ -77,15 +77,12 @@ TEST_F(DriverTest, MovedAndAttachedAppsShareOneProcessSafely) {
   EXPECT_EQ(owner.ExitCode(), 1u);
 }
 
-TEST_F(DriverTest, MessageBoxIsFoundReadAndAnswered) {
+TEST_F(DriverTest, AMessageBoxIsFoundByItsTitleReadAndAnswered) {
   App program = Launch();
   ClickAsync(program.Control(app::kShowBox));
-  const HWND box = FindMessageBox(program.ProcessId(), app::kBoxTitle, kDefaultTimeoutMs);
-  ASSERT_NE(box, nullptr);
+  ASSERT_NE(FindMessageBox(program.ProcessId(), app::kBoxTitle, kDefaultTimeoutMs), nullptr);
   EXPECT_EQ(FindMessageBox(program.ProcessId(), L"Another title", 50), nullptr);
-  EXPECT_EQ(MessageBoxText(box), app::kBoxText);
-  PressDialogButton(box, IDCANCEL);
-  WaitUntilGone(box, kDefaultTimeoutMs);
+  EXPECT_EQ(AnswerMessageBox(program.ProcessId(), app::kBoxTitle, IDCANCEL), app::kBoxText);
   WaitForEvent(program, L"box " + std::to_wstring(IDCANCEL));
 }
 
