@@ -96,30 +96,22 @@ TEST_F(HistoryTest, AFiringAndAFiringMissedWhileNotRunningAreWrittenAndListedNew
   WaitUntil([&] { return tipShown(L"Cuelark: nothing scheduled"); }, kDefaultTimeoutMs,
             "the tray tip to show that nothing is left");
 
+  // The lines' format is the native tests' part; here, what this run wrote
+  // after the previous run's lines: its start, the missed and the played line.
   const std::string file = ReadFileText(HistoryFile());
   EXPECT_EQ(file.substr(0, previousRun.size()), previousRun);
-  const std::vector<std::string> lines = Split(file, "\r\n");
-  ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[6], "") << "the last line ends too";
-  const std::vector<std::string> started = Split(lines[3], "\t");
-  ASSERT_EQ(started.size(), 6u);
-  EXPECT_EQ(started[4], "started");
-  EXPECT_EQ(lines[4], MomentText(missedDue) + "\t\tMissed\tC:\\\\missed.mp3\tmissed\tprogram not running");
-  const std::vector<std::string> played = Split(lines[5], "\t");
+  const std::vector<std::string> lines = Split(file.substr(previousRun.size()), "\r\n");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(Split(lines[0], "\t").at(4), "started");
+  EXPECT_EQ(lines[1], MomentText(missedDue) + "\t\tMissed\tC:\\\\missed.mp3\tmissed\tprogram not running");
+  const std::vector<std::string> played = Split(lines[2], "\t");
   ASSERT_EQ(played.size(), 6u);
-  EXPECT_EQ(played[0], MomentText(firedDue));
-  // When the first message went out, to the millisecond, not before it was due.
-  ASSERT_EQ(played[1].size(), 23u);
-  EXPECT_EQ(played[1][19], '.');
+  // Started when the first message went out, not before it was due.
   EXPECT_GE(played[1], played[0]);
-  EXPECT_EQ(std::vector<std::string>(played.begin() + 2, played.end()),
-            (std::vector<std::string>{"Fired", "C:\\\\fired.mp3", "played", ""}));
-
-  EXPECT_EQ(Row(list, 0), (std::vector<std::wstring>{Wide(played[0]), Wide(played[1]), L"Fired", L"played", L""}));
+  EXPECT_EQ(Row(list, 0),
+            (std::vector<std::wstring>{Wide(MomentText(firedDue)), Wide(played[1]), L"Fired", L"played", L""}));
   EXPECT_EQ(Row(list, 1),
             (std::vector<std::wstring>{Wide(MomentText(missedDue)), L"", L"Missed", L"missed", L"program not running"}));
-  const auto messages = player.WaitForMessages(5);
-  EXPECT_EQ(CopyDataText(messages[4]), "C:\\fired.mp3");
 }
 
 TEST_F(HistoryTest, TheWindowOpensOnceEscClosesItAndTheNextOpeningReadsTheFileAgain) {
