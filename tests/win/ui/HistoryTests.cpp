@@ -16,13 +16,6 @@ constexpr char kHeader[] = "\xEF\xBB\xBF" "due\tstarted\tname\tcommand\toutcome\
 std::string MomentText(const SYSTEMTIME& t) { return DateText(t) + " " + TimeText(t); }
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-std::string DatedEntry(int number, const std::string& name, const std::string& command, const SYSTEMTIME& due) {
-  std::string lines;
-  for (const IniLine& line : EntryLines(number, name, command, DateText(due), TimeText(due), true, false))
-    lines += line.key + "=" + line.value + "\r\n";
-  return lines;
-}
-
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
   for (std::size_t start = 0;;) {
@@ -57,8 +50,11 @@ TEST_F(HistoryTest, AFiringAndAFiringMissedWhileNotRunningAreWrittenAndListedNew
   const SYSTEMTIME previousStop = LocalTimeIn(-3600);
   const SYSTEMTIME missedDue = LocalTimeIn(-600);
   const SYSTEMTIME firedDue = LocalTimeIn(8);
-  WriteFileText(run.CueIni(), "[Saved Commands]\r\n" + DatedEntry(1, "Missed", "C:\\missed.mp3", missedDue) +
-                                  DatedEntry(2, "Fired", "C:\\fired.mp3", firedDue) + "[Total Count]\r\ncount=2\r\n");
+  WriteFileText(run.CueIni(),
+                "[Saved Commands]\r\n" +
+                    EntryText(1, "Missed", "C:\\missed.mp3", DateText(missedDue), TimeText(missedDue), true, false) +
+                    EntryText(2, "Fired", "C:\\fired.mp3", DateText(firedDue), TimeText(firedDue), true, false) +
+                    "[Total Count]\r\ncount=2\r\n");
   const std::string previousRun = std::string(kHeader) + MomentText(previousStart) + "\t\t\t\tstarted\t\r\n" +
                                   MomentText(previousStop) + "\t\t\t\tstopped\t\r\n";
   WriteFileText(HistoryFile(), previousRun);

@@ -32,10 +32,10 @@ class StoreTest : public ::testing::Test {
 TEST_F(StoreTest, FirstSaveCreatesTheEntryAndItsCountAndRemovingItLeavesNone) {
   run.Start();
   run.SaveEntry(L"Morning", L"C:\\Music\\morning.mp3", true);
-  std::vector<IniLine> expected =
-      EntryLines(1, "Morning", "C:\\Music\\morning.mp3", DateText(LocalTimeIn(0)), "00:00:00", true, true);
-  expected.push_back({"Total Count", "count", "1"});
-  EXPECT_EQ(IniLines(run.CueIniBytes()), expected);
+  EXPECT_EQ(run.CueIniBytes(),
+            "[Saved Commands]\r\n" +
+                EntryText(1, "Morning", "C:\\Music\\morning.mp3", DateText(LocalTimeIn(0)), "00:00:00", true, true) +
+                "[Total Count]\r\ncount=1\r\n");
   EXPECT_TRUE(IsEnabled(run[ids::kRemoveButton]));
   EXPECT_TRUE(IsEnabled(run[ids::kExecuteButton]));
   EXPECT_EQ(SelectedTab(run[ids::kTabs]), 0);
@@ -45,7 +45,7 @@ TEST_F(StoreTest, FirstSaveCreatesTheEntryAndItsCountAndRemovingItLeavesNone) {
   EXPECT_EQ(ItemCount(run[ids::kSavedList]), 0);
   EXPECT_FALSE(IsEnabled(run[ids::kRemoveButton]));
   EXPECT_FALSE(IsEnabled(run[ids::kExecuteButton]));
-  EXPECT_TRUE(IniLines(run.CueIniBytes()).empty());
+  EXPECT_EQ(run.CueIniBytes(), "");
 }
 
 TEST_F(StoreTest, LoadsEveryEntryAndItsPositionAndRemovesTheSelectedRowAfterACancel) {
@@ -182,8 +182,7 @@ TEST_F(StoreTest, AKilledProgramLeavesAStoreItWroteWhole) {
   std::string bytes = "[Saved Commands]\r\n";
   for (int n = 1; n <= kEntries; ++n) {
     const std::string k = std::to_string(n);
-    bytes += "name" + k + "=Entry " + k + "\r\ncommand" + k + "=C:\\music\\" + k + ".mp3\r\nstartDate" + k +
-             "=EVERY DAY\r\nstartTime" + k + "=01:00:00\r\nisChecked" + k + "=True\r\nremWhenDone" + k + "=0\r\n";
+    bytes += EntryText(n, "Entry " + k, "C:\\music\\" + k + ".mp3", "EVERY DAY", "01:00:00", true, false);
   }
   const std::string before = bytes + "[Total Count]\r\ncount=" + std::to_string(kEntries) + "\r\n";
 
