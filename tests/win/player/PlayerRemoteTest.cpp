@@ -93,12 +93,13 @@ TEST_F(PlayerRemoteTest, VersionGatesSendOrExplainInABoxOfTheCallersActiveWindow
   const win32::unique_hwnd owner(CreateWindowExW(0, L"STATIC", L"Player test owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                                  300, 120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(owner);
-  SetForegroundWindow(owner.get());
-  SetActiveWindow(owner.get());
-  ASSERT_EQ(GetActiveWindow(), owner.get());
   for (const Case& test : cases) {
     SCOPED_TRACE("version " + std::to_string(test.version));
     App player = LaunchStandIn(folder_.Path(), L"--position 7 --version " + std::to_wstring(test.version));
+    // The player's start took the activation away.
+    SetForegroundWindow(owner.get());
+    SetActiveWindow(owner.get());
+    ASSERT_EQ(GetActiveWindow(), owner.get());
     std::int32_t answer = -1;
     std::vector<BoxAnswerer::Box> boxes;
     {
