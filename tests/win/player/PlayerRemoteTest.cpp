@@ -39,22 +39,6 @@ const remote::Settings kLimits = Limits(seconds(20), seconds(5));
 constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
 
-// One line per message, in the terms of the player's interface, so that a
-// failure shows the whole exchange. Copy data is named by its record's
-// dwData: its lParam is an address in the player.
-std::vector<std::string> Exchange(const std::vector<LoggedMessage>& messages) {
-  std::vector<std::string> lines;
-  for (const LoggedMessage& message : messages) {
-    const std::string head = message.kind == LoggedKind::kUser       ? "USER "
-                             : message.kind == LoggedKind::kCommand ? "COMMAND "
-                                                                     : "COPYDATA ";
-    const std::int64_t last = message.kind == LoggedKind::kCopyData ? static_cast<std::int64_t>(message.dwData)
-                                                                     : message.lParam;
-    lines.push_back(head + std::to_string(message.wParam) + " " + std::to_string(last));
-  }
-  return lines;
-}
-
 std::vector<std::uint8_t> Bytes(std::string_view text) {
   std::vector<std::uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
