@@ -5,14 +5,6 @@
 
 namespace cuelark::test {
 
-std::string EntryText(int number, const std::string& name, const std::string& command, const std::string& date,
-                      const std::string& time, bool checked, bool remove) {
-  const std::string n = std::to_string(number);
-  return "name" + n + "=" + name + "\r\ncommand" + n + "=" + command + "\r\nstartDate" + n + "=" + date +
-         "\r\nstartTime" + n + "=" + time + "\r\nisChecked" + n + "=" + (checked ? "True" : "False") +
-         "\r\nremWhenDone" + n + "=" + (remove ? "1" : "0") + "\r\n";
-}
-
 SYSTEMTIME LocalTimeIn(int seconds) {
   SYSTEMTIME now;
   GetLocalTime(&now);

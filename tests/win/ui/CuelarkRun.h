@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/StoreText.h"
 #include "tools/driver/Driver.h"
 
 namespace cuelark::test {
 
-// The lines of one saved command, as the store writes them.
-std::string EntryText(int number, const std::string& name, const std::string& command, const std::string& date,
-                      const std::string& time, bool checked, bool remove);
 
 // The local time this many seconds from now (negative: ago).
 SYSTEMTIME LocalTimeIn(int seconds);

@@ -51,10 +51,9 @@ TEST_F(HistoryTest, AFiringAndAFiringMissedWhileNotRunningAreWrittenAndListedNew
   const SYSTEMTIME missedDue = LocalTimeIn(-600);
   const SYSTEMTIME firedDue = LocalTimeIn(8);
   WriteFileText(run.CueIni(),
-                "[Saved Commands]\r\n" +
-                    EntryText(1, "Missed", "C:\\missed.mp3", DateText(missedDue), TimeText(missedDue), true, false) +
-                    EntryText(2, "Fired", "C:\\fired.mp3", DateText(firedDue), TimeText(firedDue), true, false) +
-                    "[Total Count]\r\ncount=2\r\n");
+                StoreText(EntryText(1, "Missed", "C:\\missed.mp3", DateText(missedDue), TimeText(missedDue)) +
+                              EntryText(2, "Fired", "C:\\fired.mp3", DateText(firedDue), TimeText(firedDue)),
+                          2));
   const std::string previousRun = std::string(kHeader) + MomentText(previousStart) + "\t\t\t\tstarted\t\r\n" +
                                   MomentText(previousStop) + "\t\t\t\tstopped\t\r\n";
   WriteFileText(HistoryFile(), previousRun);

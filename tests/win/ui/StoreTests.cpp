@@ -13,15 +13,11 @@ namespace cuelark::test {
 namespace {
 
 // A store written by hand: entries "One", "Two", "Three" and a position.
-constexpr char kThreeEntries[] =
-    "[Saved Commands]\r\n"
-    "name1=One\r\ncommand1=C:\\one.mp3\r\nstartDate1=EVERY DAY\r\nstartTime1=01:00:00\r\nisChecked1=True\r\n"
-    "remWhenDone1=0\r\n"
-    "name2=Two\r\ncommand2=C:\\two.mp3\r\nstartDate2=2090-01-02\r\nstartTime2=02:00:00\r\nisChecked2=False\r\n"
-    "remWhenDone2=1\r\n"
-    "name3=Three\r\ncommand3=C:\\three.mp3\r\nstartDate3=MONDAY\r\nstartTime3=03:00:00\r\nisChecked3=True\r\n"
-    "remWhenDone3=1\r\n"
-    "[Total Count]\r\ncount=3\r\n"
+const std::string kThreeEntries =
+    StoreText(EntryText(1, "One", "C:\\one.mp3", "EVERY DAY", "01:00:00") +
+                  EntryText(2, "Two", "C:\\two.mp3", "2090-01-02", "02:00:00", false, true) +
+                  EntryText(3, "Three", "C:\\three.mp3", "MONDAY", "03:00:00", true, true),
+              3) +
     "[Position]\r\nLeft=1500\r\nTop=1200\r\n";
 
 class StoreTest : public ::testing::Test {
@@ -32,10 +28,9 @@ class StoreTest : public ::testing::Test {
 TEST_F(StoreTest, FirstSaveCreatesTheEntryAndItsCountAndRemovingItLeavesNone) {
   run.Start();
   run.SaveEntry(L"Morning", L"C:\\Music\\morning.mp3", true);
-  EXPECT_EQ(run.CueIniBytes(),
-            "[Saved Commands]\r\n" +
-                EntryText(1, "Morning", "C:\\Music\\morning.mp3", DateText(LocalTimeIn(0)), "00:00:00", true, true) +
-                "[Total Count]\r\ncount=1\r\n");
+  const std::string entry = EntryText(1, "Morning", "C:\\Music\\morning.mp3", DateText(LocalTimeIn(0)), "00:00:00",
+                                      true, true);
+  EXPECT_EQ(run.CueIniBytes(), StoreText(entry, 1));
   EXPECT_TRUE(IsEnabled(run[ids::kRemoveButton]));
   EXPECT_TRUE(IsEnabled(run[ids::kExecuteButton]));
   EXPECT_EQ(SelectedTab(run[ids::kTabs]), 0);
@@ -179,12 +174,12 @@ TEST_F(StoreTest, AKilledProgramLeavesAStoreItWroteWhole) {
   // A store large enough that its rewrite takes a while, so that kills
   // land inside it rather than before the click or after the write.
   constexpr int kEntries = 1500;
-  std::string bytes = "[Saved Commands]\r\n";
+  std::string entries;
   for (int n = 1; n <= kEntries; ++n) {
     const std::string k = std::to_string(n);
-    bytes += EntryText(n, "Entry " + k, "C:\\music\\" + k + ".mp3", "EVERY DAY", "01:00:00", true, false);
+    entries += EntryText(n, "Entry " + k, "C:\\music\\" + k + ".mp3", "EVERY DAY", "01:00:00");
   }
-  const std::string before = bytes + "[Total Count]\r\ncount=" + std::to_string(kEntries) + "\r\n";
+  const std::string before = StoreText(entries, kEntries);
 
   // One Save without interruption gives the state after, and how long it takes.
   WriteFileText(run.CueIni(), before);
