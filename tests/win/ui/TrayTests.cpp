@@ -7,7 +7,6 @@
 
 #include "scheduler/core/InstanceLock.h"
 #include "tests/win/ui/CuelarkRun.h"
-#include "tools/player/StandInControl.h"
 
 namespace cuelark::test {
 namespace {
