@@ -8,6 +8,7 @@
 #include "tests/core/EngineIniStore.h"
 #include "tests/core/EnglishWeek.h"
 #include "tests/core/FakePlayer.h"
+#include "tests/core/StoreText.h"
 #include "tests/core/WatchedFileStore.h"
 #include "tests/engine/TempFolder.h"
 
@@ -47,15 +48,14 @@ class FakeView : public ControllerView {
 // 2026-12-07 is a Monday.
 constexpr CivilDate kToday{2026, 12, 7};
 
+// Entry n is due at 0n:00:00 every day.
 std::string StoreWith(int count) {
-  std::string bytes = "[Saved Commands]\r\n";
+  std::string entries;
   for (int n = 1; n <= count; ++n) {
     const std::string k = std::to_string(n);
-    bytes += "name" + k + "=Entry " + k + "\r\ncommand" + k + "=C:\\m\\" + k + ".mp3\r\nstartDate" + k +
-             "=EVERY DAY\r\nstartTime" + k + "=0" + k + ":00:00\r\nisChecked" + k + "=True\r\nremWhenDone" + k +
-             "=0\r\n";
+    entries += test::EntryText(n, "Entry " + k, "C:\\m\\" + k + ".mp3", "EVERY DAY", "0" + k + ":00:00");
   }
-  return bytes + "[Total Count]\r\ncount=" + std::to_string(count) + "\r\n";
+  return test::StoreText(entries, count);
 }
 
 EditorFields Fields(std::wstring name, bool removeWhenDone = false) {
@@ -305,8 +305,7 @@ TEST_F(ControllerTest, TheHistoryTellsWhatPlayedWhatFailedAndWhatWasMissedAndWhy
 
 TEST_F(ControllerTest, AnEntryInTheHourASpringChangeSkipsFiresOnceRightAfterIt) {
   // Berlin, last Sunday of March: 02:00 local becomes 03:00.
-  WriteBytes(store, "[Saved Commands]\r\nname1=Spring\r\ncommand1=C:\\s.mp3\r\nstartDate1=EVERY DAY\r\n"
-                    "startTime1=02:30:00\r\nisChecked1=True\r\nremWhenDone1=0\r\n[Total Count]\r\ncount=1\r\n");
+  WriteBytes(store, test::StoreText(test::EntryText(1, "Spring", "C:\\s.mp3", "EVERY DAY", "02:30:00"), 1));
   constexpr CivilDate kSpring{2027, 3, 28};
   now = {kSpring, {1, 59, 59}};
   Controller& controller = Start();

@@ -66,7 +66,6 @@ TEST(IsDueTest, OnlyExactTextsInTheFixedFormsAreDue) {
       {L"every day in other case", L"Every Day", L"09:05:00", true, false},
       {L"unchecked every day", L"EVERY DAY", L"09:05:00", false, false},
       {L"day first date", L"09-12-2026", L"09:05:00", true, false},
-      {L"month first date", L"12/09/2026", L"09:05:00", true, false},
       {L"hour without leading zero", L"EVERY DAY", L"9:05:00", true, false},
       {L"empty day", L"", L"09:05:00", true, false},
       {L"missing day", L"[ Not Found ]", L"09:05:00", true, false},
@@ -179,13 +178,11 @@ TEST(NextFiringTest, EachKindOfEntryFiresNextWhereTheRuleSays) {
       {"dated, later today", Entry(1, L"2026-12-09", L"12:00:01"), noon, At({2026, 12, 9}, {12, 0, 1})},
       {"dated, a second in the past", Entry(1, L"2026-12-09", L"11:59:59"), noon, std::nullopt},
       {"dated, a day in the past", Entry(1, L"2026-12-08", L"18:00:00"), noon, std::nullopt},
-      {"dated, next week", Entry(1, L"2026-12-16", L"08:00:00"), noon, At({2026, 12, 16}, {8, 0, 0})},
       {"dated, years ahead", Entry(1, L"2031-02-28", L"08:00:00"), noon, At({2031, 2, 28}, {8, 0, 0})},
       {"dated, a day that does not exist", Entry(1, L"2027-02-29", L"08:00:00"), noon, std::nullopt},
       {"dated in another form", Entry(1, L"16.12.2026", L"08:00:00"), noon, std::nullopt},
       {"a time in another form", Entry(1, L"EVERY DAY", L"8:00:00"), noon, std::nullopt},
       {"unticked", Entry(1, L"EVERY DAY", L"18:00:00", false), noon, std::nullopt},
-      {"unticked, dated ahead", Entry(1, L"2031-02-28", L"08:00:00", false), noon, std::nullopt},
   };
   for (const NextCase& c : kCases) {
     SCOPED_TRACE(c.what);

@@ -156,19 +156,6 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
   EXPECT_EQ(log, expected);
 }
 
-TEST_F(ExecutorTest, StoppingDuringAPlayerWaitSendsNothingMoreAndDropsTheQueue) {
-  player.during[0] = [&] {
-    executor.RequestExecute(RequestFor(2));
-    executor.Stop();
-  };
-  executor.RequestExecute(RequestFor(1));
-  executor.RequestExecute(RequestFor(1));
-  executor.RequestResume();
-  EXPECT_EQ(log, Log{L"GetPlayListPos"});
-  EXPECT_TRUE(host.failures.empty());
-  EXPECT_FALSE(executor.Busy());
-}
-
 TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
   player.during[0] = [&] {
     executor.RequestExecute(RequestFor(2));

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "tests/core/EngineIniStore.h"
+#include "tests/core/StoreText.h"
 #include "tests/core/WatchedFileStore.h"
 #include "tests/engine/TempFolder.h"
 
@@ -32,15 +33,9 @@ const SavedCommand kMorning = Entry(L"Morning", L"C:\\Music\\wake.mp3", L"EVERY 
 const SavedCommand kNews = Entry(L"News", L"http://radio/news", L"2026-12-09", L"12:00:00", true, true);
 const SavedCommand kWeekly = Entry(L"Weekly", L"C:\\Lists\\fri.m3u", L"FRIDAY", L"18:00:00", false, false);
 
-const std::string kMorningLines =
-    "name1=Morning\r\ncommand1=C:\\Music\\wake.mp3\r\nstartDate1=EVERY DAY\r\nstartTime1=07:30:00\r\n"
-    "isChecked1=True\r\nremWhenDone1=0\r\n";
-const std::string kNewsLines2 =
-    "name2=News\r\ncommand2=http://radio/news\r\nstartDate2=2026-12-09\r\nstartTime2=12:00:00\r\n"
-    "isChecked2=True\r\nremWhenDone2=1\r\n";
-const std::string kWeeklyLines2 =
-    "name2=Weekly\r\ncommand2=C:\\Lists\\fri.m3u\r\nstartDate2=FRIDAY\r\nstartTime2=18:00:00\r\n"
-    "isChecked2=False\r\nremWhenDone2=0\r\n";
+const std::string kMorningLines = test::EntryText(1, "Morning", "C:\\Music\\wake.mp3", "EVERY DAY", "07:30:00");
+const std::string kNewsLines2 = test::EntryText(2, "News", "http://radio/news", "2026-12-09", "12:00:00", true, true);
+const std::string kWeeklyLines2 = test::EntryText(2, "Weekly", "C:\\Lists\\fri.m3u", "FRIDAY", "18:00:00", false);
 
 class StoreTest : public testing::Test {
  protected:
@@ -53,9 +48,9 @@ class StoreTest : public testing::Test {
 
 TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCountAndASecondRaisesIt) {
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
-  EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + "[Total Count]\r\ncount=1\r\n");
+  EXPECT_EQ(ReadBytes(file), test::StoreText(kMorningLines, 1));
   ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews}).ok);
-  EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kNewsLines2 + "[Total Count]\r\ncount=2\r\n");
+  EXPECT_EQ(ReadBytes(file), test::StoreText(kMorningLines + kNewsLines2, 2));
   EXPECT_EQ(store.LoadSavedCommands().entries, (std::vector<SavedCommand>{kMorning, kNews}));
 }
 

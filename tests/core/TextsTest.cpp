@@ -32,16 +32,11 @@ struct KnownDay {
   std::int64_t serialMidnight;
 };
 
+// One day inside the walk below pins every other day of it; the first day of
+// the era lies outside.
 TEST(CalendarTest, KnownDaysHaveTheirWeekdayAndSerial) {
   const KnownDay kDays[] = {
       {{1970, 1, 1}, 4, 0},
-      {{1969, 12, 31}, 3, -86400},
-      {{2000, 2, 29}, 2, 951782400},
-      {{2024, 2, 29}, 4, 1709164800},
-      {{2026, 12, 6}, 7, 1796515200},
-      {{2026, 12, 9}, 3, 1796774400},
-      {{2100, 3, 1}, 1, 4107542400},
-      {{1600, 3, 1}, 3, -11670912000},
       {{1, 1, 1}, 1, -62135596800},
   };
   for (const KnownDay& known : kDays) {

@@ -54,6 +54,15 @@ HWND FindMessageBox(DWORD processId, std::wstring_view title, DWORD timeoutMs) {
 
 std::wstring MessageBoxText(HWND box) { return GetText(FindControl(box, kMessageBoxTextId)); }
 
+std::wstring AnswerMessageBox(DWORD processId, std::wstring_view title, int buttonId, DWORD timeoutMs) {
+  const HWND box = FindMessageBox(processId, title, timeoutMs);
+  if (!box) Fail("No message box \"" + Narrow(title) + "\" appeared");
+  const std::wstring text = MessageBoxText(box);
+  PressDialogButton(box, buttonId);
+  WaitUntilGone(box, kDefaultTimeoutMs);
+  return text;
+}
+
 // Only the dialog's own buttons count: a file dialog also holds a list view
 // and a toolbar with the id IDOK.
 void PressDialogButton(HWND dialog, int buttonId) {

@@ -179,6 +179,10 @@ std::wstring MessageBoxText(HWND box);
 void PressDialogButton(HWND dialog, int buttonId);
 // Throws if the window still exists after timeoutMs.
 void WaitUntilGone(HWND window, DWORD timeoutMs);
+// Waits for the message box of this title, presses its button and waits
+// until it has gone; returns its text. Throws when no such box appears.
+std::wstring AnswerMessageBox(DWORD processId, std::wstring_view title, int buttonId = IDOK,
+                              DWORD timeoutMs = kDefaultTimeoutMs);
 
 // Common file dialog (GetOpenFileNameW); null when none appears in time.
 HWND FindFileDialog(DWORD processId, DWORD timeoutMs);

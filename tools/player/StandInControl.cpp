@@ -85,6 +85,23 @@ std::string CopyDataText(const standin::LoggedMessage& message) {
   return text;
 }
 
+std::vector<std::string> Exchange(const std::vector<standin::LoggedMessage>& messages) {
+  std::vector<std::string> lines;
+  for (const standin::LoggedMessage& message : messages) {
+    switch (message.kind) {
+      case standin::LoggedKind::kCopyData:
+        lines.push_back("COPYDATA " + std::to_string(message.dwData) + " " + CopyDataText(message));
+        break;
+      case standin::LoggedKind::kCommand:
+        lines.push_back("COMMAND " + std::to_string(message.wParam) + " " + std::to_string(message.lParam));
+        break;
+      default:
+        lines.push_back("USER " + std::to_string(message.wParam) + " " + std::to_string(message.lParam));
+    }
+  }
+  return lines;
+}
+
 PathOverride::PathOverride(const std::wstring& path) {
   const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
   if (size > 0) {

@@ -72,6 +72,11 @@ class StandIn {
 
 // The text of a copy-data message, without its final zero.
 std::string CopyDataText(const standin::LoggedMessage& message);
+// One line per message, in the terms of the player's interface, so that a
+// failure shows the whole exchange: "USER <wParam> <lParam>", "COMMAND
+// <wParam> <lParam>", "COPYDATA <dwData> <text>" (its lParam is an address in
+// the player).
+std::vector<std::string> Exchange(const std::vector<standin::LoggedMessage>& messages);
 
 // Replaces PATH for this process, and so for the programs it starts.
 class PathOverride {

@@ -14,15 +14,13 @@
 namespace cuelark::test {
 
 // Answers every "Winamp Control" message box of this process with OK, from a
-// thread of its own, and records what each box looked like. Boxes that
+// thread of its own, and records each box's text and owner. Boxes that
 // should not appear are answered too, so a faulty link fails the test
 // instead of hanging it.
 class BoxAnswerer {
  public:
   struct Box {
     std::wstring text;
-    std::vector<int> buttonIds;  // the visible buttons
-    bool showsIcon = false;
     HWND owner = nullptr;
   };
 

@@ -5,37 +5,6 @@
 
 namespace cuelark::test {
 
-std::vector<IniLine> IniLines(const std::string& bytes) {
-  std::vector<IniLine> lines;
-  std::string section;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == ';') continue;
-    if (line.front() == '[' && line.back() == ']') {
-      section = line.substr(1, line.size() - 2);
-      continue;
-    }
-    const std::size_t equals = line.find('=');
-    if (equals == std::string::npos) throw DriverError("not an INI line: " + line);
-    lines.push_back({section, line.substr(0, equals), line.substr(equals + 1)});
-  }
-  return lines;
-}
-
-std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
-                                const std::string& date, const std::string& time, bool checked, bool remove) {
-  const std::string n = std::to_string(number);
-  const std::string section = "Saved Commands";
-  return {{section, "name" + n, name},          {section, "command" + n, command},
-          {section, "startDate" + n, date},     {section, "startTime" + n, time},
-          {section, "isChecked" + n, checked ? "True" : "False"}, {section, "remWhenDone" + n, remove ? "1" : "0"}};
-}
-
 SYSTEMTIME LocalTimeIn(int seconds) {
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -110,11 +79,8 @@ void CuelarkRun::SelectTab(int index) { test::SelectTab((*this)[ids::kTabs], ind
 void CuelarkRun::RemoveRow(int row, int answer) {
   SelectItem((*this)[ids::kSavedList], row);
   ClickAsync((*this)[ids::kRemoveButton]);
-  const HWND box = FindMessageBox(app().ProcessId(), L"Remove from list", kDefaultTimeoutMs);
-  if (!box) throw DriverError("no \"Remove from list\" box");
-  if (MessageBoxText(box) != L"Remove?") throw DriverError("the box does not ask \"Remove?\"");
-  PressDialogButton(box, answer);
-  WaitUntilGone(box, kDefaultTimeoutMs);
+  if (AnswerMessageBox(app().ProcessId(), L"Remove from list", answer) != L"Remove?")
+    throw DriverError("the box does not ask \"Remove?\"");
   // The handler goes on after the box; a round trip waits for it.
   SendMessageW(Main(), WM_NULL, 0, 0);
 }

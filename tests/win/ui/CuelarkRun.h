@@ -7,23 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/StoreText.h"
 #include "tools/driver/Driver.h"
 
 namespace cuelark::test {
 
-// One line of an INI file that holds a value, in file order.
-struct IniLine {
-  std::string section;
-  std::string key;
-  std::string value;
-  bool operator==(const IniLine&) const = default;
-};
-// The values of an INI file in the order they stand; throws on a line that
-// is neither a section, a value, a comment nor blank.
-std::vector<IniLine> IniLines(const std::string& bytes);
-// The lines of one saved command, as the store writes them.
-std::vector<IniLine> EntryLines(int number, const std::string& name, const std::string& command,
-                                const std::string& date, const std::string& time, bool checked, bool remove);
 
 // The local time this many seconds from now (negative: ago).
 SYSTEMTIME LocalTimeIn(int seconds);

@@ -16,13 +16,6 @@ constexpr char kHeader[] = "\xEF\xBB\xBF" "due\tstarted\tname\tcommand\toutcome\
 std::string MomentText(const SYSTEMTIME& t) { return DateText(t) + " " + TimeText(t); }
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-std::string DatedEntry(int number, const std::string& name, const std::string& command, const SYSTEMTIME& due) {
-  std::string lines;
-  for (const IniLine& line : EntryLines(number, name, command, DateText(due), TimeText(due), true, false))
-    lines += line.key + "=" + line.value + "\r\n";
-  return lines;
-}
-
 std::vector<std::string> Split(const std::string& text, const std::string& separator) {
   std::vector<std::string> parts;
   for (std::size_t start = 0;;) {
@@ -57,8 +50,10 @@ TEST_F(HistoryTest, AFiringAndAFiringMissedWhileNotRunningAreWrittenAndListedNew
   const SYSTEMTIME previousStop = LocalTimeIn(-3600);
   const SYSTEMTIME missedDue = LocalTimeIn(-600);
   const SYSTEMTIME firedDue = LocalTimeIn(8);
-  WriteFileText(run.CueIni(), "[Saved Commands]\r\n" + DatedEntry(1, "Missed", "C:\\missed.mp3", missedDue) +
-                                  DatedEntry(2, "Fired", "C:\\fired.mp3", firedDue) + "[Total Count]\r\ncount=2\r\n");
+  WriteFileText(run.CueIni(),
+                StoreText(EntryText(1, "Missed", "C:\\missed.mp3", DateText(missedDue), TimeText(missedDue)) +
+                              EntryText(2, "Fired", "C:\\fired.mp3", DateText(firedDue), TimeText(firedDue)),
+                          2));
   const std::string previousRun = std::string(kHeader) + MomentText(previousStart) + "\t\t\t\tstarted\t\r\n" +
                                   MomentText(previousStop) + "\t\t\t\tstopped\t\r\n";
   WriteFileText(HistoryFile(), previousRun);
@@ -96,30 +91,22 @@ TEST_F(HistoryTest, AFiringAndAFiringMissedWhileNotRunningAreWrittenAndListedNew
   WaitUntil([&] { return tipShown(L"Cuelark: nothing scheduled"); }, kDefaultTimeoutMs,
             "the tray tip to show that nothing is left");
 
+  // The lines' format is the native tests' part; here, what this run wrote
+  // after the previous run's lines: its start, the missed and the played line.
   const std::string file = ReadFileText(HistoryFile());
   EXPECT_EQ(file.substr(0, previousRun.size()), previousRun);
-  const std::vector<std::string> lines = Split(file, "\r\n");
-  ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[6], "") << "the last line ends too";
-  const std::vector<std::string> started = Split(lines[3], "\t");
-  ASSERT_EQ(started.size(), 6u);
-  EXPECT_EQ(started[4], "started");
-  EXPECT_EQ(lines[4], MomentText(missedDue) + "\t\tMissed\tC:\\\\missed.mp3\tmissed\tprogram not running");
-  const std::vector<std::string> played = Split(lines[5], "\t");
+  const std::vector<std::string> lines = Split(file.substr(previousRun.size()), "\r\n");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(Split(lines[0], "\t").at(4), "started");
+  EXPECT_EQ(lines[1], MomentText(missedDue) + "\t\tMissed\tC:\\\\missed.mp3\tmissed\tprogram not running");
+  const std::vector<std::string> played = Split(lines[2], "\t");
   ASSERT_EQ(played.size(), 6u);
-  EXPECT_EQ(played[0], MomentText(firedDue));
-  // When the first message went out, to the millisecond, not before it was due.
-  ASSERT_EQ(played[1].size(), 23u);
-  EXPECT_EQ(played[1][19], '.');
+  // Started when the first message went out, not before it was due.
   EXPECT_GE(played[1], played[0]);
-  EXPECT_EQ(std::vector<std::string>(played.begin() + 2, played.end()),
-            (std::vector<std::string>{"Fired", "C:\\\\fired.mp3", "played", ""}));
-
-  EXPECT_EQ(Row(list, 0), (std::vector<std::wstring>{Wide(played[0]), Wide(played[1]), L"Fired", L"played", L""}));
+  EXPECT_EQ(Row(list, 0),
+            (std::vector<std::wstring>{Wide(MomentText(firedDue)), Wide(played[1]), L"Fired", L"played", L""}));
   EXPECT_EQ(Row(list, 1),
             (std::vector<std::wstring>{Wide(MomentText(missedDue)), L"", L"Missed", L"missed", L"program not running"}));
-  const auto messages = player.WaitForMessages(5);
-  EXPECT_EQ(CopyDataText(messages[4]), "C:\\fired.mp3");
 }
 
 TEST_F(HistoryTest, TheWindowOpensOnceEscClosesItAndTheNextOpeningReadsTheFileAgain) {

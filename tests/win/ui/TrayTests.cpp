@@ -7,7 +7,6 @@
 
 #include "scheduler/core/InstanceLock.h"
 #include "tests/win/ui/CuelarkRun.h"
-#include "tools/player/StandInControl.h"
 
 namespace cuelark::test {
 namespace {
@@ -52,11 +51,14 @@ class TrayTest : public ::testing::Test {
   // and no window.
   void ExpectRefusedStart(const std::wstring& why) {
     const Started started = StartAnotherCopy();
-    const HWND box = FindMessageBox(started.processId, L"Cuelark", kDefaultTimeoutMs);
-    if (!box) TerminateProcess(started.process.get(), 1);
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(MessageBoxText(box).find(why), std::wstring::npos) << MessageBoxText(box);
-    PressDialogButton(box, IDOK);
+    std::wstring text;
+    try {
+      text = AnswerMessageBox(started.processId, L"Cuelark");
+    } catch (const DriverError&) {
+      TerminateProcess(started.process.get(), 1);
+      throw;
+    }
+    EXPECT_NE(text.find(why), std::wstring::npos) << text;
     ASSERT_EQ(WaitForSingleObject(started.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
     DWORD exitCode = 0;
     GetExitCodeProcess(started.process.get(), &exitCode);
@@ -67,7 +69,7 @@ class TrayTest : public ::testing::Test {
   CuelarkRun run;
 };
 
-TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayBringsItBackUnchanged) {
+TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayOrASecondStartBringsItBackUnchanged) {
   run.Start();
   run.SaveEntry(L"Kept", L"C:\\kept.mp3");
   SetText(run[ids::kNameBox], L"half typed");
@@ -92,6 +94,17 @@ TEST_F(TrayTest, MinimisingHidesTheWindowAndTheTrayBringsItBackUnchanged) {
   EXPECT_TRUE(IsWindowShown(run.Main()));
   ASSERT_TRUE(GetWindowRect(run.Main(), &after));
   EXPECT_EQ(after.left, before.left);
+
+  // A second start from the same folder brings it back as well, and ends.
+  Minimize(run.Main());
+  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide again");
+  const Started second = StartAnotherCopy();
+  ASSERT_EQ(WaitForSingleObject(second.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(second.process.get(), &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the running window to show");
+  EXPECT_EQ(TopLevelWindows(second.processId, ids::kMainWindowClass).size(), 0u);
 }
 
 TEST_F(TrayTest, TheIconComesBackWhenTheShellRestarts) {
@@ -110,25 +123,37 @@ TEST_F(TrayTest, TheIconComesBackWhenTheShellRestarts) {
   WaitUntil(shown, kDefaultTimeoutMs, "the icon to be added again");
 }
 
-TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
+TEST_F(TrayTest, TheDialogWritesNothingUntilSaveThenStoresTheChosenPlayerAndItsPlaylist) {
+  WriteFileText(run.WinampIni(), "[Winamp]\r\nExe=[ Not Found ]\r\n");
   run.Start();
+  const std::string before = ReadFileText(run.WinampIni());
   const std::filesystem::path exe = run.Folder() / "Program Files" / "Player" / "winamp.exe";
   std::filesystem::create_directories(exe.parent_path());
   WriteFileText(exe, "MZ");
 
-  const HWND dialog = OpenDialog();
+  HWND dialog = OpenDialog();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
   EXPECT_EQ(GetText(dialog), L"Select Winamp Executable ...");
+  EXPECT_EQ(GetText(FindControl(dialog, ids::kPlayerPathBox)), L"");
   EXPECT_EQ(GetText(FindControl(dialog, ids::kCancelSaveButton)), L"Cancel");
   // The tray does not bring the main window back while the dialog is open.
   Tray();
   EXPECT_FALSE(IsWindowVisible(run.Main()));
+  // Typed text and Cancel, then a choice and the close box: nothing is written.
+  SetText(FindControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
+  Click(FindControl(dialog, ids::kCancelSaveButton));
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after Cancel");
+  dialog = OpenDialog();
+  Choose(dialog, exe);
+  SendMessageW(dialog, WM_CLOSE, 0, 0);
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the close box");
+  EXPECT_EQ(ReadFileText(run.WinampIni()), before);
 
+  dialog = OpenDialog();
   Choose(dialog, exe);
   EXPECT_TRUE(std::filesystem::equivalent(GetText(FindControl(dialog, ids::kPlayerPathBox)), exe));
-
   Click(FindControl(dialog, ids::kCancelSaveButton));
-  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window to come back");
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
   const std::wstring storedExe = *run.IniValue(run.WinampIni(), L"Winamp", L"Exe");
   EXPECT_TRUE(std::filesystem::equivalent(storedExe, exe));
   const std::wstring storedPlaylist = *run.IniValue(run.WinampIni(), L"Winamp", L"Playlist");
@@ -138,27 +163,6 @@ TEST_F(TrayTest, TheDialogStoresTheChosenPlayerAndItsPlaylist) {
   const HWND again = OpenDialog();
   EXPECT_EQ(GetText(FindControl(again, ids::kPlayerPathBox)), storedExe);
   SendMessageW(again, WM_CLOSE, 0, 0);
-}
-
-TEST_F(TrayTest, CancelTheCloseBoxAndTypedTextWriteNothing) {
-  WriteFileText(run.WinampIni(), "[Winamp]\r\nExe=[ Not Found ]\r\n");
-  run.Start();
-  const std::string before = ReadFileText(run.WinampIni());
-
-  HWND dialog = OpenDialog();
-  EXPECT_EQ(GetText(FindControl(dialog, ids::kPlayerPathBox)), L"");
-  SetText(FindControl(dialog, ids::kPlayerPathBox), L"C:\\typed\\winamp.exe");
-  Click(FindControl(dialog, ids::kCancelSaveButton));
-  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after Cancel");
-
-  const std::filesystem::path exe = run.Folder() / "winamp.exe";
-  WriteFileText(exe, "MZ");
-  dialog = OpenDialog();
-  Choose(dialog, exe);
-  SendMessageW(dialog, WM_CLOSE, 0, 0);
-  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the close box");
-
-  EXPECT_EQ(ReadFileText(run.WinampIni()), before);
 }
 
 TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
@@ -174,11 +178,8 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     unique_handle lock(file);
     ClickAsync(FindControl(dialog, ids::kCancelSaveButton));
-    const HWND box = FindMessageBox(run.app().ProcessId(), L"Select Winamp Executable ...", kDefaultTimeoutMs);
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(MessageBoxText(box).find(L"winamp.ini"), std::wstring::npos);
-    PressDialogButton(box, IDOK);
-    WaitUntilGone(box, kDefaultTimeoutMs);
+    EXPECT_NE(AnswerMessageBox(run.app().ProcessId(), L"Select Winamp Executable ...").find(L"winamp.ini"),
+              std::wstring::npos);
   }
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_FALSE(IsWindowVisible(run.Main()));
@@ -187,20 +188,6 @@ TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
   Click(FindControl(dialog, ids::kCancelSaveButton));
   WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
   EXPECT_TRUE(run.IniValue(run.WinampIni(), L"Winamp", L"Playlist").has_value());
-}
-
-TEST_F(TrayTest, ASecondStartShowsTheRunningSchedulerAndEnds) {
-  run.Start();
-  Minimize(run.Main());
-  WaitUntil([&] { return !IsWindowVisible(run.Main()); }, kDefaultTimeoutMs, "the window to hide");
-
-  const Started second = StartAnotherCopy();
-  ASSERT_EQ(WaitForSingleObject(second.process.get(), kDefaultTimeoutMs), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(second.process.get(), &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the running window to show");
-  EXPECT_EQ(TopLevelWindows(second.processId, ids::kMainWindowClass).size(), 0u);
 }
 
 TEST_F(TrayTest, WithoutItsIniControlTheProgramSaysSoAndEnds) {
