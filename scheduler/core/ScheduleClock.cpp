@@ -1,10 +1,25 @@
 #include "scheduler/core/ScheduleClock.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "scheduler/core/DueTimes.h"
 
 namespace cuelark {
+namespace {
+
+// Where a spring change began within a step that spans it: clocks change
+// on the hour or the half hour, so the skipped span starts at the first such
+// second after the last one examined, as far on as the real time that passed
+// allows. Without one, a tick on time comes right after the change, so the
+// span is taken to follow the last second examined.
+std::int64_t SkippedSpanStart(std::int64_t lastExamined, std::int64_t elapsedSeconds) {
+  constexpr std::int64_t kHalfHour = 1800;
+  const std::int64_t boundary = (lastExamined / kHalfHour + 1) * kHalfHour;
+  return boundary <= lastExamined + 1 + elapsedSeconds ? boundary : lastExamined + 1;
+}
+
+}  // namespace
 
 bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLocale& locale) {
   if (!entry.isChecked || entry.startTime != FormatTime(second.time)) return false;
@@ -29,7 +44,8 @@ ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
                                  const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
   const std::int64_t nowSerial = SerialSecond(now);
   std::int64_t first = nowSerial;
-  std::optional<std::int64_t> skippedLocalEnd;
+  // Local seconds that the spring change skipped: [begin, end).
+  std::optional<std::pair<std::int64_t, std::int64_t>> skippedSpan;
   ClockStep step;
   if (lastExamined_) {
     const std::int64_t last = *lastExamined_;
@@ -46,17 +62,20 @@ ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
       // correction; a larger change of the offset is a new time zone.
       const bool spring = offsetChange > 0 && offsetChange <= kCorrectionSeconds && elapsed >= 0 &&
                           elapsed <= kCatchUpSeconds;
-      if (spring) skippedLocalEnd = last + offsetChange;
+      if (spring) {
+        const std::int64_t begin = SkippedSpanStart(last, elapsed);
+        skippedSpan = {begin, begin + offsetChange};
+      }
       first = spring ? last + 1 : std::max(last + 1, nowSerial - kCatchUpSeconds);
       if (first > last + 1) step.skipped = MissedFirings(entries, locale, FromSerialSecond(last), now);
     }
   }
   step.due = DueBetween(entries, locale, FromSerialSecond(first), now);
-  // Where within the step the change came is not known; a tick on time
-  // comes right after it, so the skipped hour is taken to follow the last
-  // second examined.
-  if (skippedLocalEnd) {
-    for (Firing& firing : step.due) firing.daylightSaving = SerialSecond(firing.second) <= *skippedLocalEnd;
+  if (skippedSpan) {
+    for (Firing& firing : step.due) {
+      const std::int64_t second = SerialSecond(firing.second);
+      firing.daylightSaving = second >= skippedSpan->first && second < skippedSpan->second;
+    }
   }
   lastExamined_ = nowSerial;
   lastOffsetMinutes_ = utcOffsetMinutes;

@@ -207,6 +207,7 @@ TEST(DaylightSavingTest, ALateTickAcrossTheSpringChangeStillFiresEverything) {
     EXPECT_EQ(timer.FiredIds(), (std::vector<EntryId>{1, 2, 3}));
     EXPECT_TRUE(timer.SkippedIds().empty());
     ASSERT_EQ(timer.AllFired().size(), 3u);
+    EXPECT_FALSE(timer.AllFired()[0].firing.daylightSaving) << "due before the change, only fired late";
     EXPECT_TRUE(timer.AllFired()[1].firing.daylightSaving);
     EXPECT_FALSE(timer.AllFired()[2].firing.daylightSaving);
   }
