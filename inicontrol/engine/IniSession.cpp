@@ -90,10 +90,7 @@ void IniSession::Keep(const std::filesystem::path& file, std::string bytes, IniD
   } catch (const IniError&) {
     // The file was written; only the chance to skip its next read is lost.
   }
-  // Deleted sections and keys stay in the document: a store that rewrites
-  // its sections at every Save would grow a kept image by a whole file each
-  // time. Such a file is read afresh when next asked for.
-  if (!stamp || document.HoldsDeleted()) return;
+  if (!stamp) return;
   images_.push_front(Image{file, stamp, std::move(bytes), std::move(document)});
   if (images_.size() > kKeptImages) images_.pop_back();
 }
