@@ -258,6 +258,36 @@ TEST_F(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   EXPECT_EQ(store.loads, 1);
 }
 
+TEST_F(IniSessionImages, ABatchThatChangedNothingLeavesTheImageKeptAndOneThatChangedIsDropped) {
+  store.settled = true;
+  store.Write("cue.ini", "[s]\r\nk=1\r\n");
+  const struct {
+    const char* batch;
+    std::function<void(IniSession&)> run;
+  } unchanged[] = {
+      {"a read and a commit",
+       [](IniSession& s) {
+         s.BeginUpdate("cue.ini");
+         s.ReadINI("s", "k", "cue.ini");
+         s.WriteINI("s", "k", "1", "cue.ini");
+         s.DeleteINI("s", "missing", "cue.ini");
+         s.CommitUpdate();
+       }},
+      {"a cancel", [](IniSession& s) { s.BeginUpdate(""); s.CancelUpdate(); }},
+      {"a second begin", [](IniSession& s) { s.BeginUpdate("cue.ini"); s.BeginUpdate("cue.ini"); s.CommitUpdate(); }},
+  };
+  session.SetINIFileName("cue.ini");
+  for (const auto& c : unchanged) {
+    c.run(session);
+    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1") << c.batch;
+  }
+  EXPECT_EQ(store.loads, 1);
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("s", "k", "cancelled", "cue.ini");
+  session.CancelUpdate();
+  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
+}
+
 TEST_F(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
   store.settled = true;
   auto name = [](std::size_t i) { return std::to_string(i) + ".ini"; };
