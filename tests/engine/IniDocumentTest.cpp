@@ -180,15 +180,6 @@ TEST(IniDocument, DeleteSectionRemovesEverySectionOfThatName) {
   EXPECT_FALSE(doc.DeleteSection("missing"));
 }
 
-TEST(IniDocument, KeysAddedAfterADeleteAreFoundAgain) {
-  IniDocument doc = IniDocument::Parse("[s]\r\nk=1\r\n");
-  doc.DeleteKey("s", "k");
-  doc.Set("s", "k", "2");
-  doc.DeleteSection("s");
-  doc.Set("s", "k", "3");
-  EXPECT_EQ(doc.Serialize(), "[s]\r\nk=3\r\n");
-}
-
 // A document is kept and edited in place of reading its file again: after any
 // run of edits it must read as the file it writes. Many short runs, so that
 // early deletions meet the duplicates before a section's deletion takes them.
