@@ -1,6 +1,8 @@
 #include "inicontrol/engine/IniDocument.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
 
 namespace brevoni {
 namespace {
@@ -38,7 +40,7 @@ std::string IndexKey(std::string_view name) { return Fold(Trim(name)); }
 
 IniDocument::Key* IniDocument::Section::Find(std::string_view key) {
   auto it = index.find(IndexKey(key));
-  return it == index.end() ? nullptr : &keys[it->second.first];
+  return it == index.end() ? nullptr : &*it->second.first;
 }
 
 const IniDocument::Key* IniDocument::Section::Find(std::string_view key) const {
@@ -46,25 +48,25 @@ const IniDocument::Key* IniDocument::Section::Find(std::string_view key) const {
 }
 
 void IniDocument::Section::Append(Key key) {
-  auto [it, added] = index.try_emplace(IndexKey(key.name));
+  const Keys::iterator appended = keys.insert(keys.end(), std::move(key));
+  auto [it, added] = index.try_emplace(IndexKey(appended->name));
   if (added) {
-    it->second.first = keys.size();
+    it->second.first = appended;
   } else {
-    it->second.later.push_back(keys.size());
+    it->second.later.push_back(appended);
   }
-  keys.push_back(std::move(key));
 }
 
 bool IniDocument::Section::Erase(std::string_view key) {
   auto it = index.find(IndexKey(key));
   if (it == index.end()) return false;
-  Positions& positions = it->second;
-  keys[positions.first].erased = true;
-  if (positions.later.empty()) {
+  Matches& matches = it->second;
+  keys.erase(matches.first);
+  if (matches.later.empty()) {
     index.erase(it);
   } else {
-    positions.first = positions.later.front();
-    positions.later.erase(positions.later.begin());
+    matches.first = matches.later.front();
+    matches.later.erase(matches.later.begin());
   }
   return true;
 }
@@ -114,7 +116,6 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
 std::string IniDocument::Serialize() const {
   std::size_t size = 0;
   for (const Section& section : sections_) {
-    if (section.erased) continue;
     size += section.name.size() + 4;
     for (const Key& key : section.keys) {
       size += key.name.size() + 3 + (key.value ? key.value->size() : 0);
@@ -125,7 +126,6 @@ std::string IniDocument::Serialize() const {
   if (utf8Signature_) out += kUtf8Signature;
   bool first = true;
   for (const Section& section : sections_) {
-    if (section.erased) continue;
     // Only the section that opens the file goes without a header line when
     // its name is empty. A "[]" section further down keeps its header, or its
     // keys would join the section above when the file is read again. (The
@@ -137,7 +137,6 @@ std::string IniDocument::Serialize() const {
     }
     first = false;
     for (const Key& key : section.keys) {
-      if (key.erased) continue;
       out += key.name;
       if (key.value) {
         out += '=';
@@ -154,7 +153,7 @@ std::string IniDocument::Serialize() const {
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
   auto it = index_.find(IndexKey(name));
-  return it == index_.end() ? nullptr : &sections_[it->second.front()];
+  return it == index_.end() ? nullptr : &*it->second.front();
 }
 
 IniDocument::Section* IniDocument::FindSection(std::string_view name) {
@@ -162,10 +161,17 @@ IniDocument::Section* IniDocument::FindSection(std::string_view name) {
 }
 
 IniDocument::Section& IniDocument::AppendSection(std::string name) {
-  index_[IndexKey(name)].push_back(sections_.size());
   Section& section = sections_.emplace_back();
   section.name = std::move(name);
+  index_[IndexKey(section.name)].push_back(std::prev(sections_.end()));
   return section;
+}
+
+IniDocument::Section& IniDocument::NewSection(std::string name) {
+  if (!name.empty()) return AppendSection(std::move(name));
+  const Sections::iterator section = sections_.emplace(sections_.begin());
+  index_[""].push_back(section);
+  return *section;
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
@@ -182,7 +188,7 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   value = TrimLeft(value);
   Section* s = FindSection(section);
-  if (s == nullptr) s = &AppendSection(std::string(TrimLeft(section)));
+  if (s == nullptr) s = &NewSection(std::string(TrimLeft(section)));
   Key* k = s->Find(key);
   if (k == nullptr) {
     s->Append(Key{std::string(TrimLeft(key)), std::string(value)});
@@ -197,9 +203,8 @@ bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
   // The key goes from the first section of that name that holds it.
   auto it = index_.find(IndexKey(section));
   if (it == index_.end()) return false;
-  for (std::size_t position : it->second) {
-    Section& s = sections_[position];
-    if (s.Erase(key)) return holdsDeleted_ = true;
+  for (const Sections::iterator s : it->second) {
+    if (s->Erase(key)) return true;
   }
   return false;
 }
@@ -207,9 +212,8 @@ bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
 bool IniDocument::DeleteSection(std::string_view section) {
   auto it = index_.find(IndexKey(section));
   if (it == index_.end()) return false;
-  for (const std::size_t position : it->second) sections_[position].erased = true;
+  for (const Sections::iterator s : it->second) sections_.erase(s);
   index_.erase(it);
-  holdsDeleted_ = true;
   return true;
 }
 

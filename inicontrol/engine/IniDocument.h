@@ -15,7 +15,7 @@
 // rewrite normalises the whole file and reads the same as before.
 #pragma once
 
-#include <cstddef>
+#include <list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +29,12 @@ class IniDocument {
   // The document of a file that does not exist: no section at all, not even
   // the unnamed one that every read file has.
   IniDocument() = default;
+  // The indexes point into the document's own lists: a copy would point into
+  // the original. Moving keeps them valid.
+  IniDocument(const IniDocument&) = delete;
+  IniDocument& operator=(const IniDocument&) = delete;
+  IniDocument(IniDocument&&) = default;
+  IniDocument& operator=(IniDocument&&) = default;
   static IniDocument Parse(std::string_view bytes);
   std::string Serialize() const;
   // Whether the text is UTF-8 (the file starts with a UTF-8 signature)
@@ -41,50 +47,54 @@ class IniDocument {
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Each returns whether the document changed. Set drops leading blanks of
   // the value, keeps the key's line and spelling, and appends new keys at the
-  // end of their section and new sections at the end of the document.
+  // end of their section and new sections at the end of the document; a new
+  // unnamed section goes to its start, the only place where a reader of the
+  // written file finds it.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
   bool DeleteKey(std::string_view section, std::string_view key);
   // Removes every section of that name. (The profile functions remove only
   // the first, so that a deleted section can come back from a duplicate.)
   bool DeleteSection(std::string_view section);
-  // Deleted sections and keys stay behind, unseen, until the document is
-  // parsed again: one that is kept and edited over and over must be.
-  bool HoldsDeleted() const { return holdsDeleted_; }
 
  private:
   struct Key {
     std::string name;
     std::optional<std::string> value;
-    bool erased = false;
   };
+  // Lists, so that erasing a key or a section moves nothing else and leaves
+  // the indexes pointing where they did: a caller deleting keys one by one
+  // from a big section pays for each key only.
+  using Keys = std::list<Key>;
   struct Section {
     std::string name;
-    std::vector<Key> keys;
-    // Positions in keys of the keys of one folded name, in file order
-    // (erased ones removed). Names rarely repeat: the first position is kept
-    // apart, so that most names need no list at all.
-    struct Positions {
-      std::size_t first = 0;
-      std::vector<std::size_t> later;
+    Keys keys;
+    // The keys of one folded name, in file order. Names rarely repeat: the
+    // first is kept apart, so that most names need no vector at all.
+    struct Matches {
+      Keys::iterator first;
+      std::vector<Keys::iterator> later;
     };
-    std::unordered_map<std::string, Positions> index;
-    bool erased = false;
+    std::unordered_map<std::string, Matches> index;
     Key* Find(std::string_view key);
     const Key* Find(std::string_view key) const;
     void Append(Key key);
     bool Erase(std::string_view key);
   };
 
+  using Sections = std::list<Section>;
+
   const Section* FindSection(std::string_view name) const;
   Section* FindSection(std::string_view name);
   Section& AppendSection(std::string name);
+  // A section for a name that none has yet.
+  Section& NewSection(std::string name);
 
   static constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 
-  std::vector<Section> sections_;  // a read file's first one is the unnamed section
+  Sections sections_;  // a read file's first one is the unnamed section
   bool utf8Signature_ = false;
-  bool holdsDeleted_ = false;
-  std::unordered_map<std::string, std::vector<std::size_t>> index_;
+  // The sections of one folded name, in file order.
+  std::unordered_map<std::string, std::vector<Sections::iterator>> index_;
 };
 
 }  // namespace brevoni

@@ -36,7 +36,7 @@ std::filesystem::path IniSession::Choose(const std::filesystem::path& file) {
 }
 
 IniSession::Batch* IniSession::BatchFor(const std::filesystem::path& file) {
-  return batch_ && SameFileName(batch_->file, file) ? &*batch_ : nullptr;
+  return batch_ && SameFileName(batch_->image.file, file) ? &*batch_ : nullptr;
 }
 
 IniSession::Image* IniSession::CurrentImage(const std::filesystem::path& file) {
@@ -82,20 +82,19 @@ IniSession::Image* IniSession::CurrentImage(const std::filesystem::path& file) {
   }
 }
 
-void IniSession::Keep(const std::filesystem::path& file, std::string bytes, IniDocument document) {
-  Forget(file);
-  std::optional<FileStamp> stamp;
+void IniSession::Keep(Image image) {
+  Forget(image.file);
+  images_.push_front(std::move(image));
+  if (images_.size() > kKeptImages) images_.pop_back();
+}
+
+std::optional<FileStamp> IniSession::StampWritten(const std::filesystem::path& file) {
   try {
-    stamp = files_.Stamp(file);
+    return files_.Stamp(file);
   } catch (const IniError&) {
     // The file was written; only the chance to skip its next read is lost.
+    return std::nullopt;
   }
-  // Deleted sections and keys stay in the document: a store that rewrites
-  // its sections at every Save would grow a kept image by a whole file each
-  // time. Such a file is read afresh when next asked for.
-  if (!stamp || document.HoldsDeleted()) return;
-  images_.push_front(Image{file, stamp, std::move(bytes), std::move(document)});
-  if (images_.size() > kKeptImages) images_.pop_back();
 }
 
 void IniSession::Forget(const std::filesystem::path& file) {
@@ -113,7 +112,7 @@ std::string IniSession::ReadINI(std::string_view section, std::string_view key, 
     if (!value) return std::string(kNotFound);
     return document.IsUtf8() ? files_.Utf8ToAnsi(*value) : std::move(*value);
   };
-  if (Batch* batch = BatchFor(chosen)) return read(batch->document);
+  if (Batch* batch = BatchFor(chosen)) return read(batch->image.document);
   const Image* image = CurrentImage(chosen);
   return image ? read(image->document) : std::string(kNotFound);
 }
@@ -122,7 +121,7 @@ template <typename Edit>
 void IniSession::Modify(const std::filesystem::path& file, Edit edit) {
   const std::filesystem::path chosen = Choose(file);
   if (Batch* batch = BatchFor(chosen)) {
-    batch->changed |= edit(batch->document);
+    batch->changed |= edit(batch->image.document);
     return;
   }
   Image* image = CurrentImage(chosen);
@@ -136,7 +135,9 @@ void IniSession::Modify(const std::filesystem::path& file, Edit edit) {
     Fail(e.what());
     return;
   }
-  Keep(chosen, std::move(bytes), std::move(image->document));
+  image->bytes = std::move(bytes);
+  image->stamp = StampWritten(chosen);
+  if (!image->stamp) Forget(chosen);
 }
 
 void IniSession::WriteINI(std::string_view section, std::string_view key, std::string_view data,
@@ -154,13 +155,12 @@ void IniSession::DeleteINI(std::string_view section, std::string_view key, const
 }
 
 void IniSession::BeginUpdate(const std::filesystem::path& file) {
-  batch_.reset();
+  CloseBatch();
   Batch batch;
-  batch.file = Choose(file);
-  if (Image* image = CurrentImage(batch.file)) {
-    // The batch edits the image itself; it is kept again when the batch lands.
-    batch.document = std::move(image->document);
-    Forget(batch.file);
+  batch.image.file = Choose(file);
+  if (CurrentImage(batch.image.file) != nullptr) {
+    batch.image = std::move(images_.front());
+    images_.pop_front();
   } else {
     batch.loadFailure = lastError_;
   }
@@ -172,24 +172,38 @@ bool IniSession::CommitUpdate() {
     Fail("CommitUpdate without BeginUpdate: no update is open");
     return false;
   }
-  Batch batch = std::move(*batch_);
-  batch_.reset();
-  if (!batch.loadFailure.empty()) {
-    Fail("the update of " + Describe(batch.file) + " was not written: " + batch.loadFailure);
+  if (!batch_->loadFailure.empty()) {
+    Fail("the update of " + Describe(batch_->image.file) + " was not written: " + batch_->loadFailure);
+    batch_.reset();
     return false;
   }
-  if (!batch.changed) return true;
-  std::string bytes = batch.document.Serialize();
+  if (!batch_->changed) {
+    CloseBatch();
+    return true;
+  }
+  Batch batch = std::move(*batch_);
+  batch_.reset();
+  batch.image.bytes = batch.image.document.Serialize();
   try {
-    files_.ReplaceAtomically(batch.file, bytes);
+    files_.ReplaceAtomically(batch.image.file, batch.image.bytes);
   } catch (const IniError& e) {
     Fail(e.what());
     return false;
   }
-  Keep(batch.file, std::move(bytes), std::move(batch.document));
+  batch.image.stamp = StampWritten(batch.image.file);
+  if (batch.image.stamp) Keep(std::move(batch.image));
   return true;
 }
 
-void IniSession::CancelUpdate() { batch_.reset(); }
+void IniSession::CancelUpdate() { CloseBatch(); }
+
+void IniSession::CloseBatch() {
+  if (!batch_) return;
+  Batch batch = std::move(*batch_);
+  batch_.reset();
+  // An image that the batch left as it was is as good as before: a batch
+  // that only read leaves the next call nothing to read or parse.
+  if (!batch.changed && batch.loadFailure.empty()) Keep(std::move(batch.image));
+}
 
 }  // namespace brevoni

@@ -91,7 +91,8 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 // parsed image of each file is kept between calls and used again while the
 // file's stamp shows it unchanged (an unsettled stamp is confirmed by reading
 // the bytes again), so a change that anyone else makes is seen by the next
-// call; writes start from that image too.
+// call; writes and batches start from that image too, and a batch that
+// changes nothing leaves it kept as it was.
 //
 // A batch (BeginUpdate .. CommitUpdate) holds one file in memory:
 // - ReadINI, WriteINI and DeleteINI naming the batch's file (or naming none
@@ -134,12 +135,6 @@ class IniSession {
   void SetINIFileName(std::filesystem::path file) { iniFileName_ = std::move(file); }
 
  private:
-  struct Batch {
-    std::filesystem::path file;
-    IniDocument document;
-    bool changed = false;
-    std::string loadFailure;  // non-empty: the file could not be read
-  };
   // A file's parsed image as last read or written by this session.
   struct Image {
     std::filesystem::path file;      // as the caller named it
@@ -147,15 +142,27 @@ class IniSession {
     std::string bytes;               // what the document was parsed from
     IniDocument document;
   };
+  struct Batch {
+    // The file's image, taken out of the kept ones: the batch edits its
+    // document, and it is kept again when the batch lands or changes nothing.
+    Image image;
+    bool changed = false;
+    std::string loadFailure;  // non-empty: the file could not be read
+  };
 
   std::filesystem::path Choose(const std::filesystem::path& file);
   Batch* BatchFor(const std::filesystem::path& file);
-  // The file's current image, kept or read anew, first in images_; nullptr
+  // The file's current image, kept or read anew, made first in images_; nullptr
   // (with LastError set) when the file cannot be read.
   Image* CurrentImage(const std::filesystem::path& file);
-  // Keeps the image of a file just written; without a stamp there is none.
-  void Keep(const std::filesystem::path& file, std::string bytes, IniDocument document);
+  // Makes the image the most recently used one, in place of any other of its file.
+  void Keep(Image image);
+  // The stamp of a file just written, or nullopt when it cannot be taken:
+  // without one, the file's image is not kept.
+  std::optional<FileStamp> StampWritten(const std::filesystem::path& file);
   void Forget(const std::filesystem::path& file);
+  // Closes the open batch, if any, without writing it.
+  void CloseBatch();
   // Applies one edit to the batch or, outside it, to the file on disk.
   template <typename Edit>
   void Modify(const std::filesystem::path& file, Edit edit);

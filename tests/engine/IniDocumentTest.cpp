@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <string>
 
 namespace brevoni {
@@ -151,13 +153,16 @@ TEST(IniDocument, DeleteKeyLooksIntoLaterSectionsOfTheSameName) {
   EXPECT_EQ(doc.Serialize(), "[s]\r\na=1\r\n[s]\r\n");
 }
 
-TEST(IniDocument, TheUnnamedSectionCanBeDeletedAndComesBackAtTheEndUnderAHeader) {
-  IniDocument doc = IniDocument::Parse("lead=1\r\n[a]\r\nk=1\r\n");
+TEST(IniDocument, TheUnnamedSectionCanBeDeletedAndComesBackAtTheStart) {
+  IniDocument doc = IniDocument::Parse("lead=1\r\n[a]\r\nk=1\r\n[]\r\nlater=1\r\n");
   EXPECT_TRUE(doc.DeleteSection(""));
   EXPECT_FALSE(doc.DeleteSection(""));
   EXPECT_TRUE(doc.Set("", "lead", "2"));
-  EXPECT_EQ(doc.Serialize(), "[a]\r\nk=1\r\n[]\r\nlead=2\r\n");
-  EXPECT_FALSE(IniDocument::Parse(doc.Serialize()).Get("a", "lead").has_value());
+  EXPECT_EQ(doc.Serialize(), "lead=2\r\n[a]\r\nk=1\r\n");
+  IniDocument missing;
+  EXPECT_TRUE(missing.Set("a", "k", "1"));
+  EXPECT_TRUE(missing.Set("", "lead", "2"));
+  EXPECT_EQ(missing.Serialize(), "lead=2\r\n[a]\r\nk=1\r\n");
 }
 
 TEST(IniDocument, AMissingFileHasNoSectionToDelete) {
@@ -175,13 +180,46 @@ TEST(IniDocument, DeleteSectionRemovesEverySectionOfThatName) {
   EXPECT_FALSE(doc.DeleteSection("missing"));
 }
 
-TEST(IniDocument, KeysAddedAfterADeleteAreFoundAgain) {
-  IniDocument doc = IniDocument::Parse("[s]\r\nk=1\r\n");
-  doc.DeleteKey("s", "k");
-  doc.Set("s", "k", "2");
-  doc.DeleteSection("s");
-  doc.Set("s", "k", "3");
-  EXPECT_EQ(doc.Serialize(), "[s]\r\nk=3\r\n");
+// A document is kept and edited in place of reading its file again: after any
+// run of edits it must read as the file it writes. Many short runs, so that
+// early deletions meet the duplicates before a section's deletion takes them.
+TEST(IniDocument, AfterAnyEditsTheDocumentReadsAsItsWrittenFile) {
+  const char* const sections[] = {"", "s", "S", "t", "u"};
+  const char* const keys[] = {"", "k", "K", "j", "x"};
+  const std::optional<const char*> starts[] = {
+      std::nullopt, "",
+      "lead=0\r\n[s]\r\nk=1\r\n=n\r\nk=2\r\nj=3\r\n=m\r\nK=8\r\n[t]\r\nk=4\r\n[S]\r\nk=5\r\nx=6\r\n[]\r\nk=7\r\n"};
+  std::mt19937 random(20240611);
+  for (const auto& start : starts) {
+    for (int run = 0; run < 100; ++run) {
+      IniDocument doc = start ? IniDocument::Parse(*start) : IniDocument();
+      std::string edits;
+      for (int step = 0; step < 12; ++step) {
+        const char* section = sections[random() % std::size(sections)];
+        const char* key = keys[random() % std::size(keys)];
+        switch (random() % 4) {
+          case 0:
+            doc.DeleteKey(section, key);
+            edits += std::string(" delete [") + section + "] " + key;
+            break;
+          case 1:
+            doc.DeleteSection(section);
+            edits += std::string(" delete [") + section + "]";
+            break;
+          default:
+            doc.Set(section, key, std::to_string(step));
+            edits += std::string(" set [") + section + "] " + key;
+        }
+        const IniDocument written = IniDocument::Parse(doc.Serialize());
+        for (const char* s : sections) {
+          for (const char* k : keys) {
+            ASSERT_EQ(doc.Get(s, k), written.Get(s, k))
+                << "[" << s << "] " << k << " from " << start.value_or("no file") << " after" << edits;
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

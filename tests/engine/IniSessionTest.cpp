@@ -233,16 +233,15 @@ TEST_F(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
 
 TEST_F(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
   store.settled = true;
-  store.Write("cue.ini", "[s]\r\nk=1\r\n");
+  store.Write("cue.ini", "[s]\r\nk=1\r\n[t]\r\nk=1\r\n");
   session.WriteINI("s", "k2", "2", "cue.ini");
-  session.WriteINI("s", "k3", "3", "cue.ini");
-  EXPECT_EQ(store.loads, 1);
-  // A deletion stays in the document unseen; such an image is not kept, so
-  // that a file rewritten again and again cannot grow it.
   session.DeleteINI("s", "k", "cue.ini");
-  EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk2=2\r\nk3=3\r\n");
-  EXPECT_EQ(session.ReadINI("s", "k3", "cue.ini"), "3");
-  EXPECT_EQ(store.loads, 2);
+  session.DeleteINI("t", "", "cue.ini");
+  session.WriteINI("s", "k", "3", "cue.ini");
+  EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk2=2\r\nk=3\r\n");
+  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "3");
+  EXPECT_EQ(session.ReadINI("t", "k", "cue.ini"), kNotFound);
+  EXPECT_EQ(store.loads, 1);
   store.refuseWrites = true;
   session.WriteINI("s", "k2", "lost", "cue.ini");
   EXPECT_EQ(session.ReadINI("s", "k2", "cue.ini"), "2");
@@ -257,6 +256,36 @@ TEST_F(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   EXPECT_TRUE(session.CommitUpdate());
   EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "2");
   EXPECT_EQ(store.loads, 1);
+}
+
+TEST_F(IniSessionImages, ABatchThatChangedNothingLeavesTheImageKeptAndOneThatChangedIsDropped) {
+  store.settled = true;
+  store.Write("cue.ini", "[s]\r\nk=1\r\n");
+  const struct {
+    const char* batch;
+    std::function<void(IniSession&)> run;
+  } unchanged[] = {
+      {"a read and a commit",
+       [](IniSession& s) {
+         s.BeginUpdate("cue.ini");
+         s.ReadINI("s", "k", "cue.ini");
+         s.WriteINI("s", "k", "1", "cue.ini");
+         s.DeleteINI("s", "missing", "cue.ini");
+         s.CommitUpdate();
+       }},
+      {"a cancel", [](IniSession& s) { s.BeginUpdate(""); s.CancelUpdate(); }},
+      {"a second begin", [](IniSession& s) { s.BeginUpdate("cue.ini"); s.BeginUpdate("cue.ini"); s.CommitUpdate(); }},
+  };
+  session.SetINIFileName("cue.ini");
+  for (const auto& c : unchanged) {
+    c.run(session);
+    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1") << c.batch;
+  }
+  EXPECT_EQ(store.loads, 1);
+  session.BeginUpdate("cue.ini");
+  session.WriteINI("s", "k", "cancelled", "cue.ini");
+  session.CancelUpdate();
+  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
 }
 
 TEST_F(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
