@@ -57,6 +57,18 @@ void IniDocument::Section::Append(Key key) {
   }
 }
 
+std::pair<IniDocument::Key*, bool> IniDocument::Section::FindOrAppend(std::string_view key) {
+  auto [it, added] = index.try_emplace(IndexKey(key));
+  if (!added) return {&*it->second.first, false};
+  try {
+    it->second.first = keys.insert(keys.end(), Key{std::string(TrimLeft(key)), std::nullopt});
+  } catch (...) {
+    index.erase(it);
+    throw;
+  }
+  return {&*it->second.first, true};
+}
+
 bool IniDocument::Section::Erase(std::string_view key) {
   auto it = index.find(IndexKey(key));
   if (it == index.end()) return false;
@@ -189,12 +201,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   value = TrimLeft(value);
   Section* s = FindSection(section);
   if (s == nullptr) s = &NewSection(std::string(TrimLeft(section)));
-  Key* k = s->Find(key);
-  if (k == nullptr) {
-    s->Append(Key{std::string(TrimLeft(key)), std::string(value)});
-    return true;
-  }
-  if (k->value && *k->value == value) return false;
+  const auto [k, added] = s->FindOrAppend(key);
+  if (!added && k->value && *k->value == value) return false;
   k->value = std::string(value);
   return true;
 }

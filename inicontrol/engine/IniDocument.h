@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace brevoni {
@@ -78,6 +79,10 @@ class IniDocument {
     Key* Find(std::string_view key);
     const Key* Find(std::string_view key) const;
     void Append(Key key);
+    // The first key of that name, or a new one without a value at the end;
+    // true when it is new. One index lookup either way: a store rewritten
+    // key by key makes tens of thousands of these.
+    std::pair<Key*, bool> FindOrAppend(std::string_view key);
     bool Erase(std::string_view key);
   };
 
