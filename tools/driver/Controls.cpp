@@ -128,10 +128,6 @@ void SetCheckState(HWND list, int row, bool checked) {
 void SetItemChecked(HWND list, int row, bool checked) {
   CheckRow(list, row);
   if (!HasCheckBoxes(list)) Fail("The list view has no check boxes: " + Describe(list));
-  if (!(StyleOf(list) & LVS_OWNERDATA)) {
-    SetItemState(list, row, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(checked ? kStateChecked : kStateUnchecked));
-    return;
-  }
   if (IsItemChecked(list, row) == checked) return;
   Send(list, LVM_ENSUREVISIBLE, row, FALSE);
   RECT bounds{};

@@ -129,6 +129,8 @@ void SelectTab(HWND tabs, int index);
 int ItemCount(HWND list);
 std::wstring ItemText(HWND list, int row, int subItem = 0);
 bool IsItemChecked(HWND list, int row);
+// Clicks the row's check box, as a user does, and waits for the tick; a
+// list that keeps its items itself (owner data) takes no state from outside.
 void SetItemChecked(HWND list, int row, bool checked);
 // Ticks a row as automation and accessibility tools do, with the standard
 // state message (ListView_SetCheckState from another process), whoever
