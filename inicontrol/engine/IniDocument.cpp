@@ -33,6 +33,15 @@ std::string Fold(std::string_view name) {
   return folded;
 }
 
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// Whether a line written from these texts reads back as the same section,
+// key and value.
+bool FitsOneLine(std::string_view section, std::string_view key, std::string_view value) {
+  return !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) && !key.empty() &&
+         key.front() != '[' && key.find('=') == std::string_view::npos;
+}
+
 // Lookups trim the name they are given; names are indexed the same way.
 std::string IndexKey(std::string_view name) { return Fold(Trim(name)); }
 
@@ -199,6 +208,8 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   value = TrimLeft(value);
+  key = TrimLeft(key);
+  if (!FitsOneLine(section, key, value)) readsAsWritten_ = false;
   Section* s = FindSection(section);
   if (s == nullptr) s = &NewSection(std::string(TrimLeft(section)));
   const auto [k, added] = s->FindOrAppend(key);

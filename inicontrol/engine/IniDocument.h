@@ -56,6 +56,11 @@ class IniDocument {
   // Removes every section of that name. (The profile functions remove only
   // the first, so that a deleted section can come back from a duplicate.)
   bool DeleteSection(std::string_view section);
+  // False after a Set whose texts the format cannot hold as they are (a
+  // line break, a key with '=' or one that reads as a section header):
+  // the written file reads differently, and only parsing it again gives
+  // what every reader of the file sees.
+  bool ReadsAsWritten() const { return readsAsWritten_; }
 
  private:
   struct Key {
@@ -98,6 +103,7 @@ class IniDocument {
 
   Sections sections_;  // a read file's first one is the unnamed section
   bool utf8Signature_ = false;
+  bool readsAsWritten_ = true;
   // The sections of one folded name, in file order.
   std::unordered_map<std::string, std::vector<Sections::iterator>> index_;
 };

@@ -97,6 +97,11 @@ std::optional<FileStamp> IniSession::StampWritten(const std::filesystem::path& f
   }
 }
 
+void IniSession::MatchWrittenFile(Image& image) {
+  if (!image.document.ReadsAsWritten()) image.document = IniDocument::Parse(image.bytes);
+  image.stamp = StampWritten(image.file);
+}
+
 void IniSession::Forget(const std::filesystem::path& file) {
   images_.remove_if([&](const Image& image) { return image.file.native() == file.native(); });
 }
@@ -136,7 +141,7 @@ void IniSession::Modify(const std::filesystem::path& file, Edit edit) {
     return;
   }
   image->bytes = std::move(bytes);
-  image->stamp = StampWritten(chosen);
+  MatchWrittenFile(*image);
   if (!image->stamp) Forget(chosen);
 }
 
@@ -190,7 +195,7 @@ bool IniSession::CommitUpdate() {
     Fail(e.what());
     return false;
   }
-  batch.image.stamp = StampWritten(batch.image.file);
+  MatchWrittenFile(batch.image);
   if (batch.image.stamp) Keep(std::move(batch.image));
   return true;
 }

@@ -160,6 +160,10 @@ class IniSession {
   // The stamp of a file just written, or nullopt when it cannot be taken:
   // without one, the file's image is not kept.
   std::optional<FileStamp> StampWritten(const std::filesystem::path& file);
+  // After the image's bytes were written: its document and stamp become the
+  // file's, the document parsed again when an edit was one the file's format
+  // cannot hold.
+  void MatchWrittenFile(Image& image);
   void Forget(const std::filesystem::path& file);
   // Closes the open batch, if any, without writing it.
   void CloseBatch();

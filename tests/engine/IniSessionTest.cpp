@@ -247,6 +247,36 @@ TEST_F(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) 
   EXPECT_EQ(session.ReadINI("s", "k2", "cue.ini"), "2");
 }
 
+// Texts that the file's format cannot hold as they are: the kept image must
+// read what the written file reads, for this caller as for any other.
+TEST_F(IniSessionImages, AKeptImageReadsAsItsFileAfterAWriteTheFormatCannotHold) {
+  const struct {
+    const char* what;
+    const char* section;
+    const char* key;
+    const char* value;
+  } kCases[] = {
+      {"line break in a value", "s", "k", "one\r\ntwo=2"},
+      {"line break in a key", "s", "k\nx", "1"},
+      {"'=' in a key", "s", "k=x", "1"},
+      {"a key that reads as a section", "s", "[t]", ""},
+      {"line break in a section", "s\n[t]", "k", "1"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    store.settled = true;
+    store.Write("cue.ini", "[s]\r\nk=0\r\n[t]\r\nk=0\r\n");
+    session.WriteINI(c.section, c.key, c.value, "cue.ini");
+    MemoryStore fresh;
+    fresh.files["cue.ini"] = store.files["cue.ini"];
+    IniSession reader(fresh);
+    for (const char* section : {"s", "t", c.section})
+      for (const char* key : {"k", "two", "x", "k=x", "[t]", "k\nx", c.key})
+        EXPECT_EQ(session.ReadINI(section, key, "cue.ini"), reader.ReadINI(section, key, "cue.ini"))
+            << "[" << section << "] " << key;
+  }
+}
+
 TEST_F(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n");
