@@ -1,5 +1,4 @@
-// The main window as a user meets it: its layout in twips, and the rules of
-// the command editor.
+// The command editor as a user meets it: what it starts with, and its rules.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,34 +15,6 @@ class EditorTest : public ::testing::Test {
 
   CuelarkRun run;
 };
-
-TEST_F(EditorTest, WindowTabsListAndStatusBarAreAsDesigned) {
-  EXPECT_EQ(GetText(run.Main()), L"Cuelark");
-  const DWORD style = StyleOf(run.Main());
-  EXPECT_TRUE(style & WS_MINIMIZEBOX);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_FALSE(style & WS_THICKFRAME);
-
-  const HWND tabs = run[ids::kTabs];
-  ASSERT_EQ(TabCount(tabs), 2);
-  EXPECT_EQ(TabText(tabs, 0), L"Add a Command");
-  EXPECT_EQ(TabText(tabs, 1), L"Saved Commands");
-
-  const HWND list = run[ids::kSavedList];
-  EXPECT_TRUE(IsReportView(list));
-  EXPECT_TRUE(HasCheckBoxes(list));
-  const std::pair<const wchar_t*, int> columns[] = {{L"Name", 1700}, {L"Command", 3200}, {L"Day/Date", 1200},
-                                                    {L"Time", 800}};
-  ASSERT_EQ(ColumnCount(list), 4);
-  const int dpi = WindowDpi(run.Main());
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(ColumnText(list, i), columns[i].first);
-    EXPECT_NEAR(ColumnWidth(list, i), TwipsToPixels(columns[i].second, dpi), 1);
-  }
-
-  EXPECT_EQ(GetText(run[ids::kCommandLabel]), L"&Browse for a file or enter a Command ...");
-  EXPECT_EQ(PanelText(run[ids::kStatusBar], 0).empty(), false);
-}
 
 TEST_F(EditorTest, StartsEmptyOnTheEditorTabWithTodayAndMidnightAndKeepsItAcrossTabs) {
   EXPECT_EQ(SelectedTab(run[ids::kTabs]), 0);
