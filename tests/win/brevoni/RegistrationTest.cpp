@@ -199,21 +199,6 @@ TEST_F(Registration, TheTypeLibraryHoldsTheIdsThatClientsCompileIn) {
   }
 }
 
-// Whether they are there at all: their pictures are the art files' own.
-TEST_F(Registration, TheLibraryCarriesItsPalettePictureItsFaceAndSelfRegisterFlag) {
-  const win32::UniqueHandleTraits<HBITMAP, DeleteObject>::type bitmap(
-      static_cast<HBITMAP>(LoadImageW(dll, MAKEINTRESOURCEW(30000), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  EXPECT_TRUE(bitmap);
-  EXPECT_NE(FindResourceW(dll, MAKEINTRESOURCEW(1), L"GIF"), nullptr);
-  const std::wstring path = client::BuiltControlPath().native();
-  std::vector<char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
-  ASSERT_FALSE(version.empty());
-  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
-  void* value = nullptr;
-  UINT length = 0;
-  EXPECT_TRUE(VerQueryValueW(version.data(), L"\\StringFileInfo\\040904B0\\OLESelfRegister", &value, &length));
-}
-
 TEST_F(Registration, TheLibraryImportsOnlySystemLibraries) {
   const auto* base = reinterpret_cast<const unsigned char*>(dll);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
