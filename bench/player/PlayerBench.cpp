@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "scheduler/win/PlayerRemote.h"
 #include "tools/player/StandInControl.h"
 
@@ -30,11 +31,6 @@ double Milliseconds(std::chrono::steady_clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-double Median(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  return samples[samples.size() / 2];
-}
-
 void Check(PlayerStatus status, const char* what) {
   if (status != PlayerStatus::kOk) throw std::runtime_error(std::string(what) + " failed");
 }
@@ -49,7 +45,7 @@ double MedianOf(int count, const std::function<void()>& run) {
     run();
     samples.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
   }
-  return Median(samples);
+  return cuelark::bench::Percentile(samples, 0.5);
 }
 
 // The execution's six messages, in its order.

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "common/win32/ModulePath.h"
 #include "scheduler/win/PlayerMessages.h"
 #include "tools/driver/Driver.h"
@@ -55,13 +56,6 @@ double LoggedSecond(const std::string& localTime) {
   double second = 0;
   std::sscanf(localTime.c_str() + 11, "%d:%d:%lf", &hour, &minute, &second);
   return hour * 3600.0 + minute * 60.0 + second;
-}
-
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return NAN;
-  std::sort(values.begin(), values.end());
-  const std::size_t index = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size()))) - 1;
-  return values[std::min(index, values.size() - 1)];
 }
 
 int Run(const wchar_t* cuelarkExe, const wchar_t* dll, const wchar_t* standInExe) {
@@ -145,8 +139,8 @@ int Run(const wchar_t* cuelarkExe, const wchar_t* dll, const wchar_t* standInExe
     doubled += count > 1;
   }
   std::printf("bench: clock.entries %d count\n", n);
-  std::printf("bench: clock.fire_latency_p50_ms %.1f ms\n", Percentile(latencies, 0.50));
-  std::printf("bench: clock.fire_latency_p99_ms %.1f ms\n", Percentile(latencies, 0.99));
+  std::printf("bench: clock.fire_latency_p50_ms %.1f ms\n", bench::Percentile(latencies, 0.50));
+  std::printf("bench: clock.fire_latency_p99_ms %.1f ms\n", bench::Percentile(latencies, 0.99));
   std::printf("bench: clock.missed %d count\n", missed);
   std::printf("bench: clock.doubled %d count\n", doubled);
   std::fflush(stdout);

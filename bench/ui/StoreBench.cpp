@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Percentile.h"
 #include "tools/driver/Driver.h"
 
 using namespace cuelark;
@@ -44,8 +45,7 @@ std::string StoreOf(int entries) {
 
 void ReportMedian(const char* name, int entries, std::vector<double> values) {
   if (values.empty()) return;
-  std::sort(values.begin(), values.end());
-  std::printf("bench: %s.n%d_ms %.1f ms\n", name, entries, values[values.size() / 2]);
+  std::printf("bench: %s.n%d_ms %.1f ms\n", name, entries, bench::Percentile(std::move(values), 0.5));
   std::fflush(stdout);
 }
 
