@@ -107,8 +107,9 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 //   reads find nothing, edits are collected, and CommitUpdate reports the
 //   read failure without touching the file. A batch thus lands whole or not
 //   at all.
-// - The file is read once at BeginUpdate; changes that others make to it
-//   before the commit are overwritten.
+// - The file is read once at BeginUpdate. When it has changed by the commit
+//   (its stamp is not the one read), CommitUpdate fails and leaves it as the
+//   other writer left it.
 class IniSession {
  public:
   // The most files whose images are kept, the least recently used going first.

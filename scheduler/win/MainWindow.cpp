@@ -22,6 +22,10 @@ constexpr wchar_t kCaption[] = L"Cuelark";
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT_PTR kResumeTimer = 2;
 constexpr UINT_PTR kTrayRetryTimer = 3;
+constexpr UINT_PTR kFolderChangeTimer = 4;
+// A program that writes a file in several steps is given this long to
+// finish before the file is read.
+constexpr UINT kFolderSettleMs = 500;
 constexpr UINT kTrayRetryMs = 2000;
 constexpr UINT kResumeDelayMs = 3000;
 // A tick lands this long after the second it was armed for begins, so that
@@ -33,20 +37,32 @@ constexpr int kClientWidth = 7695;
 constexpr int kWindowHeight = 4200;
 constexpr TwipsRect kTabStripRect{120, 120, 7455, 3015};
 
+StoreStamp StampOf(const std::wstring& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return {};
+  return {true, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+          static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                    data.ftLastWriteTime.dwLowDateTime)};
+}
+
 ControllerSettings SettingsBesideProgram() {
   const std::wstring folder = ProgramFolder();
-  return {folder + L"\\cue.ini",
+  const std::wstring store = folder + L"\\cue.ini";
+  return {store,
           folder + L"\\winamp.ini",
           SystemWeekLocale(),
           [](std::wstring_view text) { return CanStoreAsAnsi(text); },
           std::filesystem::path(folder),
-          CurrentTime};
+          CurrentTime,
+          [store] { return StampOf(store); }};
 }
 
 // The player the user picked in the player dialog, for when it is not found
-// by its bare name.
-PlayerRemote::Settings PlayerSettings(IniStore& iniStore) {
+// by its bare name; `tell` shows the player's notices.
+PlayerRemote::Settings PlayerSettings(
+    IniStore& iniStore, std::function<void(const std::wstring& text, const std::wstring& title)> tell) {
   PlayerRemote::Settings settings;
+  settings.tell = std::move(tell);
   settings.chosenPlayer = [&iniStore] {
     const std::wstring exe = iniStore.ReadINI(L"Winamp", L"Exe", ProgramFolder() + L"\\winamp.ini");
     return IsAbsent(exe) ? std::wstring() : exe;
@@ -64,7 +80,10 @@ UINT ShowRequestMessage() {
 MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore)
     : instance_(instance),
       iniStore_(std::move(iniStore)),
-      player_(PlayerSettings(*iniStore_)),
+      player_(PlayerSettings(*iniStore_,
+                             [this](const std::wstring& text, const std::wstring& title) {
+                               Report({text, title, Severity::kWarning, controller_.AboutRunning()});
+                             })),
       controller_(*iniStore_, player_, historyFiles_, *this, SettingsBesideProgram()) {}
 
 MainWindow::~MainWindow() {
@@ -94,6 +113,11 @@ std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance, int showComma
   UpdateWindow(hwnd);
   window->controller_.Load();
   window->ArmClock();
+  // Without a watch, another program's change is still found before the next write.
+  const HANDLE watch = FindFirstChangeNotificationW(
+      ProgramFolder().c_str(), FALSE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+  if (watch != INVALID_HANDLE_VALUE) window->folderWatch_.reset(watch);
   return window;
 }
 
@@ -132,12 +156,17 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnClose();
       return 0;
     case WM_ENDSESSION:
-      if (wParam) controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
+      if (wParam) {
+        closing_ = true;
+        controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
+      }
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kClockTimer);
       KillTimer(hwnd_, kResumeTimer);
       KillTimer(hwnd_, kTrayRetryTimer);
+      KillTimer(hwnd_, kFolderChangeTimer);
+      folderWatch_.reset();
       trayIcon_.Remove();
       PostQuitMessage(0);
       return 0;
@@ -233,6 +262,9 @@ void MainWindow::OnTimer(UINT_PTR timer) {
     controller_.OnResumeTick();
   } else if (timer == kTrayRetryTimer) {
     ShowTrayIcon();
+  } else if (timer == kFolderChangeTimer) {
+    KillTimer(hwnd_, kFolderChangeTimer);
+    controller_.OnStoreFolderChanged();
   }
 }
 
@@ -242,13 +274,22 @@ void MainWindow::ArmClock() {
   if (!SetTimer(hwnd_, kClockTimer, 1000 - now.wMilliseconds + kClockSlackMs, nullptr))
     Report({L"The schedule clock could not be started (the system has no timer left); saved commands will not "
             L"fire until Cuelark is started again.",
-            kCaption, Severity::kStop});
+            kCaption, Severity::kStop, {}});
 }
 
 void MainWindow::OnClockTick() {
   const auto [local, utcOffsetMinutes] = LocalTimeAndOffset();
   statusBar_.ShowTime(FormatTime(local.time));
   controller_.OnClockTick(local, utcOffsetMinutes);
+}
+
+void MainWindow::OnFolderChanged() {
+  if (!FindNextChangeNotification(folderWatch_.get())) {
+    folderWatch_.reset();
+    return;
+  }
+  // Restarted by each change, so that a burst is read once, after it.
+  SetTimer(hwnd_, kFolderChangeTimer, kFolderSettleMs, nullptr);
 }
 
 void MainWindow::OnTrayClicked() {
@@ -280,7 +321,7 @@ void MainWindow::OnHistoryClicked() {
     return;
   }
   historyWindow_ = HistoryWindow::Create(instance_, controller_);
-  if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning});
+  if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning, {}});
 }
 
 void MainWindow::OnPlayerDialogClosed() {
@@ -290,11 +331,13 @@ void MainWindow::OnPlayerDialogClosed() {
 
 void MainWindow::OnExitClicked() {
   // Ends at once: no position is written.
+  closing_ = true;
   controller_.OnShutdown(std::nullopt);
   DestroyWindow(hwnd_);
 }
 
 void MainWindow::OnClose() {
+  closing_ = true;
   controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
   DestroyWindow(hwnd_);
 }
@@ -306,16 +349,18 @@ void MainWindow::ShowRow(std::size_t index) { savedList_.ShowRow(index); }
 void MainWindow::ClearEditor() { editor_.Clear(); }
 
 void MainWindow::Report(const UserMessage& message) {
+  if (!closing_ && notices_.Show(instance_, message)) return;
   // A box owned by a window in the tray would stay out of sight.
   const HWND owner = hwnd_ && IsWindowVisible(hwnd_) && !IsIconic(hwnd_) ? hwnd_ : nullptr;
   const UINT icon = message.severity == Severity::kStop ? MB_ICONSTOP : MB_ICONWARNING;
-  MessageBoxW(owner, message.text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
+  const std::wstring text = message.about.empty() ? message.text : message.text + L"\n" + message.about;
+  MessageBoxW(owner, text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
 }
 
 void MainWindow::ArmResumeTimer() {
   if (!SetTimer(hwnd_, kResumeTimer, kResumeDelayMs, nullptr))
     Report({L"The player's playlist cannot be restored after this command (the system has no timer left).",
-            kCaption, Severity::kWarning});
+            kCaption, Severity::kWarning, {}});
 }
 
 void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_, kResumeTimer); }

@@ -17,6 +17,7 @@
 #include "scheduler/win/DispatchIniStore.h"
 #include "scheduler/win/EditorTab.h"
 #include "scheduler/win/HistoryWindow.h"
+#include "scheduler/win/NoticeBoxes.h"
 #include "scheduler/win/PlayerRemote.h"
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
@@ -42,6 +43,10 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   // The player dialog shares the window's INI control.
   IniStore& iniStore() { return *iniStore_; }
   void OnPlayerDialogClosed();
+  // Signalled when something in the program's folder changes; null when the
+  // folder cannot be watched.
+  HANDLE FolderWatch() const { return folderWatch_.get(); }
+  void OnFolderChanged();
 
  private:
   friend class BaseWindow<MainWindow>;
@@ -73,6 +78,11 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void HistoryAdded(const std::vector<HistoryEvent>& events) override;
 
   HINSTANCE instance_;
+  // From the first step of shut-down on, boxes wait for the user: the
+  // program would end under a box that does not.
+  bool closing_ = false;
+  NoticeBoxes notices_;
+  win32::unique_change_notification folderWatch_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   win32::unique_hfont windowFont_;
   win32::unique_hfont frameFont_;

@@ -108,14 +108,6 @@ void PlayerDialog::OnBrowseClicked() {
 
 void PlayerDialog::OnCancelSaveClicked() {
   if (WindowText(GetDlgItem(hwnd_, ids::kCancelSaveButton)) == L"Save") {
-    if (!CanStoreAsAnsi(exePath_)) {
-      MessageBoxW(hwnd_,
-                  (L"The path holds characters that " + SettingsPath() +
-                   L" cannot store in this system's code page.\nPlease choose the file from another folder.")
-                      .c_str(),
-                  kCaption, MB_OK | MB_ICONWARNING);
-      return;
-    }
     IniStore& store = owner_.iniStore();
     const std::wstring file = SettingsPath();
     store.BeginUpdate(file);

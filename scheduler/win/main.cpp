@@ -48,18 +48,27 @@ void ShowRunningInstance() {
   }
 }
 
-int RunMessageLoop() {
-  MSG message;
-  BOOL got;
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
-    if (got == -1) return 1;
-    // Keyboard navigation between controls, in whichever of our windows.
-    const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageW(root, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+// Waits for window messages and for changes in the program's folder, where
+// another program may edit the saved commands.
+int RunMessageLoop(cuelark::MainWindow& window) {
+  for (;;) {
+    const HANDLE watch = window.FolderWatch();
+    const DWORD woke = MsgWaitForMultipleObjectsEx(watch ? 1 : 0, &watch, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_FAILED) return 1;
+    if (watch && woke == WAIT_OBJECT_0) {
+      window.OnFolderChanged();
+      continue;
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      // Keyboard navigation between controls, in whichever of our windows.
+      const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+      if (root && IsDialogMessageW(root, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
-  return static_cast<int>(message.wParam);
 }
 
 // A start that cannot go on says why before it ends: a scheduler that just
@@ -91,7 +100,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     return EndAtStartUp(L"COM could not be initialised.", static_cast<DWORD>(hr));
   }
   int exitCode = 1;
-  if (auto window = cuelark::MainWindow::Create(instance, showCommand)) exitCode = RunMessageLoop();
+  if (auto window = cuelark::MainWindow::Create(instance, showCommand)) exitCode = RunMessageLoop(*window);
   CoUninitialize();
   return exitCode;
 }
