@@ -10,6 +10,13 @@ namespace {
 
 using standin::LoggedMessage;
 
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::string Ascii(const std::wstring& text) {
+  std::string ascii;
+  for (const wchar_t c : text) ascii += c < 0x80 ? static_cast<char>(c) : '?';
+  return ascii;
+}
+
 // The player's messages an execution sends, in the terms of its interface;
 // what each procedure sends is the player link's tests' part.
 const std::string kGetPosition = "USER 1 125";
@@ -105,13 +112,6 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
   WaitUntil([&] { return ItemCount(run[ids::kSavedList]) == 0; }, kDefaultTimeoutMs, "the flagged entry to go");
 }
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-std::string Ascii(const std::wstring& text) {
-  std::string ascii;
-  for (const wchar_t c : text) ascii += c < 0x80 ? static_cast<char>(c) : '?';
-  return ascii;
-}
-
 std::vector<HWND> ErrorBoxes(DWORD processId) {
   std::vector<HWND> boxes;
   for (HWND window : TopLevelWindows(processId, L"#32770")) {
@@ -148,10 +148,17 @@ TEST(ExecFailureTest, AnEntryDueWhileAnErrorBoxIsOpenStillPlaysInItsCatchUpMinut
   ASSERT_NE(played, std::string::npos) << history;
   const std::string line = history.substr(played, history.find('\n', played) - played);
   EXPECT_NE(line.find("\tB\tC:\\\\b.mp3\tplayed\t"), std::string::npos) << line;
-  // Played within a minute of its due second: the started time's minute is
-  // the due one or the next.
-  const SYSTEMTIME limit = LocalTimeIn(0);
-  EXPECT_LE(line.substr(20, 8), TimeText(limit)) << line;
+  // Played within a minute of its due second.
+  const auto secondOfDay = [](const std::string& time) {
+    return std::stoi(time.substr(0, 2)) * 3600 + std::stoi(time.substr(3, 2)) * 60 + std::stoi(time.substr(6, 2));
+  };
+  const int late = (secondOfDay(line.substr(31, 8)) - secondOfDay(TimeText(b)) + 86400) % 86400;
+  EXPECT_LT(late, 60) << line;
+  // B's execution started a second copy, whose log replaced the first's:
+  // the first is ended here by its window, the second by the stand-in's end.
+  DWORD firstCopy = 0;
+  GetWindowThreadProcessId(FindWindowW(kWindowClass, nullptr), &firstCopy);
+  if (firstCopy) App::Attach(firstCopy, kWindowClass);
 }
 
 TEST(ExecFailureTest, ASecondFailureOfTheSameCauseIsListedInTheOpenBoxNotStackedOnIt) {
@@ -164,12 +171,19 @@ TEST(ExecFailureTest, ASecondFailureOfTheSameCauseIsListedInTheOpenBoxNotStacked
     SelectItem(run[ids::kSavedList], row);
     ClickAsync(run[ids::kExecuteButton]);
     const std::wstring name = row == 0 ? L"One" : L"Two";
-    WaitUntil(
-        [&] {
-          const std::vector<HWND> boxes = ErrorBoxes(run.app().ProcessId());
-          return boxes.size() == 1 && MessageBoxText(boxes[0]).find(L"\n" + name + L", due ") != std::wstring::npos;
-        },
-        kDefaultTimeoutMs, "the box to name the entry");
+    std::string seen;
+    try {
+      WaitUntil(
+          [&] {
+            const std::vector<HWND> boxes = ErrorBoxes(run.app().ProcessId());
+            seen = std::to_string(boxes.size()) + " boxes";
+            for (HWND box : boxes) seen += ", \"" + Ascii(MessageBoxText(box)) + "\"";
+            return boxes.size() == 1 && MessageBoxText(boxes[0]).find(L"\n" + name + L", due ") != std::wstring::npos;
+          },
+          kDefaultTimeoutMs, "the box to name the entry");
+    } catch (const DriverError&) {
+      FAIL() << "waiting for " << Ascii(name) << ": " << seen;
+    }
   }
   const std::wstring text = MessageBoxText(ErrorBoxes(run.app().ProcessId())[0]);
   EXPECT_TRUE(text.starts_with(L"Winamp Is Not Started, Command not Executed!\nOne, due ")) << Ascii(text);
