@@ -91,7 +91,8 @@ bool ReadFlag(std::wstring_view text) {
 //   key                              missing or unreadable
 //   -------------------------------  ---------------------------------------
 //   name, command, startDate,        the text "[ Not Found ]" in that column;
-//   startTime                        such an entry is never due
+//   startTime                        such an entry is never due (a text
+//                                    starting with "[" is missing too)
 //   isChecked                        unticked ("True"/"False" in any case,
 //                                    or a number, nonzero meaning ticked)
 //   remWhenDone                      not removed after execution (only the
@@ -111,35 +112,10 @@ LoadPlan PlanFromCount(const std::wstring& countText) {
   return {static_cast<int>(std::min<std::int64_t>(*count, kMaxSavedCommands)), false};
 }
 
-// BeginUpdate .. CommitUpdate/CancelUpdate, cancelled when left early (an
-// exception from the control) so the control is never left mid-update.
-class UpdateBatch {
- public:
-  UpdateBatch(IniStore& iniStore, const std::wstring& file) : iniStore_(iniStore) {
-    iniStore_.BeginUpdate(file);
-  }
-  UpdateBatch(const UpdateBatch&) = delete;
-  UpdateBatch& operator=(const UpdateBatch&) = delete;
-  ~UpdateBatch() {
-    if (open_) iniStore_.CancelUpdate();
-  }
-
-  StoreResult Commit() {
-    open_ = false;
-    StoreResult result;
-    result.ok = iniStore_.CommitUpdate(result.reason);
-    return result;
-  }
-
- private:
-  IniStore& iniStore_;
-  bool open_ = true;
-};
-
 }  // namespace
 
-SavedCommandStore::SavedCommandStore(IniStore& iniStore, std::wstring iniPath)
-    : iniStore_(iniStore), iniPath_(std::move(iniPath)) {}
+SavedCommandStore::SavedCommandStore(IniStore& iniStore, std::wstring iniPath, WeekLocale weekLocale)
+    : iniStore_(iniStore), iniPath_(std::move(iniPath)), weekLocale_(std::move(weekLocale)) {}
 
 SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
   UpdateBatch batch(iniStore_, iniPath_);
@@ -164,6 +140,8 @@ SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
     const std::wstring remWhenDone = read(kRemWhenDoneWord, number);
     entry.isChecked = ReadFlag(isChecked);
     entry.remWhenDone = ParseWholeNumber(remWhenDone) == 1;
+    if (!IsAbsent(entry.startDate) && !IsAbsent(entry.startTime))
+      entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, weekLocale_);
 
     const bool anyKey = !IsAbsent(entry.name) || !IsAbsent(entry.command) ||
                         !IsAbsent(entry.startDate) || !IsAbsent(entry.startTime) ||

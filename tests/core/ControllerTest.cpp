@@ -65,8 +65,8 @@ EditorFields Fields(std::wstring name, bool removeWhenDone = false) {
 class ControllerTest : public testing::Test {
  protected:
   Controller& Start() {
-    controller_.emplace(iniStore, player, historyFiles, view,
-                        ControllerSettings{store.wstring(), (folder / "winamp.ini").wstring(), test::kMondayFirst,
+    controller_.emplace(iniStore, player, playerSettings, historyFiles, view,
+                        ControllerSettings{store.wstring(), test::kMondayFirst,
                                            [](std::wstring_view text) {
                                              return std::all_of(text.begin(), text.end(),
                                                                 [](wchar_t c) { return c <= 0xFF; });
@@ -88,6 +88,7 @@ class ControllerTest : public testing::Test {
   LocalDateTime now{kToday, {11, 0, 0}};
   WatchedFileStore files;
   EngineIniStore iniStore{files};
+  PlayerSettings playerSettings{iniStore, (folder / "winamp.ini").wstring()};
   Log log;
   FakePlayer player{log};
   FakeView view{log};
@@ -127,7 +128,7 @@ TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEver
 
     files.failLoad = false;
     controller.OnSaveClicked(Fields(L"After"));
-    SavedCommandStore check(iniStore, store.wstring());
+    SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
     const std::vector<SavedCommand> onDisk = check.LoadSavedCommands().entries;
     ASSERT_GE(onDisk.size(), 3u);
     for (int n = 0; n < 3; ++n) EXPECT_EQ(onDisk[n].name, L"Entry " + std::to_wstring(n + 1));
@@ -167,7 +168,7 @@ TEST_F(ControllerTest, AnEntryToRemoveAfterExecutionStaysUntilItHasPlayed) {
     player.statusAt[0] = c.status;
     controller.OnExecuteClicked(controller.Entries().front().id);
     EXPECT_EQ(controller.Entries().empty(), c.removed);
-    SavedCommandStore check(iniStore, store.wstring());
+    SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
     EXPECT_EQ(check.LoadSavedCommands().entries.empty(), c.removed);
     EXPECT_EQ(Logged(L"Report Error ..."), !c.removed);
     player.statusAt.clear();
@@ -214,7 +215,7 @@ TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
   EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(ReadBytes(store), atShutDown);
   EXPECT_NE(atShutDown.find("Left=100"), std::string::npos);
-  SavedCommandStore check(iniStore, store.wstring());
+  SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
   EXPECT_EQ(check.LoadSavedCommands().entries.size(), 2u);
 }
 
@@ -248,7 +249,7 @@ TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {
   WriteBytes(store, StoreWith(2));  // due at 01:00:00 and 02:00:00 every day
   Controller& controller = Start();
   controller.OnTickChanged(controller.Entries()[1].id, false);
-  SavedCommandStore check(iniStore, store.wstring());
+  SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
   EXPECT_FALSE(check.LoadSavedCommands().entries[1].isChecked);
   EXPECT_TRUE(Logged(L"ShowRow 1"));
 
