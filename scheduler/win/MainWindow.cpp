@@ -9,7 +9,6 @@
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
 #include "scheduler/win/SystemClock.h"
-#include "scheduler/win/SystemWeekLocale.h"
 #include "scheduler/win/WindowPlacement.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
@@ -33,27 +32,6 @@ constexpr int kClientWidth = 7695;
 constexpr int kWindowHeight = 4200;
 constexpr TwipsRect kTabStripRect{120, 120, 7455, 3015};
 
-ControllerSettings SettingsBesideProgram() {
-  const std::wstring folder = ProgramFolder();
-  return {folder + L"\\cue.ini",
-          folder + L"\\winamp.ini",
-          SystemWeekLocale(),
-          [](std::wstring_view text) { return CanStoreAsAnsi(text); },
-          std::filesystem::path(folder),
-          CurrentTime};
-}
-
-// The player the user picked in the player dialog, for when it is not found
-// by its bare name.
-PlayerRemote::Settings PlayerSettings(IniStore& iniStore) {
-  PlayerRemote::Settings settings;
-  settings.chosenPlayer = [&iniStore] {
-    const std::wstring exe = iniStore.ReadINI(L"Winamp", L"Exe", ProgramFolder() + L"\\winamp.ini");
-    return IsAbsent(exe) ? std::wstring() : exe;
-  };
-  return settings;
-}
-
 }  // namespace
 
 UINT ShowRequestMessage() {
@@ -61,40 +39,30 @@ UINT ShowRequestMessage() {
   return message;
 }
 
-MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore)
-    : instance_(instance),
-      iniStore_(std::move(iniStore)),
-      player_(PlayerSettings(*iniStore_)),
-      controller_(*iniStore_, player_, historyFiles_, *this, SettingsBesideProgram()) {}
+MainWindow::MainWindow(HINSTANCE instance, PlayerSettings& playerSettings)
+    : instance_(instance), playerSettings_(playerSettings) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance, int showCommand) {
-  std::wstring error;
-  auto iniStore = DispatchIniStore::Create(error);
-  if (!iniStore) {
-    MessageBoxW(nullptr, (error + L"\n\nCuelark cannot keep its saved commands without it and ends now.").c_str(),
-                kCaption, MB_OK | MB_ICONSTOP);
-    return nullptr;
-  }
-  auto window = std::make_unique<MainWindow>(instance, std::move(iniStore));
+bool MainWindow::Create(Controller& controller, int showCommand) {
+  controller_ = &controller;
   const HWND hwnd =
-      RegisterWindowClass(instance, ids::kMainWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon)))
+      RegisterWindowClass(instance_, ids::kMainWindowClass, LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon)))
           ? CreateWindowExW(WS_EX_CONTROLPARENT, ids::kMainWindowClass, kCaption,
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, window.get())
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this)
           : nullptr;
   if (!hwnd) {
     MessageBoxW(nullptr, L"Cuelark could not create its window and ends now.", kCaption, MB_OK | MB_ICONSTOP);
-    return nullptr;
+    return false;
   }
   ShowWindow(hwnd, showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd);
-  window->controller_.Load();
-  window->ArmClock();
-  return window;
+  controller.Load();
+  ArmClock();
+  return true;
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -116,12 +84,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       statusBar_.OnParentSized();
       return 0;
     case WM_TIMECHANGE:
-      controller_.OnClockChanged();
+      controller_->OnClockChanged();
       ArmClock();
       return 0;
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        controller_.OnResumedFromSleep();
+        controller_->OnResumedFromSleep();
         ArmClock();
       }
       return TRUE;
@@ -132,7 +100,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnClose();
       return 0;
     case WM_ENDSESSION:
-      if (wParam) controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
+      if (wParam) controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kClockTimer);
@@ -169,12 +137,13 @@ bool MainWindow::OnCreate() {
   const TabFonts fonts{windowFont_.get(), frameFont_.get()};
   // The frames lie above the tab strip, created later, so that the tab
   // order runs from the tab strip into the visible frame.
-  if (!savedList_.Create(hwnd_, instance_, dpi_, fonts) || !editor_.Create(hwnd_, instance_, dpi_, fonts) ||
+  if (!savedList_.Create(hwnd_, instance_, dpi_, fonts, *controller_) ||
+      !editor_.Create(hwnd_, instance_, dpi_, fonts, *controller_) ||
       !statusBar_.Create(hwnd_, instance_, dpi_, windowFont_.get()) || !CreateTabStrip())
     return false;
   ShowWindow(editor_.Frame(), SW_SHOW);
   editor_.SetUpPickers();
-  MoveToSavedPosition(hwnd_, dpi_, controller_.SavedPosition());
+  MoveToSavedPosition(hwnd_, dpi_, controller_->SavedPosition());
   ShowTrayIcon();
   return true;
 }
@@ -230,7 +199,7 @@ void MainWindow::OnTimer(UINT_PTR timer) {
     ArmClock();
     OnClockTick();
   } else if (timer == kResumeTimer) {
-    controller_.OnResumeTick();
+    controller_->OnResumeTick();
   } else if (timer == kTrayRetryTimer) {
     ShowTrayIcon();
   }
@@ -248,7 +217,7 @@ void MainWindow::ArmClock() {
 void MainWindow::OnClockTick() {
   const auto [local, utcOffsetMinutes] = LocalTimeAndOffset();
   statusBar_.ShowTime(FormatTime(local.time));
-  controller_.OnClockTick(local, utcOffsetMinutes);
+  controller_->OnClockTick(local, utcOffsetMinutes);
 }
 
 void MainWindow::OnTrayClicked() {
@@ -270,7 +239,7 @@ void MainWindow::ShowFromOutside() {
 
 void MainWindow::OnSelectPlayerClicked() {
   // Every opening starts afresh, with a dialog window of its own.
-  playerDialog_ = PlayerDialog::Create(instance_, *this);
+  playerDialog_ = PlayerDialog::Create(instance_, playerSettings_, [this] { OnPlayerDialogClosed(); });
   if (playerDialog_) ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -279,7 +248,7 @@ void MainWindow::OnHistoryClicked() {
     SetForegroundWindow(historyWindow_->Handle());
     return;
   }
-  historyWindow_ = HistoryWindow::Create(instance_, controller_);
+  historyWindow_ = HistoryWindow::Create(instance_, *controller_);
   if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning});
 }
 
@@ -290,12 +259,12 @@ void MainWindow::OnPlayerDialogClosed() {
 
 void MainWindow::OnExitClicked() {
   // Ends at once: no position is written.
-  controller_.OnShutdown(std::nullopt);
+  controller_->OnShutdown(std::nullopt);
   DestroyWindow(hwnd_);
 }
 
 void MainWindow::OnClose() {
-  controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
+  controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
   DestroyWindow(hwnd_);
 }
 
