@@ -1,8 +1,8 @@
 // INI files that the system maps to the registry, and the platform's own
 // profile functions that read and write them there.
 //
-// A file named under HKLM\Software\Microsoft\Windows NT\CurrentVersion\
-// IniFileMapping (by its name alone, in any folder) has sections that the
+// A file named under HKLM\Software\Microsoft\Windows NT\CurrentVersion\IniFileMapping
+// (by its name alone, in any folder) has sections that the
 // profile functions send to the registry: the mapping's values name them
 // ("USR:" and "SYS:" targets, "!", "#" and "@" prefixes, a default for the
 // sections not named) and only the platform itself interprets them alike

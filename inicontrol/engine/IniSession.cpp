@@ -341,6 +341,14 @@ bool IniSession::CommitUpdate() {
   batch_.reset();
   batch.image.bytes = BytesOf(batch.image);
   try {
+    // A file another writer changed after BeginUpdate read it would lose
+    // that change to the batch's copy: it stays as the other writer left it.
+    if (files_.Stamp(batch.image.file) != batch.image.stamp) {
+      Forget(batch.image.file);
+      Fail("the update of " + Describe(batch.image.file) +
+           " was not written: another program changed the file after the update had read it");
+      return false;
+    }
     files_.ReplaceAtomically(batch.image.file, batch.image.bytes);
   } catch (const FileHeldOpen& e) {
     return Fail("the update of " + Describe(batch.image.file) +

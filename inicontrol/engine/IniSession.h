@@ -133,8 +133,9 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 //   reads find nothing, edits are collected, and CommitUpdate reports the
 //   read failure without touching the file. A batch thus lands whole or not
 //   at all.
-// - The file is read once at BeginUpdate; changes that others make to it
-//   before the commit are overwritten.
+// - The file is read once at BeginUpdate. When it has changed by the commit
+//   (its stamp is not the one read), CommitUpdate fails and leaves it as the
+//   other writer left it.
 //
 // The encoding a file is written in follows from what it holds: the ANSI code
 // page while the code page holds every text of it exactly (so the bytes are

@@ -30,7 +30,9 @@ class FakeHost : public ExecutorHost {
     if (found == commands.end()) return std::nullopt;
     return found->second;
   }
-  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) override {
+  std::vector<bool> reached;  // reachedPlayer of each ExecutionEnded
+  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) override {
+    reached.push_back(reachedPlayer);
     log_.push_back(L"Ended " + std::to_wstring(request.id) + L" " + StatusName(status));
     if (duringEnd) duringEnd();
   }
@@ -105,7 +107,9 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceAndItsStatusIsPassedOn) {
     host.failures.clear();
     player.statusAt = {{c.failingStep, c.status}};
     Executor caseExecutor(player, host);
+    host.reached.clear();
     caseExecutor.RequestExecute(RequestFor(1));
+    EXPECT_EQ(host.reached, std::vector<bool>{c.failingStep != 0}) << "a player never started got no message";
 
     Log expected(kFirstExecution.begin(), kFirstExecution.begin() + static_cast<std::ptrdiff_t>(c.failingStep) + 1);
     if (c.resumeArmed) expected.push_back(L"ArmResume");
@@ -184,6 +188,53 @@ TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
   executor.RequestResume();
   EXPECT_EQ(log.size(), before);
   EXPECT_EQ(std::count(log.begin(), log.end(), L"SetPlayListPos 5"), 0);
+}
+
+TEST_F(ExecutorTest, AtShutDownAPendingResumeRunsAtOnceWithoutStartingThePlayer) {
+  executor.RequestExecute(RequestFor(1));
+  log.clear();
+  executor.Stop();
+  EXPECT_EQ(log, kResume);
+  EXPECT_TRUE(player.startsForbidden);
+  EXPECT_FALSE(executor.ResumePending());
+  EXPECT_TRUE(host.failures.empty()) << "nothing is reported at shut-down";
+  executor.RequestResume();
+  executor.RequestExecute(RequestFor(2));
+  EXPECT_EQ(log, kResume);
+}
+
+TEST_F(ExecutorTest, ShutDownDuringAPlayerWaitEndsTheRunningAndTheQueuedExecutionsAsInterrupted) {
+  // The user ends the program while the first execution's Play waits, with
+  // the second queued; the player's playlist had been saved.
+  player.during[4] = [&] {
+    executor.RequestExecute(RequestFor(2));
+    executor.Stop();
+  };
+  player.statusAt[4] = PlayerStatus::kInterrupted;
+  executor.RequestExecute(RequestFor(1));
+  const std::wstring interrupted = StatusName(PlayerStatus::kInterrupted);
+  EXPECT_EQ(log, Joined({{L"GetPlayListPos", L"WritePlayList", L"ClearPlayList", L"AddToPlayList C:\\a.mp3",
+                          L"PressButton 1 0", L"Ended 1 " + interrupted, L"Ended 2 " + interrupted},
+                         kResume}));
+  EXPECT_EQ(host.reached, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(host.failures.empty());
+}
+
+TEST_F(ExecutorTest, QueuedExecutionsDueTooLongAgoAreTakenOutAndTheOthersStillRun) {
+  const LocalDateTime kNoon{{2026, 12, 7}, {12, 0, 0}};
+  const auto at = [&](int second) { return FromSerialSecond(SerialSecond(kNoon) + second); };
+  std::vector<ExecutionRequest> overdue;
+  host.commands[3] = L"C:\\c.mp3";
+  player.during[0] = [&] {
+    executor.RequestExecute({2, at(10), L""});
+    executor.RequestExecute({3, at(50), L""});
+    overdue = executor.TakeQueuedDueBefore(at(30));
+  };
+  executor.RequestExecute({1, at(0), L""});
+  ASSERT_EQ(overdue.size(), 1u);
+  EXPECT_EQ(overdue[0].id, 2u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\c.mp3"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\b.mp3"), 0);
 }
 
 TEST_F(ExecutorTest, AThrowingHostDoesNotLeaveTheExecutorBusy) {

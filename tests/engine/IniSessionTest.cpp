@@ -183,6 +183,21 @@ TEST_F(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=old\r\n");
 }
 
+TEST_F(IniSessionBatch, ACommitOverAFileChangedSinceBeginUpdateLeavesTheOtherWritersChange) {
+  for (const bool created : {false, true}) {
+    SCOPED_TRACE(created ? "created meanwhile" : "changed meanwhile");
+    store.files.clear();
+    if (!created) store.Write("cue.ini", "[s]\r\nk=old\r\n");
+    session.BeginUpdate("cue.ini");
+    session.WriteINI(L"s", L"k", L"mine", L"cue.ini");
+    store.Write("cue.ini", "[s]\r\nk=theirs\r\n");
+    EXPECT_FALSE(session.CommitUpdate());
+    EXPECT_NE(session.LastError().find("another program changed the file"), std::string::npos) << session.LastError();
+    EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=theirs\r\n");
+    EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"theirs");
+  }
+}
+
 TEST_F(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   store.unreadable = "cue.ini";
