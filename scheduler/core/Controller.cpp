@@ -52,13 +52,13 @@ std::wstring FailureText(const Failure& failure) {
   return std::wstring(cause) + (failure.duringResume ? L", Playlist not Restored!" : L", Command not Executed!");
 }
 
-Controller::Controller(IniStore& iniStore, Player& player, HistoryFiles& historyFiles, ControllerView& view,
-                       ControllerSettings settings)
-    : iniStore_(iniStore),
+Controller::Controller(IniStore& iniStore, Player& player, PlayerSettings& playerSettings,
+                       HistoryFiles& historyFiles, ControllerView& view, ControllerSettings settings)
+    : playerSettings_(playerSettings),
       history_(historyFiles, settings.historyFolder),
       view_(view),
       settings_(std::move(settings)),
-      store_(iniStore_, settings_.storePath),
+      store_(iniStore, settings_.storePath, settings_.weekLocale),
       executor_(player, *this) {}
 
 void Controller::Load() {
@@ -211,6 +211,7 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   entry.command = fields.command;
   entry.startDate = DayDateText(fields.date, fields.weekly, fields.everyDay, settings_.weekLocale);
   entry.startTime = FormatTime(fields.time);
+  entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, settings_.weekLocale);
   entry.isChecked = true;
   entry.remWhenDone = fields.removeWhenDone;
   ChangeAndWrite([&] {
@@ -256,7 +257,7 @@ void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
   if (shuttingDown_) return;
   if (!storeRead_ && SerialSecond(now) % kStoreRetrySeconds == 0) CatchUpWithStore();
   if (outsideChangePending_) OnStoreFolderChanged();
-  const ClockStep step = clock_.Advance(now, utcOffsetMinutes, schedule_.Entries(), settings_.weekLocale);
+  const ClockStep step = clock_.Advance(now, utcOffsetMinutes, schedule_.Entries());
   std::vector<HistoryLine> missed;
   for (const Firing& firing : step.skipped) {
     if (const SavedCommand* entry = schedule_.Find(firing.id))
@@ -334,7 +335,7 @@ void Controller::ArmResume() { view_.ArmResumeTimer(); }
 void Controller::DisarmResume() { view_.DisarmResumeTimer(); }
 
 std::wstring Controller::ReadPlaylistSetting() {
-  return iniStore_.ReadINI(L"Winamp", L"Playlist", settings_.playerSettingsPath);
+  return playerSettings_.ReadPlaylist();
 }
 
 void Controller::ReportFailure(const Failure& failure) {
@@ -383,7 +384,7 @@ void Controller::UpdateNextFiring(bool listChanged) {
       FromSerialSecond(examined ? std::max(SerialSecond(*examined) + 1, earliest) : earliest + kCatchUpSeconds);
   const bool passed = nextFiring_ && SerialSecond(nextFiring_->second) < SerialSecond(from);
   if (!listChanged && !passed && from.date == nextFiringDay_ && !nextFiringText_.empty()) return;
-  nextFiring_ = FindNextFiring(schedule_.Entries(), settings_.weekLocale, from);
+  nextFiring_ = FindNextFiring(schedule_.Entries(), from);
   nextFiringDay_ = from.date;
   std::wstring text = NextFiringTip(nextFiring_, from.date, kTrayTipLength);
   if (text == nextFiringText_) return;

@@ -17,6 +17,7 @@
 #include "scheduler/core/History.h"
 #include "scheduler/core/IniStore.h"
 #include "scheduler/core/Player.h"
+#include "scheduler/core/PlayerSettings.h"
 #include "scheduler/core/Schedule.h"
 #include "scheduler/core/ScheduleClock.h"
 #include "scheduler/core/Store.h"
@@ -77,8 +78,7 @@ class ControllerView {
 };
 
 struct ControllerSettings {
-  std::wstring storePath;           // "cue.ini"
-  std::wstring playerSettingsPath;  // "winamp.ini"
+  std::wstring storePath;  // "cue.ini"
   WeekLocale weekLocale;
   // Whether the store and the player can take this text unchanged (the ANSI
   // code page); text that would come back as other characters is refused.
@@ -100,8 +100,8 @@ std::wstring FailureText(const Failure& failure);
 
 class Controller final : private ExecutorHost {
  public:
-  Controller(IniStore& iniStore, Player& player, HistoryFiles& historyFiles, ControllerView& view,
-             ControllerSettings settings);
+  Controller(IniStore& iniStore, Player& player, PlayerSettings& playerSettings, HistoryFiles& historyFiles,
+             ControllerView& view, ControllerSettings settings);
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
 
@@ -194,7 +194,7 @@ class Controller final : private ExecutorHost {
   std::optional<StoreStamp> StampNow() const;
   void ReportUnreadStore(const std::wstring& reason, UnreadMoment moment);
 
-  IniStore& iniStore_;
+  PlayerSettings& playerSettings_;
   HistoryLog history_;
   ControllerView& view_;
   ControllerSettings settings_;

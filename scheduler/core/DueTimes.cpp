@@ -4,49 +4,10 @@
 
 namespace cuelark {
 
-namespace {
-
-constexpr std::int64_t kSecondsPerDay = 86400;
-
-// What the due rule compares on one day.
-struct Day {
-  std::int64_t midnight;
-  CivilDate date;
-};
-
-Day DayOf(std::int64_t serial) {
-  const CivilDate date = FromSerialSecond(serial).date;
-  return {SerialSecond({date, {0, 0, 0}}), date};
-}
-
-std::int64_t SecondOfDay(TimeOfDay time) { return time.hour * 3600 + time.minute * 60 + time.second; }
-
-// The due rule at the one second of `day` that the entry's time names.
-bool DueOn(const SavedCommand& entry, const Day& day, TimeOfDay time, const WeekLocale& locale) {
-  return IsDue(entry, {day.date, time}, locale);
-}
-
-}  // namespace
-
-std::vector<Firing> DueBetween(const std::vector<SavedCommand>& entries, const WeekLocale& locale,
-                               const LocalDateTime& first, const LocalDateTime& last) {
-  if (last < first) return {};
-  // A day's part of the span, as time texts: the fixed form sorts in time
-  // order, so most entries are passed over by comparing two texts, which
-  // matters for the clock's tick of a second or two.
-  struct Part {
-    Day day;
-    std::wstring firstTime;
-    std::wstring lastTime;
-  };
-  std::vector<Part> parts;
+std::vector<Firing> DueBetween(const std::vector<SavedCommand>& entries, const LocalDateTime& first,
+                               const LocalDateTime& last) {
+  const std::int64_t firstSerial = SerialSecond(first);
   const std::int64_t lastSerial = SerialSecond(last);
-  for (std::int64_t serial = SerialSecond(first); serial <= lastSerial;) {
-    Day day = DayOf(serial);
-    const std::int64_t partEnd = std::min(day.midnight + kSecondsPerDay - 1, lastSerial);
-    parts.push_back({std::move(day), FormatTime(FromSerialSecond(serial).time), FormatTime(FromSerialSecond(partEnd).time)});
-    serial = partEnd + 1;
-  }
   struct Due {
     std::int64_t serial;
     std::size_t index;
@@ -55,10 +16,10 @@ std::vector<Firing> DueBetween(const std::vector<SavedCommand>& entries, const W
   std::vector<Due> due;
   for (std::size_t index = 0; index < entries.size(); ++index) {
     const SavedCommand& entry = entries[index];
-    for (const Part& part : parts) {
-      if (entry.startTime < part.firstTime || entry.startTime > part.lastTime) continue;
-      const std::optional<TimeOfDay> time = ParseTime(entry.startTime);
-      if (time && DueOn(entry, part.day, *time, locale)) due.push_back({part.day.midnight + SecondOfDay(*time), index});
+    if (!entry.isChecked) continue;
+    for (std::optional<std::int64_t> serial = entry.rule.FirstDueFrom(firstSerial); serial && *serial <= lastSerial;
+         serial = entry.rule.FirstDueFrom(*serial + 1)) {
+      due.push_back({*serial, index});
     }
   }
   std::sort(due.begin(), due.end());
@@ -68,42 +29,26 @@ std::vector<Firing> DueBetween(const std::vector<SavedCommand>& entries, const W
   return firings;
 }
 
-std::vector<Firing> MissedFirings(const std::vector<SavedCommand>& entries, const WeekLocale& locale,
-                                  const LocalDateTime& since, const LocalDateTime& now) {
+std::vector<Firing> MissedFirings(const std::vector<SavedCommand>& entries, const LocalDateTime& since,
+                                  const LocalDateTime& now) {
   const std::int64_t nowSerial = SerialSecond(now);
   const std::int64_t first = std::max(SerialSecond(since) + 1, nowSerial - kMissedLookBackSeconds);
-  return DueBetween(entries, locale, FromSerialSecond(first), FromSerialSecond(nowSerial - kCatchUpSeconds - 1));
+  return DueBetween(entries, FromSerialSecond(first), FromSerialSecond(nowSerial - kCatchUpSeconds - 1));
 }
 
-std::optional<NextFiring> FindNextFiring(const std::vector<SavedCommand>& entries, const WeekLocale& locale,
-                                         const LocalDateTime& from) {
-  // Every weekly and daily entry is due within a week of any day; a dated
-  // one may lie further ahead, on the day its text names.
+std::optional<NextFiring> FindNextFiring(const std::vector<SavedCommand>& entries, const LocalDateTime& from) {
   const std::int64_t fromSerial = SerialSecond(from);
-  std::vector<Day> week{DayOf(fromSerial)};
-  while (week.size() < 8) week.push_back(DayOf(week.back().midnight + kSecondsPerDay));
-  const auto nextDue = [&](const SavedCommand& entry) -> std::optional<std::int64_t> {
-    const std::optional<TimeOfDay> time = ParseTime(entry.startTime);
-    if (!time) return std::nullopt;
-    for (const Day& day : week) {
-      const std::int64_t serial = day.midnight + SecondOfDay(*time);
-      if (serial >= fromSerial && DueOn(entry, day, *time, locale)) return serial;
-    }
-    const std::optional<CivilDate> named = ParseDate(entry.startDate);
-    if (!named) return std::nullopt;
-    const std::int64_t serial = SerialSecond({*named, *time});
-    if (serial >= fromSerial && DueOn(entry, DayOf(serial), *time, locale)) return serial;
-    return std::nullopt;
-  };
-  std::optional<NextFiring> next;
+  const SavedCommand* next = nullptr;
   std::int64_t nextSerial = 0;
   for (const SavedCommand& entry : entries) {
-    const std::optional<std::int64_t> serial = nextDue(entry);
+    if (!entry.isChecked) continue;
+    const std::optional<std::int64_t> serial = entry.rule.FirstDueFrom(fromSerial);
     if (!serial || (next && *serial >= nextSerial)) continue;
-    next = NextFiring{entry.id, entry.name, FromSerialSecond(*serial)};
+    next = &entry;
     nextSerial = *serial;
   }
-  return next;
+  if (!next) return std::nullopt;
+  return NextFiring{next->id, next->name, FromSerialSecond(nextSerial)};
 }
 
 std::wstring NextFiringTip(const std::optional<NextFiring>& next, CivilDate today, std::size_t maxLength) {

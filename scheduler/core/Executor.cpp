@@ -167,7 +167,7 @@ std::optional<Failure> Executor::Resume(std::uint64_t arming) {
   PlayerStatus status = PlayerStatus::kOk;
   // No player settings saved yet: nothing to append, but the position is
   // still set back.
-  if (!playlist.empty() && !IsAbsent(playlist)) status = player_.AddToPlayList(playlist);
+  if (!playlist.empty()) status = player_.AddToPlayList(playlist);
   if (status == PlayerStatus::kOk) status = player_.SetPlayListPos(savedPlayListPos_);
   if (status != PlayerStatus::kOk) return Failure{status, true};
   return std::nullopt;

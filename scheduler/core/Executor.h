@@ -45,7 +45,7 @@ class ExecutorHost {
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
-  // The raw "Playlist" value of section "Winamp" (may be "[ Not Found ]").
+  // The "Playlist" player setting; empty when there is none.
   virtual std::wstring ReadPlaylistSetting() = 0;
   // Tells the user and returns at once: a box left open on an unattended
   // machine must not hold up the executions behind it.

@@ -34,4 +34,37 @@ class IniStore {
   virtual void CancelUpdate() = 0;
 };
 
+struct StoreResult {
+  bool ok = true;
+  std::wstring reason;  // set when !ok
+  // Not written because the file was changed by someone else after the
+  // caller had last read it: the file keeps that change.
+  bool changedMeanwhile = false;
+};
+
+// BeginUpdate .. CommitUpdate/CancelUpdate, cancelled when left early (an
+// exception from the control) so the control is never left mid-update.
+class UpdateBatch {
+ public:
+  UpdateBatch(IniStore& iniStore, const std::wstring& file) : iniStore_(iniStore) {
+    iniStore_.BeginUpdate(file);
+  }
+  UpdateBatch(const UpdateBatch&) = delete;
+  UpdateBatch& operator=(const UpdateBatch&) = delete;
+  ~UpdateBatch() {
+    if (open_) iniStore_.CancelUpdate();
+  }
+
+  StoreResult Commit() {
+    open_ = false;
+    StoreResult result;
+    result.ok = iniStore_.CommitUpdate(result.reason);
+    return result;
+  }
+
+ private:
+  IniStore& iniStore_;
+  bool open_ = true;
+};
+
 }  // namespace cuelark

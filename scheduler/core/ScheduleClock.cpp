@@ -21,13 +21,8 @@ std::int64_t SkippedSpanStart(std::int64_t lastExamined, std::int64_t elapsedSec
 
 }  // namespace
 
-bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLocale& locale) {
-  if (!entry.isChecked || entry.startTime != FormatTime(second.time)) return false;
-  const std::wstring& day = entry.startDate;
-  // Dates are told from weekday labels by their leading "20"; a date in any
-  // other form falls through to the label test and never matches.
-  if (day.starts_with(L"20")) return day == FormatDate(second.date);
-  return day == kEveryDay || NamesWeekdayOf(day, second.date, locale);
+bool IsDue(const SavedCommand& entry, const LocalDateTime& second) {
+  return entry.isChecked && entry.rule.IsDueAt(second);
 }
 
 void ScheduleClock::ContinueAfter(const LocalDateTime& lastSecond) {
@@ -41,7 +36,7 @@ std::optional<LocalDateTime> ScheduleClock::LastExamined() const {
 }
 
 ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
-                                 const std::vector<SavedCommand>& entries, const WeekLocale& locale) {
+                                 const std::vector<SavedCommand>& entries) {
   const std::int64_t nowSerial = SerialSecond(now);
   std::int64_t first = nowSerial;
   // Local seconds that the spring change skipped: [begin, end).
@@ -67,10 +62,10 @@ ClockStep ScheduleClock::Advance(const LocalDateTime& now, int utcOffsetMinutes,
         skippedSpan = {begin, begin + offsetChange};
       }
       first = spring ? last + 1 : std::max(last + 1, nowSerial - kCatchUpSeconds);
-      if (first > last + 1) step.skipped = MissedFirings(entries, locale, FromSerialSecond(last), now);
+      if (first > last + 1) step.skipped = MissedFirings(entries, FromSerialSecond(last), now);
     }
   }
-  step.due = DueBetween(entries, locale, FromSerialSecond(first), now);
+  step.due = DueBetween(entries, FromSerialSecond(first), now);
   if (skippedSpan) {
     for (Firing& firing : step.due) {
       const std::int64_t second = SerialSecond(firing.second);

@@ -55,9 +55,9 @@ struct ClockStep {
   std::vector<Firing> skipped;
 };
 
-// The due rule for one entry at one second. Comparisons are exact and
-// case-sensitive; a weekly entry is due by either name of its day.
-bool IsDue(const SavedCommand& entry, const LocalDateTime& second, const WeekLocale& locale);
+// The due rule for one entry at one second: ticked, and its rule names the
+// second.
+bool IsDue(const SavedCommand& entry, const LocalDateTime& second);
 
 class ScheduleClock {
  public:
@@ -65,8 +65,7 @@ class ScheduleClock {
   // inclusive, and returns the entries due in them. `utcOffsetMinutes` is
   // local time minus UTC in effect at `now` (Berlin: 60 in winter, 120 in
   // summer; New York: -300 and -240).
-  ClockStep Advance(const LocalDateTime& now, int utcOffsetMinutes, const std::vector<SavedCommand>& entries,
-                    const WeekLocale& locale);
+  ClockStep Advance(const LocalDateTime& now, int utcOffsetMinutes, const std::vector<SavedCommand>& entries);
 
   // Before the first Advance: the previous run accounted for every second
   // up to `lastSecond`, so the first tick catches up on the last minute and

@@ -116,35 +116,10 @@ int CountedEntries(const std::wstring& countText) {
 // for no text at all, and must not reach the file as if the user had typed it.
 std::wstring TextOrEmpty(std::wstring value) { return value == kNotFound ? std::wstring() : value; }
 
-// BeginUpdate .. CommitUpdate/CancelUpdate, cancelled when left early (an
-// exception from the control) so the control is never left mid-update.
-class UpdateBatch {
- public:
-  UpdateBatch(IniStore& iniStore, const std::wstring& file) : iniStore_(iniStore) {
-    iniStore_.BeginUpdate(file);
-  }
-  UpdateBatch(const UpdateBatch&) = delete;
-  UpdateBatch& operator=(const UpdateBatch&) = delete;
-  ~UpdateBatch() {
-    if (open_) iniStore_.CancelUpdate();
-  }
-
-  StoreResult Commit() {
-    open_ = false;
-    StoreResult result;
-    result.ok = iniStore_.CommitUpdate(result.reason);
-    return result;
-  }
-
- private:
-  IniStore& iniStore_;
-  bool open_ = true;
-};
-
 }  // namespace
 
-SavedCommandStore::SavedCommandStore(IniStore& iniStore, std::wstring iniPath)
-    : iniStore_(iniStore), iniPath_(std::move(iniPath)) {}
+SavedCommandStore::SavedCommandStore(IniStore& iniStore, std::wstring iniPath, WeekLocale weekLocale)
+    : iniStore_(iniStore), iniPath_(std::move(iniPath)), weekLocale_(std::move(weekLocale)) {}
 
 SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
   UpdateBatch batch(iniStore_, iniPath_);
@@ -187,6 +162,7 @@ SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
     entry.startTime = TextOrEmpty(startTime);
     entry.isChecked = ReadFlag(isChecked);
     entry.remWhenDone = ParseWholeNumber(remWhenDone) == 1;
+    entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, weekLocale_);
     SavedCommand gap;
     gap.isChecked = false;
     loaded.insert(loaded.end(), std::min(heldBack, static_cast<std::size_t>(kMaxSavedCommands) - loaded.size() - 1), gap);

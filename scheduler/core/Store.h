@@ -13,16 +13,9 @@
 
 #include "scheduler/core/IniStore.h"
 #include "scheduler/core/SavedCommand.h"
+#include "scheduler/core/Texts.h"
 
 namespace cuelark {
-
-struct StoreResult {
-  bool ok = true;
-  std::wstring reason;  // set when !ok
-  // Not written because the file was changed by someone else after the
-  // caller had last read it: the file keeps that change.
-  bool changedMeanwhile = false;
-};
 
 // What tells one state of the store file from another without reading it.
 struct StoreStamp {
@@ -38,7 +31,8 @@ inline constexpr int kMaxSavedCommands = 32767;
 
 class SavedCommandStore {
  public:
-  SavedCommandStore(IniStore& iniStore, std::wstring iniPath);
+  // Weekly entries are read in `weekLocale`'s week.
+  SavedCommandStore(IniStore& iniStore, std::wstring iniPath, WeekLocale weekLocale);
 
   struct Loaded {
     std::vector<SavedCommand> entries;
@@ -46,8 +40,8 @@ class SavedCommandStore {
     // sharing, no permission): the entries are then empty but not gone.
     StoreResult result;
   };
-  // Reads every entry it can make sense of; never fails on file contents.
-  // Ids are left 0 (Schedule::Assign gives them).
+  // Reads every entry it can make sense of, with its rule; never fails on
+  // file contents. Ids are left 0 (Schedule::Assign gives them).
   Loaded LoadSavedCommands();
   // Rewrites all entries, numbered from 1 in list order, keeping the window
   // position. On failure the file is unchanged. unchangedSinceRead, when
@@ -68,6 +62,7 @@ class SavedCommandStore {
  private:
   IniStore& iniStore_;
   std::wstring iniPath_;
+  WeekLocale weekLocale_;
 };
 
 }  // namespace cuelark

@@ -7,8 +7,6 @@ namespace cuelark {
 
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86400;
-
 constexpr std::array<std::wstring_view, 7> kEnglishWeekdays = {L"MONDAY", L"TUESDAY", L"WEDNESDAY", L"THURSDAY",
                                                                 L"FRIDAY", L"SATURDAY", L"SUNDAY"};
 
@@ -70,8 +68,7 @@ int IsoWeekday(CivilDate date) {
 }
 
 std::int64_t SerialSecond(const LocalDateTime& moment) {
-  return DaysFromCivil(moment.date) * kSecondsPerDay + moment.time.hour * 3600 +
-         moment.time.minute * 60 + moment.time.second;
+  return DaysFromCivil(moment.date) * kSecondsPerDay + SecondOfDay(moment.time);
 }
 
 LocalDateTime FromSerialSecond(std::int64_t serial) {
@@ -157,12 +154,6 @@ WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFir
 
 std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale) {
   return locale.labels[static_cast<std::size_t>(IsoWeekday(date)) - 1];
-}
-
-bool NamesWeekdayOf(const std::wstring& text, CivilDate date, const WeekLocale& locale) {
-  if (text.empty()) return false;
-  const auto k = static_cast<std::size_t>(IsoWeekday(date)) - 1;
-  return text == locale.labels[k] || text == locale.localNames[k] || text == locale.englishNames[k];
 }
 
 std::wstring ShownDayDate(const std::wstring& text, const WeekLocale& locale) {

@@ -33,6 +33,11 @@ struct LocalDateTime {
   friend auto operator<=>(const LocalDateTime&, const LocalDateTime&) = default;
 };
 
+inline constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Seconds since midnight: 0 .. 86399.
+inline int SecondOfDay(TimeOfDay time) { return time.hour * 3600 + time.minute * 60 + time.second; }
+
 // Monday 1 .. Sunday 7.
 int IsoWeekday(CivilDate date);
 
@@ -91,11 +96,6 @@ WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFir
 // entries depend on that shift, and because saving and the clock both use
 // it, a weekly entry still fires on the weekday it was saved from.
 std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale);
-
-// Whether a stored Day/Date text names the weekday that WeekdayLabel gives
-// date, by its label or by either of that day's names. An empty text names
-// no day.
-bool NamesWeekdayOf(const std::wstring& text, CivilDate date, const WeekLocale& locale);
 
 // What the user is shown for a stored Day/Date text: a weekday label as the
 // name of the day on which the entry fires, any other text as it is stored.

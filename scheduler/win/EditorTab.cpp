@@ -58,7 +58,8 @@ SYSTEMTIME Today() {
 
 }  // namespace
 
-bool EditorTab::Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts) {
+bool EditorTab::Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts, Controller& controller) {
+  controller_ = &controller;
   frame_ = CreateFrame(parent, instance, ids::kEditorFrame, dpi, fonts, kControls);
   if (!frame_) return false;
   SendMessageW(Control(ids::kDatePicker), DTM_SETMCFONT, reinterpret_cast<WPARAM>(fonts.frame), FALSE);
@@ -150,6 +151,6 @@ void EditorTab::OnBrowseClicked() {
   SetWindowTextW(Control(ids::kCommandBox), browseFileName_.c_str());
 }
 
-void EditorTab::OnSaveClicked() { controller_.OnSaveClicked(Fields()); }
+void EditorTab::OnSaveClicked() { controller_->OnSaveClicked(Fields()); }
 
 }  // namespace cuelark

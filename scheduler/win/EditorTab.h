@@ -12,9 +12,8 @@ namespace cuelark {
 
 class EditorTab {
  public:
-  explicit EditorTab(Controller& controller) : controller_(controller) {}
-
-  bool Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts);
+  // The tab's actions go to `controller`.
+  bool Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts, Controller& controller);
   // Today's date becomes the earliest a dated entry can take.
   void SetUpPickers();
   HWND Frame() const { return frame_; }
@@ -31,7 +30,7 @@ class EditorTab {
   void OnBrowseClicked();
   void OnSaveClicked();
 
-  Controller& controller_;
+  Controller* controller_ = nullptr;
   HWND frame_ = nullptr;
   // The open-file dialog remembers its last choice while the window lives.
   std::wstring browseFileName_;

@@ -9,7 +9,6 @@
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
 #include "scheduler/win/SystemClock.h"
-#include "scheduler/win/SystemWeekLocale.h"
 #include "scheduler/win/WindowPlacement.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
@@ -37,39 +36,6 @@ constexpr int kClientWidth = 7695;
 constexpr int kWindowHeight = 4200;
 constexpr TwipsRect kTabStripRect{120, 120, 7455, 3015};
 
-StoreStamp StampOf(const std::wstring& file) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return {};
-  return {true, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-          static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                    data.ftLastWriteTime.dwLowDateTime)};
-}
-
-ControllerSettings SettingsBesideProgram() {
-  const std::wstring folder = ProgramFolder();
-  const std::wstring store = folder + L"\\cue.ini";
-  return {store,
-          folder + L"\\winamp.ini",
-          SystemWeekLocale(),
-          [](std::wstring_view text) { return CanStoreAsAnsi(text); },
-          std::filesystem::path(folder),
-          CurrentTime,
-          [store] { return StampOf(store); }};
-}
-
-// The player the user picked in the player dialog, for when it is not found
-// by its bare name; `tell` shows the player's notices.
-PlayerRemote::Settings PlayerSettings(
-    IniStore& iniStore, std::function<void(const std::wstring& text, const std::wstring& title)> tell) {
-  PlayerRemote::Settings settings;
-  settings.tell = std::move(tell);
-  settings.chosenPlayer = [&iniStore] {
-    const std::wstring exe = iniStore.ReadINI(L"Winamp", L"Exe", ProgramFolder() + L"\\winamp.ini");
-    return IsAbsent(exe) ? std::wstring() : exe;
-  };
-  return settings;
-}
-
 }  // namespace
 
 UINT ShowRequestMessage() {
@@ -77,48 +43,35 @@ UINT ShowRequestMessage() {
   return message;
 }
 
-MainWindow::MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore)
-    : instance_(instance),
-      iniStore_(std::move(iniStore)),
-      player_(PlayerSettings(*iniStore_,
-                             [this](const std::wstring& text, const std::wstring& title) {
-                               Report({text, title, Severity::kWarning, controller_.AboutRunning()});
-                             })),
-      controller_(*iniStore_, player_, historyFiles_, *this, SettingsBesideProgram()) {}
+MainWindow::MainWindow(HINSTANCE instance, PlayerSettings& playerSettings)
+    : instance_(instance), playerSettings_(playerSettings) {}
 
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance, int showCommand) {
-  std::wstring error;
-  auto iniStore = DispatchIniStore::Create(error);
-  if (!iniStore) {
-    MessageBoxW(nullptr, (error + L"\n\nCuelark cannot keep its saved commands without it and ends now.").c_str(),
-                kCaption, MB_OK | MB_ICONSTOP);
-    return nullptr;
-  }
-  auto window = std::make_unique<MainWindow>(instance, std::move(iniStore));
+bool MainWindow::Create(Controller& controller, int showCommand) {
+  controller_ = &controller;
   const HWND hwnd =
-      RegisterWindowClass(instance, ids::kMainWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(kIdAppIcon)))
+      RegisterWindowClass(instance_, ids::kMainWindowClass, LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon)))
           ? CreateWindowExW(WS_EX_CONTROLPARENT, ids::kMainWindowClass, kCaption,
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, window.get())
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this)
           : nullptr;
   if (!hwnd) {
     MessageBoxW(nullptr, L"Cuelark could not create its window and ends now.", kCaption, MB_OK | MB_ICONSTOP);
-    return nullptr;
+    return false;
   }
   ShowWindow(hwnd, showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd);
-  window->controller_.Load();
-  window->ArmClock();
+  controller.Load();
+  ArmClock();
   // Without a watch, another program's change is still found before the next write.
   const HANDLE watch = FindFirstChangeNotificationW(
       ProgramFolder().c_str(), FALSE,
       FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
-  if (watch != INVALID_HANDLE_VALUE) window->folderWatch_.reset(watch);
-  return window;
+  if (watch != INVALID_HANDLE_VALUE) folderWatch_.reset(watch);
+  return true;
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -140,12 +93,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       statusBar_.OnParentSized();
       return 0;
     case WM_TIMECHANGE:
-      controller_.OnClockChanged();
+      controller_->OnClockChanged();
       ArmClock();
       return 0;
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        controller_.OnResumedFromSleep();
+        controller_->OnResumedFromSleep();
         ArmClock();
       }
       return TRUE;
@@ -158,7 +111,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       if (wParam) {
         closing_ = true;
-        controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
+        controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
       }
       return 0;
     case WM_DESTROY:
@@ -198,12 +151,13 @@ bool MainWindow::OnCreate() {
   const TabFonts fonts{windowFont_.get(), frameFont_.get()};
   // The frames lie above the tab strip, created later, so that the tab
   // order runs from the tab strip into the visible frame.
-  if (!savedList_.Create(hwnd_, instance_, dpi_, fonts) || !editor_.Create(hwnd_, instance_, dpi_, fonts) ||
+  if (!savedList_.Create(hwnd_, instance_, dpi_, fonts, *controller_) ||
+      !editor_.Create(hwnd_, instance_, dpi_, fonts, *controller_) ||
       !statusBar_.Create(hwnd_, instance_, dpi_, windowFont_.get()) || !CreateTabStrip())
     return false;
   ShowWindow(editor_.Frame(), SW_SHOW);
   editor_.SetUpPickers();
-  MoveToSavedPosition(hwnd_, dpi_, controller_.SavedPosition());
+  MoveToSavedPosition(hwnd_, dpi_, controller_->SavedPosition());
   ShowTrayIcon();
   return true;
 }
@@ -259,12 +213,12 @@ void MainWindow::OnTimer(UINT_PTR timer) {
     ArmClock();
     OnClockTick();
   } else if (timer == kResumeTimer) {
-    controller_.OnResumeTick();
+    controller_->OnResumeTick();
   } else if (timer == kTrayRetryTimer) {
     ShowTrayIcon();
   } else if (timer == kFolderChangeTimer) {
     KillTimer(hwnd_, kFolderChangeTimer);
-    controller_.OnStoreFolderChanged();
+    controller_->OnStoreFolderChanged();
   }
 }
 
@@ -280,7 +234,7 @@ void MainWindow::ArmClock() {
 void MainWindow::OnClockTick() {
   const auto [local, utcOffsetMinutes] = LocalTimeAndOffset();
   statusBar_.ShowTime(FormatTime(local.time));
-  controller_.OnClockTick(local, utcOffsetMinutes);
+  controller_->OnClockTick(local, utcOffsetMinutes);
 }
 
 void MainWindow::OnFolderChanged() {
@@ -311,7 +265,7 @@ void MainWindow::ShowFromOutside() {
 
 void MainWindow::OnSelectPlayerClicked() {
   // Every opening starts afresh, with a dialog window of its own.
-  playerDialog_ = PlayerDialog::Create(instance_, *this);
+  playerDialog_ = PlayerDialog::Create(instance_, playerSettings_, [this] { OnPlayerDialogClosed(); });
   if (playerDialog_) ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -320,7 +274,7 @@ void MainWindow::OnHistoryClicked() {
     SetForegroundWindow(historyWindow_->Handle());
     return;
   }
-  historyWindow_ = HistoryWindow::Create(instance_, controller_);
+  historyWindow_ = HistoryWindow::Create(instance_, *controller_);
   if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning, {}});
 }
 
@@ -332,13 +286,13 @@ void MainWindow::OnPlayerDialogClosed() {
 void MainWindow::OnExitClicked() {
   // Ends at once: no position is written.
   closing_ = true;
-  controller_.OnShutdown(std::nullopt);
+  controller_->OnShutdown(std::nullopt);
   DestroyWindow(hwnd_);
 }
 
 void MainWindow::OnClose() {
   closing_ = true;
-  controller_.OnShutdown(PositionToSave(hwnd_, dpi_));
+  controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
   DestroyWindow(hwnd_);
 }
 
@@ -355,6 +309,10 @@ void MainWindow::Report(const UserMessage& message) {
   const UINT icon = message.severity == Severity::kStop ? MB_ICONSTOP : MB_ICONWARNING;
   const std::wstring text = message.about.empty() ? message.text : message.text + L"\n" + message.about;
   MessageBoxW(owner, text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
+}
+
+void MainWindow::TellPlayerNotice(const std::wstring& text, const std::wstring& title) {
+  Report({text, title, Severity::kWarning, controller_ ? controller_->AboutRunning() : std::wstring()});
 }
 
 void MainWindow::ArmResumeTimer() {

@@ -12,13 +12,11 @@
 #include <utility>
 
 #include "scheduler/core/Controller.h"
-#include "scheduler/core/DiskHistoryFiles.h"
+#include "scheduler/core/PlayerSettings.h"
 #include "scheduler/win/BaseWindow.h"
-#include "scheduler/win/DispatchIniStore.h"
 #include "scheduler/win/EditorTab.h"
 #include "scheduler/win/HistoryWindow.h"
 #include "scheduler/win/NoticeBoxes.h"
-#include "scheduler/win/PlayerRemote.h"
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
 #include "scheduler/win/TrayIcon.h"
@@ -28,21 +26,22 @@ namespace cuelark {
 
 class PlayerDialog;
 
-class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
+class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
  public:
-  // Creates the window, loads the saved commands and shows it. Returns null
-  // after telling the user why when the window cannot work.
-  static std::unique_ptr<MainWindow> Create(HINSTANCE instance, int showCommand);
-  MainWindow(HINSTANCE instance, std::unique_ptr<DispatchIniStore> iniStore);
+  // The player dialog edits `playerSettings`.
+  MainWindow(HINSTANCE instance, PlayerSettings& playerSettings);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
+  // Creates the window for the controller, whose view this is, loads the
+  // saved commands and shows it. False after telling the user why when the
+  // window cannot work.
+  bool Create(Controller& controller, int showCommand);
   // Brings the window back for a second start of the program.
   void ShowFromOutside();
-  // The player dialog shares the window's INI control.
-  IniStore& iniStore() { return *iniStore_; }
-  void OnPlayerDialogClosed();
+  // Shows one of the player link's notices, naming the entry it ran for.
+  void TellPlayerNotice(const std::wstring& text, const std::wstring& title);
   // Signalled when something in the program's folder changes; null when the
   // folder cannot be watched.
   HANDLE FolderWatch() const { return folderWatch_.get(); }
@@ -61,6 +60,7 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   void OnHistoryClicked();
   void OnExitClicked();
   void OnClose();
+  void OnPlayerDialogClosed();
   void ShowTrayIcon();
 
   bool CreateTabStrip();
@@ -86,12 +86,10 @@ class MainWindow final : public BaseWindow<MainWindow>, private ControllerView {
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   win32::unique_hfont windowFont_;
   win32::unique_hfont frameFont_;
-  std::unique_ptr<DispatchIniStore> iniStore_;
-  WindowPlayer player_;
-  DiskHistoryFiles historyFiles_;
-  Controller controller_;
-  EditorTab editor_{controller_};
-  SavedListTab savedList_{controller_};
+  PlayerSettings& playerSettings_;
+  Controller* controller_ = nullptr;
+  EditorTab editor_;
+  SavedListTab savedList_;
   StatusBar statusBar_;
   TrayIcon trayIcon_;
   std::unique_ptr<PlayerDialog> playerDialog_;

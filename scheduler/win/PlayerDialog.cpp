@@ -1,13 +1,10 @@
 #include "scheduler/win/PlayerDialog.h"
 
-
 #include <algorithm>
 #include <array>
 
-#include "scheduler/core/IniStore.h"
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/FileDialog.h"
-#include "scheduler/win/MainWindow.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
@@ -29,9 +26,10 @@ constexpr std::array kControls{
 
 }  // namespace
 
-std::unique_ptr<PlayerDialog> PlayerDialog::Create(HINSTANCE instance, MainWindow& owner) {
+std::unique_ptr<PlayerDialog> PlayerDialog::Create(HINSTANCE instance, PlayerSettings& settings,
+                                                   std::function<void()> onClosed) {
   if (!RegisterWindowClass(instance, ids::kPlayerDialogClass)) return nullptr;
-  auto dialog = std::make_unique<PlayerDialog>(instance, owner);
+  auto dialog = std::make_unique<PlayerDialog>(instance, settings, std::move(onClosed));
   const HWND hwnd = CreateWindowExW(kExStyle, ids::kPlayerDialogClass, kCaption, kStyle, 0, 0, 0, 0, nullptr, nullptr,
                                     instance, dialog.get());
   if (!hwnd) return nullptr;
@@ -60,7 +58,7 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
-      owner_.OnPlayerDialogClosed();
+      onClosed_();
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -86,11 +84,8 @@ void PlayerDialog::CreateControls() {
   for (const ControlPlacement& control : kControls) CreateControl(hwnd_, instance_, control, dpi, controlFont_.get());
 }
 
-std::wstring PlayerDialog::SettingsPath() const { return ProgramFolder() + L"\\winamp.ini"; }
-
 void PlayerDialog::LoadSettings() {
-  exePath_ = owner_.iniStore().ReadINI(L"Winamp", L"Exe", SettingsPath());
-  if (IsAbsent(exePath_)) exePath_.clear();
+  exePath_ = settings_.ReadExe();
   SetDlgItemTextW(hwnd_, ids::kPlayerPathBox, exePath_.c_str());
 }
 
@@ -104,25 +99,22 @@ void PlayerDialog::OnBrowseClicked() {
   playListPath_ = exePath_.substr(0, exePath_.size() - std::min<std::size_t>(3, exePath_.size())) + L"m3u";
   SetDlgItemTextW(hwnd_, ids::kPlayerPathBox, exePath_.c_str());
   SetDlgItemTextW(hwnd_, ids::kCancelSaveButton, L"Save");
+  saveOffered_ = true;
 }
 
 void PlayerDialog::OnCancelSaveClicked() {
-  if (WindowText(GetDlgItem(hwnd_, ids::kCancelSaveButton)) == L"Save") {
-    IniStore& store = owner_.iniStore();
-    const std::wstring file = SettingsPath();
-    store.BeginUpdate(file);
-    store.WriteINI(L"Winamp", L"Exe", exePath_, file);
-    store.WriteINI(L"Winamp", L"Playlist", playListPath_, file);
-    std::wstring reason;
-    if (!store.CommitUpdate(reason)) {
+  if (saveOffered_) {
+    const StoreResult written = settings_.Write(exePath_, playListPath_);
+    if (!written.ok) {
       // Stay open: closing would look as if the choice had been saved.
-      MessageBoxW(hwnd_, (L"The player settings could not be written to " + file + L":\n" + reason).c_str(),
+      MessageBoxW(hwnd_,
+                  (L"The player settings could not be written to " + settings_.File() + L":\n" + written.reason)
+                      .c_str(),
                   kCaption, MB_OK | MB_ICONWARNING);
       return;
     }
   }
   DestroyWindow(hwnd_);
 }
-
 
 }  // namespace cuelark

@@ -4,21 +4,24 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "scheduler/core/PlayerSettings.h"
 #include "scheduler/win/BaseWindow.h"
 #include "common/win32/Handles.h"
 
 namespace cuelark {
 
-class MainWindow;
-
 class PlayerDialog final : public BaseWindow<PlayerDialog> {
  public:
-  // Creates and shows the dialog, filled with the saved choice.
-  static std::unique_ptr<PlayerDialog> Create(HINSTANCE instance, MainWindow& owner);
-  PlayerDialog(HINSTANCE instance, MainWindow& owner) : instance_(instance), owner_(owner) {}
+  // Creates and shows the dialog, filled with the saved choice; `onClosed`
+  // runs when it has closed, saved or not.
+  static std::unique_ptr<PlayerDialog> Create(HINSTANCE instance, PlayerSettings& settings,
+                                              std::function<void()> onClosed);
+  PlayerDialog(HINSTANCE instance, PlayerSettings& settings, std::function<void()> onClosed)
+      : instance_(instance), settings_(settings), onClosed_(std::move(onClosed)) {}
   ~PlayerDialog();
   PlayerDialog(const PlayerDialog&) = delete;
   PlayerDialog& operator=(const PlayerDialog&) = delete;
@@ -32,14 +35,16 @@ class PlayerDialog final : public BaseWindow<PlayerDialog> {
   void LoadSettings();
   void OnBrowseClicked();
   void OnCancelSaveClicked();
-  std::wstring SettingsPath() const;
 
   HINSTANCE instance_;
-  MainWindow& owner_;
+  PlayerSettings& settings_;
+  std::function<void()> onClosed_;
   win32::unique_hfont windowFont_;
   win32::unique_hfont controlFont_;
   std::wstring exePath_;
   std::wstring playListPath_;
+  // A file was picked: the button reads "Save" instead of "Cancel".
+  bool saveOffered_ = false;
   // The file dialog remembers its last choice for as long as this window lives.
   std::wstring dialogFileName_;
 };

@@ -26,7 +26,8 @@ constexpr std::array<std::pair<const wchar_t*, int>, 4> kColumns{
 
 }  // namespace
 
-bool SavedListTab::Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts) {
+bool SavedListTab::Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts, Controller& controller) {
+  controller_ = &controller;
   frame_ = CreateFrame(parent, instance, ids::kSavedFrame, dpi, fonts, kControls);
   if (!frame_) return false;
   AddColumns(dpi);
@@ -97,7 +98,7 @@ void SavedListTab::OnStateSet(int row, const LVITEMW& item) {
   if (!(item.stateMask & LVIS_STATEIMAGEMASK)) return;
   const UINT image = (item.state & LVIS_STATEIMAGEMASK) >> 12;
   if (image != 1 && image != 2) return;
-  if (const auto id = EntryAt(row)) controller_.OnTickChanged(*id, image == 2);
+  if (const auto id = EntryAt(row)) controller_->OnTickChanged(*id, image == 2);
 }
 
 // The rows are the schedule's entries, which the list asks for what it
@@ -115,7 +116,7 @@ void SavedListTab::ShowRow(std::size_t index) {
 }
 
 void SavedListTab::FillRow(LVITEMW& item) const {
-  const auto& entries = controller_.Entries();
+  const auto& entries = controller_->Entries();
   if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= entries.size()) return;
   const SavedCommand& entry = entries[static_cast<std::size_t>(item.iItem)];
   if (item.mask & LVIF_STATE) {
@@ -123,7 +124,7 @@ void SavedListTab::FillRow(LVITEMW& item) const {
     item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(entry.isChecked ? 2 : 1);
     item.stateMask |= LVIS_STATEIMAGEMASK;
   }
-  const std::wstring dayDate = controller_.DayDateShown(entry);
+  const std::wstring dayDate = controller_->DayDateShown(entry);
   const std::array<const std::wstring*, 4> columns{&entry.name, &entry.command, &dayDate, &entry.startTime};
   if (!(item.mask & LVIF_TEXT) || item.iSubItem < 0 || item.iSubItem >= static_cast<int>(columns.size()) ||
       item.cchTextMax <= 0)
@@ -132,26 +133,26 @@ void SavedListTab::FillRow(LVITEMW& item) const {
 }
 
 std::optional<EntryId> SavedListTab::EntryAt(int row) const {
-  const auto& entries = controller_.Entries();
+  const auto& entries = controller_->Entries();
   if (row < 0 || static_cast<std::size_t>(row) >= entries.size()) return std::nullopt;
   return entries[static_cast<std::size_t>(row)].id;
 }
 
 void SavedListTab::ToggleTick(int row) {
   if (const auto id = EntryAt(row))
-    controller_.OnTickChanged(*id, !controller_.Entries()[static_cast<std::size_t>(row)].isChecked);
+    controller_->OnTickChanged(*id, !controller_->Entries()[static_cast<std::size_t>(row)].isChecked);
 }
 
 void SavedListTab::OnRemoveClicked() {
   const auto id = EntryAt(ListView_GetNextItem(Control(ids::kSavedList), -1, LVNI_SELECTED));
   if (!id) return;
   if (MessageBoxW(GetAncestor(frame_, GA_ROOT), L"Remove?", L"Remove from list", MB_OKCANCEL) == IDOK)
-    controller_.OnRemoveConfirmed(*id);
+    controller_->OnRemoveConfirmed(*id);
 }
 
 void SavedListTab::OnExecuteClicked() {
   if (const auto id = EntryAt(ListView_GetNextItem(Control(ids::kSavedList), -1, LVNI_SELECTED)))
-    controller_.OnExecuteClicked(*id);
+    controller_->OnExecuteClicked(*id);
 }
 
 }  // namespace cuelark

@@ -14,9 +14,8 @@ namespace cuelark {
 
 class SavedListTab {
  public:
-  explicit SavedListTab(Controller& controller) : controller_(controller) {}
-
-  bool Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts);
+  // The tab's actions go to `controller`.
+  bool Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFonts& fonts, Controller& controller);
   HWND Frame() const { return frame_; }
   bool OnCommand(int id, int notification);
   // Notifications of the list; 0 for those it leaves alone.
@@ -35,7 +34,7 @@ class SavedListTab {
   void OnRemoveClicked();
   void OnExecuteClicked();
 
-  Controller& controller_;
+  Controller* controller_ = nullptr;
   HWND frame_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 // Cuelark's entry point: one scheduler per program folder, a single-threaded
-// apartment for the INI control, and the message loop.
+// apartment for the INI control, the program's objects, and the message loop.
+// Everything the program keeps is built here and handed to the window.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -8,9 +9,16 @@
 #include <string>
 
 #include "common/win32/Handles.h"
+#include "scheduler/core/Controller.h"
+#include "scheduler/core/DiskHistoryFiles.h"
 #include "scheduler/core/InstanceLock.h"
+#include "scheduler/core/PlayerSettings.h"
 #include "scheduler/win/ControlIds.h"
+#include "scheduler/win/DispatchIniStore.h"
 #include "scheduler/win/MainWindow.h"
+#include "scheduler/win/PlayerRemote.h"
+#include "scheduler/win/SystemClock.h"
+#include "scheduler/win/SystemWeekLocale.h"
 #include "scheduler/win/WinText.h"
 
 namespace {
@@ -48,6 +56,14 @@ void ShowRunningInstance() {
   }
 }
 
+cuelark::StoreStamp StampOf(const std::wstring& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return {};
+  return {true, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+          static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                    data.ftLastWriteTime.dwLowDateTime)};
+}
+
 // Waits for window messages and for changes in the program's folder, where
 // another program may edit the saved commands.
 int RunMessageLoop(cuelark::MainWindow& window) {
@@ -80,6 +96,36 @@ int EndAtStartUp(const std::wstring& what, std::optional<DWORD> error) {
   return 1;
 }
 
+// The store, the player settings and the history live beside the program.
+int RunProgram(HINSTANCE instance, int showCommand) {
+  std::wstring error;
+  const std::unique_ptr<cuelark::DispatchIniStore> iniStore = cuelark::DispatchIniStore::Create(error);
+  if (!iniStore) {
+    MessageBoxW(nullptr, (error + L"\n\nCuelark cannot keep its saved commands without it and ends now.").c_str(),
+                L"Cuelark", MB_OK | MB_ICONSTOP);
+    return 1;
+  }
+  const std::wstring folder = cuelark::ProgramFolder();
+  const std::wstring storePath = folder + L"\\cue.ini";
+  cuelark::PlayerSettings playerSettings(*iniStore, folder + L"\\winamp.ini");
+  cuelark::MainWindow window(instance, playerSettings);
+  cuelark::PlayerRemote::Settings playerLink;
+  playerLink.tell = [&window](const std::wstring& text, const std::wstring& title) {
+    window.TellPlayerNotice(text, title);
+  };
+  // Asked only when the player has to be started, so that a choice made
+  // in the player dialog meanwhile counts.
+  playerLink.chosenPlayer = [&playerSettings] { return playerSettings.ReadExe(); };
+  cuelark::WindowPlayer player(std::move(playerLink));
+  cuelark::DiskHistoryFiles historyFiles;
+  cuelark::Controller controller(*iniStore, player, playerSettings, historyFiles, window,
+                                 {storePath, cuelark::SystemWeekLocale(),
+                                  [](std::wstring_view text) { return cuelark::CanStoreAsAnsi(text); },
+                                  std::filesystem::path(folder), cuelark::CurrentTime,
+                                  [storePath] { return StampOf(storePath); }});
+  return window.Create(controller, showCommand) ? RunMessageLoop(window) : 1;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -99,8 +145,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); FAILED(hr)) {
     return EndAtStartUp(L"COM could not be initialised.", static_cast<DWORD>(hr));
   }
-  int exitCode = 1;
-  if (auto window = cuelark::MainWindow::Create(instance, showCommand)) exitCode = RunMessageLoop(*window);
+  const int exitCode = RunProgram(instance, showCommand);
   CoUninitialize();
   return exitCode;
 }

@@ -56,7 +56,7 @@ class ZoneTimer {
   // A local time and offset of one's own: the user's change of the clock or
   // of the time zone.
   void TickAt(const LocalDateTime& local, int offsetMinutes) {
-    const ClockStep step = clock_.Advance(local, offsetMinutes, entries_, kMondayFirst);
+    const ClockStep step = clock_.Advance(local, offsetMinutes, entries_);
     for (const Firing& firing : step.due) fired_.push_back({firing, local, offsetMinutes});
     skipped_.insert(skipped_.end(), step.skipped.begin(), step.skipped.end());
   }
@@ -100,6 +100,7 @@ std::vector<SavedCommand> EveryDayAt(const std::vector<TimeOfDay>& times) {
     entry.id = entries.size() + 1;
     entry.startDate = L"EVERY DAY";
     entry.startTime = FormatTime(time);
+    entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, kMondayFirst);
     entries.push_back(entry);
   }
   return entries;

@@ -81,8 +81,8 @@ std::vector<std::wstring> Summary(const std::vector<HistoryEvent>& events) {
 class ControllerTest : public testing::Test {
  protected:
   Controller& Start() {
-    controller_.emplace(iniStore, player, historyFiles, view,
-                        ControllerSettings{store.wstring(), (folder / "winamp.ini").wstring(), test::kMondayFirst,
+    controller_.emplace(iniStore, player, playerSettings, historyFiles, view,
+                        ControllerSettings{store.wstring(), test::kMondayFirst,
                                            [](std::wstring_view text) {
                                              return std::all_of(text.begin(), text.end(),
                                                                 [](wchar_t c) { return c <= 0xFF; });
@@ -105,6 +105,7 @@ class ControllerTest : public testing::Test {
   LocalDateTime now{kToday, {11, 0, 0}};
   WatchedFileStore files;
   EngineIniStore iniStore{files};
+  PlayerSettings playerSettings{iniStore, (folder / "winamp.ini").wstring()};
   Log log;
   FakePlayer player{log};
   FakeView view{log};
@@ -144,7 +145,7 @@ TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEver
 
     files.failLoad = false;
     controller.OnSaveClicked(Fields(L"After"));
-    SavedCommandStore check(iniStore, store.wstring());
+    SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
     const std::vector<SavedCommand> onDisk = check.LoadSavedCommands().entries;
     ASSERT_GE(onDisk.size(), 3u);
     for (int n = 0; n < 3; ++n) EXPECT_EQ(onDisk[n].name, L"Entry " + std::to_wstring(n + 1));
@@ -153,7 +154,7 @@ TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEver
 
 std::vector<std::wstring> NamesIn(EngineIniStore& iniStore, const std::filesystem::path& file) {
   std::vector<std::wstring> names;
-  for (const SavedCommand& entry : SavedCommandStore(iniStore, file.wstring()).LoadSavedCommands().entries)
+  for (const SavedCommand& entry : SavedCommandStore(iniStore, file.wstring(), test::kMondayFirst).LoadSavedCommands().entries)
     names.push_back(entry.name);
   return names;
 }
@@ -233,7 +234,7 @@ TEST_F(ControllerTest, AnEntryToRemoveAfterExecutionStaysUntilItHasPlayed) {
     player.statusAt[0] = c.status;
     controller.OnExecuteClicked(controller.Entries().front().id);
     EXPECT_EQ(controller.Entries().empty(), c.removed);
-    SavedCommandStore check(iniStore, store.wstring());
+    SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
     EXPECT_EQ(check.LoadSavedCommands().entries.empty(), c.removed);
     EXPECT_EQ(Logged(L"Report Error ..."), !c.removed);
     player.statusAt.clear();
@@ -285,7 +286,7 @@ TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
   EXPECT_LT(history.find("\tSecond\tC:\\\\m\\\\new.mp3\tinterrupted\t"), stopped) << history;
   EXPECT_EQ(ReadBytes(store), atShutDown);
   EXPECT_NE(atShutDown.find("Left=100"), std::string::npos);
-  SavedCommandStore check(iniStore, store.wstring());
+  SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
   EXPECT_EQ(check.LoadSavedCommands().entries.size(), 2u);
 }
 
@@ -408,7 +409,7 @@ TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {
   WriteBytes(store, StoreWith(2));  // due at 01:00:00 and 02:00:00 every day
   Controller& controller = Start();
   controller.OnTickChanged(controller.Entries()[1].id, false);
-  SavedCommandStore check(iniStore, store.wstring());
+  SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
   EXPECT_FALSE(check.LoadSavedCommands().entries[1].isChecked);
   EXPECT_TRUE(Logged(L"ShowRow 1"));
 

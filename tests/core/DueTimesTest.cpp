@@ -14,13 +14,13 @@ using namespace test;
 LocalDateTime At(CivilDate date, TimeOfDay time) { return {date, time}; }
 
 // The due rule applied to every second of the span: slow, plainly right.
-std::vector<Firing> DueSecondBySecond(const std::vector<SavedCommand>& entries, const WeekLocale& locale,
-                                      const LocalDateTime& first, const LocalDateTime& last) {
+std::vector<Firing> DueSecondBySecond(const std::vector<SavedCommand>& entries, const LocalDateTime& first,
+                                      const LocalDateTime& last) {
   std::vector<Firing> firings;
   for (std::int64_t serial = SerialSecond(first); serial <= SerialSecond(last); ++serial) {
     const LocalDateTime moment = FromSerialSecond(serial);
     for (const SavedCommand& entry : entries) {
-      if (IsDue(entry, moment, locale))
+      if (IsDue(entry, moment))
         firings.push_back({entry.id, moment});
     }
   }
@@ -34,15 +34,18 @@ std::vector<std::pair<EntryId, std::int64_t>> Seconds(const std::vector<Firing>&
 }
 
 // Entries of every kind the rule knows, several due in the same second.
-std::vector<SavedCommand> MixedEntries() {
-  return {Entry(1, L"EVERY DAY", L"00:00:00"),   Entry(2, L"EVERY DAY", L"23:59:59"),
-          Entry(3, L"WEDNESDAY", L"12:00:00"),   Entry(4, L"SUNDAY", L"12:00:00"),
-          Entry(5, L"2026-12-09", L"12:00:00"),  Entry(6, L"2026-12-31", L"23:59:59"),
-          Entry(7, L"EVERY DAY", L"12:00:00", false), Entry(8, L"EVERY DAY", L"12:00:00"),
-          Entry(9, L"EVERY DAY", L"9:00:00"),    Entry(10, L"2026-12-10", L"24:00:00"),
-          Entry(11, L"Wednesday", L"12:00:00"),  Entry(12, L"", L"12:00:00"),
-          Entry(13, L"2027-01-01", L"00:00:00"), Entry(14, L"MONDAY", L"00:00:01"),
-          Entry(15, L"EVERY DAY", L"12:10:00")};
+std::vector<SavedCommand> MixedEntries(const WeekLocale& locale) {
+  const auto entry = [&](EntryId id, const wchar_t* day, const wchar_t* time, bool checked = true) {
+    return Entry(id, day, time, checked, locale);
+  };
+  return {entry(1, L"EVERY DAY", L"00:00:00"),   entry(2, L"EVERY DAY", L"23:59:59"),
+          entry(3, L"WEDNESDAY", L"12:00:00"),   entry(4, L"SUNDAY", L"12:00:00"),
+          entry(5, L"2026-12-09", L"12:00:00"),  entry(6, L"2026-12-31", L"23:59:59"),
+          entry(7, L"EVERY DAY", L"12:00:00", false), entry(8, L"EVERY DAY", L"12:00:00"),
+          entry(9, L"EVERY DAY", L"9:00:00"),    entry(10, L"2026-12-10", L"24:00:00"),
+          entry(11, L"Wednesday", L"12:00:00"),  entry(12, L"", L"12:00:00"),
+          entry(13, L"2027-01-01", L"00:00:00"), entry(14, L"MONDAY", L"00:00:01"),
+          entry(15, L"EVERY DAY", L"12:10:00")};
 }
 
 struct DueCase {
@@ -72,7 +75,7 @@ TEST(IsDueTest, OnlyExactTextsInTheFixedFormsAreDue) {
       {L"missing time", L"EVERY DAY", L"[ Not Found ]", true, false},
   };
   for (const DueCase& c : kCases) {
-    EXPECT_EQ(IsDue(Entry(1, c.startDate, c.startTime, c.checked), wednesdayMorning, kMondayFirst), c.due)
+    EXPECT_EQ(IsDue(Entry(1, c.startDate, c.startTime, c.checked), wednesdayMorning), c.due)
         << testing::PrintToString(std::wstring(c.what));
   }
 }
@@ -93,8 +96,8 @@ TEST(DueBetweenTest, FindsWhatExaminingEverySecondFinds) {
   for (const WeekLocale* locale : {&kMondayFirst, &kSundayFirst}) {
     for (const auto& span : kSpans) {
       SCOPED_TRACE(testing::Message() << span.what << (locale == &kMondayFirst ? ", Monday first" : ", Sunday first"));
-      EXPECT_EQ(Seconds(DueBetween(MixedEntries(), *locale, span.first, span.last)),
-                Seconds(DueSecondBySecond(MixedEntries(), *locale, span.first, span.last)));
+      EXPECT_EQ(Seconds(DueBetween(MixedEntries(*locale), span.first, span.last)),
+                Seconds(DueSecondBySecond(MixedEntries(*locale), span.first, span.last)));
     }
   }
 }
@@ -128,7 +131,7 @@ TEST(MissedFiringsTest, FromThePreviousRunToTheCatchUpWindowAtMostAWeekBack) {
     SCOPED_TRACE(c.what);
     std::vector<EntryId> ids;
     for (const Firing& firing :
-         MissedFirings(around(c.boundary), kMondayFirst, FromSerialSecond(c.since), now)) {
+         MissedFirings(around(c.boundary), FromSerialSecond(c.since), now)) {
       ids.push_back(firing.id);
     }
     EXPECT_EQ(ids, c.missed);
@@ -137,7 +140,7 @@ TEST(MissedFiringsTest, FromThePreviousRunToTheCatchUpWindowAtMostAWeekBack) {
 
 TEST(MissedFiringsTest, AWeekOfADailyAndAWeeklyEntryComesInTimeOrder) {
   const std::vector<SavedCommand> entries = {Entry(1, L"EVERY DAY", L"08:00:00"), Entry(2, L"FRIDAY", L"07:00:00")};
-  const auto missed = MissedFirings(entries, kMondayFirst, At({2026, 11, 1}, {0, 0, 0}), At({2026, 12, 9}, {12, 0, 0}));
+  const auto missed = MissedFirings(entries, At({2026, 11, 1}, {0, 0, 0}), At({2026, 12, 9}, {12, 0, 0}));
   std::vector<std::wstring> texts;
   for (const Firing& firing : missed) {
     texts.push_back(std::to_wstring(firing.id) + L" " + FormatDate(firing.second.date) + L" " +
@@ -186,7 +189,7 @@ TEST(NextFiringTest, EachKindOfEntryFiresNextWhereTheRuleSays) {
   };
   for (const NextCase& c : kCases) {
     SCOPED_TRACE(c.what);
-    const auto next = FindNextFiring({c.entry}, kMondayFirst, c.from);
+    const auto next = FindNextFiring({c.entry}, c.from);
     ASSERT_EQ(next.has_value(), c.next.has_value());
     if (next) {
       EXPECT_EQ(next->second, *c.next);
@@ -199,12 +202,12 @@ TEST(NextFiringTest, TheEarliestEntryWinsAndTheFirstInTheListOnATie) {
   const std::vector<SavedCommand> entries = {Entry(1, L"2026-12-12", L"08:00:00"), Entry(2, L"EVERY DAY", L"09:00:00"),
                                              Entry(3, L"THURSDAY", L"09:00:00"), Entry(4, L"EVERY DAY", L"11:00:00"),
                                              Entry(5, L"EVERY DAY", L"13:00:00", false)};
-  const auto next = FindNextFiring(entries, kMondayFirst, noon);
+  const auto next = FindNextFiring(entries, noon);
   ASSERT_TRUE(next);
   EXPECT_EQ(next->id, 2u);
   EXPECT_EQ(next->name, L"Entry 2");
   EXPECT_EQ(next->second, At({2026, 12, 10}, {9, 0, 0}));
-  EXPECT_FALSE(FindNextFiring({}, kMondayFirst, noon));
+  EXPECT_FALSE(FindNextFiring({}, noon));
 }
 
 TEST(NextFiringTipTest, SaysWhenAndShortensALongNameSoThatTheTimeShows) {

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "tests/core/EngineIniStore.h"
+#include "tests/core/EnglishWeek.h"
 #include "tests/core/StoreText.h"
 #include "tests/core/WatchedFileStore.h"
 #include "tests/engine/TempFolder.h"
@@ -24,9 +25,12 @@ using brevoni::testing::ReadBytes;
 using brevoni::testing::TempFolder;
 using brevoni::testing::WriteBytes;
 
+// Its rule as the English week reads it.
 SavedCommand Entry(std::wstring name, std::wstring command, std::wstring startDate, std::wstring startTime,
                    bool isChecked = true, bool remWhenDone = false) {
-  return {0, std::move(name), std::move(command), std::move(startDate), std::move(startTime), isChecked, remWhenDone};
+  ScheduleRule rule = ScheduleRule::Read(startDate, startTime, test::kMondayFirst);
+  return {0,           std::move(name), std::move(command), std::move(startDate), std::move(startTime),
+          isChecked,   remWhenDone,     rule};
 }
 
 const SavedCommand kMorning = Entry(L"Morning", L"C:\\Music\\wake.mp3", L"EVERY DAY", L"07:30:00", true, false);
@@ -43,7 +47,7 @@ class StoreTest : public testing::Test {
   std::filesystem::path file = folder / "cue.ini";
   WatchedFileStore files;
   EngineIniStore iniStore{files};
-  SavedCommandStore store{iniStore, file.wstring()};
+  SavedCommandStore store{iniStore, file.wstring(), test::kMondayFirst};
 };
 
 TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCountAndASecondRaisesIt) {

@@ -9,7 +9,10 @@
 namespace cuelark {
 namespace {
 
+using test::kAllHeld;
 using test::kEnglish;
+using test::kGerman;
+using test::Storable;
 
 // Independent of the era arithmetic under test: step the calendar one day at
 // a time the way a wall calendar does.
@@ -114,23 +117,12 @@ TEST(TextFormTest, OnlyTheFixedFormsReadBackAndTheyAreWhatIsWritten) {
   }
 }
 
-const std::array<std::wstring, 7> kGerman = {L"MONTAG", L"DIENSTAG", L"MITTWOCH", L"DONNERSTAG",
-                                             L"FREITAG", L"SAMSTAG", L"SONNTAG"};
-
-std::array<LocalDayName, 7> Storable(const std::array<std::wstring, 7>& names, std::array<bool, 7> storable) {
-  std::array<LocalDayName, 7> days;
-  for (std::size_t k = 0; k < 7; ++k) days[k] = {names[k], storable[k]};
-  return days;
-}
-
 // The labels of Monday 2026-12-07 through Sunday 2026-12-13, in that order.
 std::array<std::wstring, 7> LabelsOfAWeek(const WeekLocale& locale) {
   std::array<std::wstring, 7> labels;
   for (int k = 0; k < 7; ++k) labels[static_cast<std::size_t>(k)] = WeekdayLabel({2026, 12, 7 + k}, locale);
   return labels;
 }
-
-constexpr std::array<bool, 7> kAllHeld = {true, true, true, true, true, true, true};
 
 TEST(WeekdayLabelTest, LocalNamesWhereTheCodePageHoldsThemElseEnglish) {
   struct Case {
@@ -199,39 +191,6 @@ TEST(ShownDayDateTest, AWeekdayLabelIsShownAsTheDayTheEntryFiresOn) {
 TEST(WeekdayLabelTest, ADayOutsideTheWeekIsRejected) {
   EXPECT_THROW(MakeWeekLocale(kEnglish, 0), std::invalid_argument);
   EXPECT_THROW(MakeWeekLocale(kEnglish, 8), std::invalid_argument);
-}
-
-TEST(NamesWeekdayOfTest, AStoredLabelNamesItsDayByEitherName) {
-  const CivilDate wednesday{2026, 12, 9};
-  struct Case {
-    const char* what;
-    WeekLocale locale;
-    std::wstring text;
-    bool names;
-  };
-  const std::array<std::wstring, 7> kUnheld = {L"\u0100", L"\u0101", L"\u0102", L"\u0103", L"\u0104", L"\u0105", L"\u0106"};
-  const WeekLocale german = MakeWeekLocale(kGerman, 1);
-  const WeekLocale germanFromSunday = MakeWeekLocale(kGerman, 7);
-  const WeekLocale unheld = MakeWeekLocale(Storable(kUnheld, {}), 1);
-  const Case kCases[] = {
-      {"the local label", german, L"MITTWOCH", true},
-      {"the English name of a day labelled locally", german, L"WEDNESDAY", true},
-      {"another day's local name", german, L"DONNERSTAG", false},
-      {"another day's English name", german, L"THURSDAY", false},
-      {"the local name in other case", german, L"Mittwoch", false},
-      {"the English name shifts with a week from Sunday", germanFromSunday, L"TUESDAY", true},
-      {"and so does the local one", germanFromSunday, L"DIENSTAG", true},
-      {"the English label of a name the code page cannot hold", unheld, L"WEDNESDAY", true},
-      {"the name as the code page mangled it", unheld, L"?", false},
-      {"a name two days share", MakeWeekLocale(Storable({L"A", L"B", L"C", L"D", L"E", L"F", L"C"}, kAllHeld), 1),
-       L"C", false},
-      {"an empty text", german, L"", false},
-      {"an empty text where the system gave no names", WeekLocale{}, L"", false},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(NamesWeekdayOf(c.text, wednesday, c.locale), c.names);
-  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "scheduler/core/Store.h"
 #include "tests/core/EngineIniStore.h"
+#include "tests/core/EnglishWeek.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFile file;
   file.bytes = std::string(reinterpret_cast<const char*>(data), size);
   cuelark::EngineIniStore iniStore(file);
-  cuelark::SavedCommandStore store(iniStore, kFile);
+  cuelark::SavedCommandStore store(iniStore, kFile, cuelark::test::kMondayFirst);
 
   const auto loaded = store.LoadSavedCommands().entries;
   const auto position = Meaning(store.ReadPosition());

@@ -70,7 +70,7 @@ TEST_F(Caller, ASaveInWhichAnyCallFailedIsRefusedAndLeavesTheFile) {
   const std::vector<cuelark::SavedCommand> after = {before[0], {0, L"New", L"C:\\new.mp3", L"2099-01-01", L"08:00:00"}};
   {
     cuelark::DispatchIniStore iniStore(control);
-    ASSERT_TRUE(cuelark::SavedCommandStore(iniStore, cue).WriteSavedCommands(before).ok);
+    ASSERT_TRUE(cuelark::SavedCommandStore(iniStore, cue, {}).WriteSavedCommands(before).ok);
   }
   const std::string written = ReadBytes(cue);
 
@@ -90,7 +90,7 @@ TEST_F(Caller, ASaveInWhichAnyCallFailedIsRefusedAndLeavesTheFile) {
     SCOPED_TRACE(c.what);
     RefusingControl refusing(control, c.member, c.nth, c.refusal);
     cuelark::DispatchIniStore iniStore{ComPtr<IDispatch>(&refusing)};
-    cuelark::SavedCommandStore store(iniStore, cue);
+    cuelark::SavedCommandStore store(iniStore, cue, {});
     const cuelark::StoreResult result = store.WriteSavedCommands(after);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.reason.empty());

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "scheduler/core/ScheduleRule.h"
 #include "scheduler/win/SystemWeekLocale.h"
 #include "scheduler/win/WinText.h"
 
@@ -38,8 +39,9 @@ TEST(WeekLocaleTest, LabelsAreLocalWhereTheWesternCodePageHoldsThemElseEnglish) 
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.locale)));
     const WeekLocale week = WeekLocaleOf(c.locale);
     EXPECT_EQ(LabelsOfAWeek(week), c.labels);
-    EXPECT_TRUE(NamesWeekdayOf(c.fridayLocalName, friday, week)) << "the local name still names its day";
-    EXPECT_TRUE(NamesWeekdayOf(L"FRIDAY", friday, week)) << "and so does the English one";
+    EXPECT_TRUE(ScheduleRule::Read(c.fridayLocalName, L"12:00:00", week).FallsOn(friday))
+        << "the local name still names its day";
+    EXPECT_TRUE(ScheduleRule::Read(L"FRIDAY", L"12:00:00", week).FallsOn(friday)) << "and so does the English one";
   }
 }
 

@@ -163,6 +163,7 @@ TEST(ExecFailureTest, AnEntryDueWhileAnErrorBoxIsOpenStillPlaysInItsCatchUpMinut
 
 TEST(ExecFailureTest, ASecondFailureOfTheSameCauseIsListedInTheOpenBoxNotStackedOnIt) {
   CuelarkRun run;
+  ASSERT_EQ(FindWindowW(kWindowClass, nullptr), nullptr) << "a player is left from before";
   run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
   run.SaveEntry(L"One", L"C:\\one.mp3");
   run.SaveEntry(L"Two", L"C:\\two.mp3");
