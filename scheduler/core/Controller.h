@@ -110,10 +110,13 @@ class Controller final : private ExecutorHost {
   void Load();
   const std::vector<SavedCommand>& Entries() const { return schedule_.Entries(); }
   // The Day/Date text the list shows for an entry: a weekday as the day on
-  // which it fires.
+  // which it fires; a text as written, marked, when the entry can never fire
+  // (written by hand in another form), so that it does not pass for one that will.
   std::wstring DayDateShown(const SavedCommand& entry) const {
+    if (entry.rule.NeverFires()) return entry.startDate + L" (" + std::wstring(kNeverFires) + L")";
     return ShownDayDate(entry.startDate, settings_.weekLocale);
   }
+  static constexpr std::wstring_view kNeverFires = L"never fires: the date/time text is not understood";
   // The raw "Left"/"Top" texts saved at the last shut-down.
   std::optional<std::pair<std::wstring, std::wstring>> SavedPosition();
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "scheduler/core/DiskHistoryFiles.h"
 #include "tests/core/EngineIniStore.h"
@@ -199,6 +200,28 @@ TEST_F(ControllerTest, AWriteThatFindsTheFileChangedSinceItsReadDoesNotOverwrite
   controller.OnSaveClicked(Fields(L"Typed"));
   EXPECT_EQ(NamesIn(iniStore, store), (std::vector<std::wstring>{L"Entry 1", L"Entry 2", L"Typed"}));
   EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Entry 1", L"Entry 2", L"Typed"}));
+}
+
+TEST_F(ControllerTest, EntriesThatCanNeverFireAreMarkedAndKeepTheirTexts) {
+  const struct {
+    const char* day;
+    const char* time;
+    std::wstring shown;
+  } kCases[] = {
+      {"EVERY DAY", "07:05:00", L"EVERY DAY"},
+      {"every day", "07:05:00", L"every day (never fires: the date/time text is not understood)"},
+      {"31/12/2027", "07:05:00", L"31/12/2027 (never fires: the date/time text is not understood)"},
+      {"EVERY DAY", "7:5:0", L"EVERY DAY (never fires: the date/time text is not understood)"},
+  };
+  std::string entries;
+  for (int n = 1; n <= 4; ++n) entries += test::EntryText(n, "E", "C:\\e.mp3", kCases[n - 1].day, kCases[n - 1].time);
+  WriteBytes(store, test::StoreText(entries, 4));
+  Controller& controller = Start();
+  ASSERT_EQ(controller.Entries().size(), 4u);
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(controller.DayDateShown(controller.Entries()[k]), kCases[k].shown);
+    EXPECT_EQ(controller.Entries()[k].startDate, std::wstring(kCases[k].day, kCases[k].day + std::strlen(kCases[k].day)));
+  }
 }
 
 TEST_F(ControllerTest, TheClockPicksUpAStoreThatBecomesReadable) {
