@@ -64,7 +64,7 @@ void Controller::Load() {
   SavedCommandStore::Loaded loaded = store_.LoadSavedCommands();
   storeRead_ = loaded.result.ok;
   schedule_.Assign(std::move(loaded.entries));
-  view_.ShowRows(schedule_.Entries().size());
+  view_.RefreshList(schedule_.Entries().size());
   if (!storeRead_) ReportUnreadStore(loaded.result.reason, UnreadMoment::kStartUp);
   // What fell due while no Cuelark ran is found by the first tick, which
   // catches up from where the previous run stopped.
@@ -105,7 +105,7 @@ std::optional<std::wstring> Controller::CatchUpWithStore() {
   if (!loaded.result.ok) return loaded.result.reason;
   storeRead_ = true;
   schedule_.InsertFront(std::move(loaded.entries));
-  view_.ShowRows(schedule_.Entries().size());
+  view_.RefreshList(schedule_.Entries().size());
   UpdateNextFiring(true);
   return std::nullopt;
 }
@@ -141,15 +141,16 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   entry.isChecked = true;
   entry.remWhenDone = fields.removeWhenDone;
   schedule_.Append(std::move(entry));
-  view_.ShowRows(schedule_.Entries().size());
-  UpdateNextFiring(true);
-  WriteStore();
-  view_.ClearEditor();
+  OnListChanged();
 }
 
 void Controller::OnRemoveConfirmed(EntryId id) {
   if (shuttingDown_ || !schedule_.Remove(id)) return;
-  view_.ShowRows(schedule_.Entries().size());
+  OnListChanged();
+}
+
+void Controller::OnListChanged() {
+  view_.RefreshList(schedule_.Entries().size());
   UpdateNextFiring(true);
   WriteStore();
   view_.ClearEditor();
@@ -158,17 +159,18 @@ void Controller::OnRemoveConfirmed(EntryId id) {
 void Controller::OnExecuteClicked(EntryId id) { RequestExecution(id, settings_.now().second, kByHand); }
 
 void Controller::RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail) {
-  if (shuttingDown_) return;
-  executor_.RequestExecute({id, due, std::move(detail)});
+  const SavedCommand* entry = schedule_.Find(id);
+  if (shuttingDown_ || !entry) return;
+  executor_.RequestExecute({id, entry->name, entry->command, due, std::move(detail)});
 }
 
-void Controller::OnTickChanged(EntryId id, bool ticked) {
+void Controller::OnEntryChecked(EntryId id, bool checked) {
   const std::optional<std::size_t> index = schedule_.IndexOf(id);
-  if (shuttingDown_ || !index || schedule_.Entries()[*index].isChecked == ticked) return;
+  if (shuttingDown_ || !index || schedule_.Entries()[*index].isChecked == checked) return;
   // A tick is saved at once, so an unticked entry stays silent after a
   // restart; the editor is not concerned and stays as it is.
-  schedule_.SetChecked(id, ticked);
-  view_.ShowRow(*index);
+  schedule_.SetChecked(id, checked);
+  view_.RedrawRow(*index);
   UpdateNextFiring(true);
   WriteStore();
 }
@@ -209,23 +211,21 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
                   kCaption, Severity::kWarning});
 }
 
-std::optional<std::wstring> Controller::CommandOf(const ExecutionRequest& request) {
-  const SavedCommand* entry = schedule_.Find(request.id);
-  if (!entry) return std::nullopt;
-  running_ = {settings_.now(), entry->name, entry->command};
-  return entry->command;
+std::optional<StartedAt> Controller::BeginExecution(const ExecutionRequest& request) {
+  if (!schedule_.Find(request.id)) return std::nullopt;
+  return settings_.now();
 }
 
-void Controller::ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) {
+void Controller::ExecutionEnded(const ExecutionRequest& request, const StartedAt& started, PlayerStatus status) {
   const EntryId id = request.id;
-  WriteHistory({HistoryEvent{request.due, running_.started, running_.name, running_.command, OutcomeOf(status),
+  WriteHistory({HistoryEvent{request.due, started, request.name, request.command, OutcomeOf(status),
                              status == PlayerStatus::kOk ? request.detail : FailureText({status, false})}});
   // An entry meant to run once stays until it has run: when nothing played,
   // the user is told and can still execute it by hand.
   const SavedCommand* entry = schedule_.Find(id);
   if (status != PlayerStatus::kOk || !entry || !entry->remWhenDone) return;
   schedule_.Remove(id);
-  view_.ShowRows(schedule_.Entries().size());
+  view_.RefreshList(schedule_.Entries().size());
   UpdateNextFiring(true);
   WriteStore();
 }

@@ -55,9 +55,9 @@ class ControllerView {
  public:
   virtual ~ControllerView() = default;
   // The entries changed in number or order: every row is drawn afresh.
-  virtual void ShowRows(std::size_t count) = 0;
-  // One entry's tick changed.
-  virtual void ShowRow(std::size_t index) = 0;
+  virtual void RefreshList(std::size_t count) = 0;
+  // One entry's check box changed.
+  virtual void RedrawRow(std::size_t index) = 0;
   virtual void ClearEditor() = 0;
   // A modal message box: returns when the user has closed it.
   virtual void Report(const UserMessage& message) = 0;
@@ -107,7 +107,7 @@ class Controller final : private ExecutorHost {
   // After the user confirmed the removal.
   void OnRemoveConfirmed(EntryId id);
   void OnExecuteClicked(EntryId id);
-  void OnTickChanged(EntryId id, bool ticked);
+  void OnEntryChecked(EntryId id, bool checked);
   // utcOffsetMinutes: local time minus UTC at `now`, which tells daylight
   // saving from the user's own changes of the clock.
   void OnClockTick(const LocalDateTime& now, int utcOffsetMinutes);
@@ -127,8 +127,8 @@ class Controller final : private ExecutorHost {
 
  private:
   // ExecutorHost.
-  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override;
-  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) override;
+  std::optional<StartedAt> BeginExecution(const ExecutionRequest& request) override;
+  void ExecutionEnded(const ExecutionRequest& request, const StartedAt& started, PlayerStatus status) override;
   void ArmResume() override;
   void DisarmResume() override;
   std::wstring ReadPlaylistSetting() override;
@@ -138,14 +138,9 @@ class Controller final : private ExecutorHost {
   static constexpr wchar_t kAsleep[] = L"computer asleep";
   static constexpr wchar_t kClockChanged[] = L"clock changed";
 
-  // The running execution's entry as it was when it started: the history
-  // names it even when the entry is removed or edited meanwhile.
-  struct Running {
-    std::optional<StartedAt> started;
-    std::wstring name;
-    std::wstring command;
-  };
   void RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail);
+  // The list changed in number or order: shown, saved, the editor emptied.
+  void OnListChanged();
   void WriteHistory(const std::vector<HistoryLine>& lines);
   void UpdateNextFiring(bool listChanged);
 
@@ -169,7 +164,6 @@ class Controller final : private ExecutorHost {
   // list then would replace the user's entries with the few added since.
   bool storeRead_ = false;
   bool shuttingDown_ = false;
-  Running running_;
   const wchar_t* skipReason_ = kClockChanged;
   bool historyFailureReported_ = false;
   std::optional<NextFiring> nextFiring_;

@@ -3,8 +3,6 @@
 #include <array>
 #include <functional>
 
-#include "scheduler/core/IniStore.h"
-
 namespace cuelark {
 
 namespace {
@@ -62,9 +60,9 @@ void Executor::RunQueue() {
 }
 
 std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
-  const std::optional<std::wstring> command = host_.CommandOf(request);
-  if (!command) return std::nullopt;
-  const PlayerStatus status = ExecutionSteps(*command);
+  const std::optional<StartedAt> started = host_.BeginExecution(request);
+  if (!started) return std::nullopt;
+  const PlayerStatus status = ExecutionSteps(request.command);
   // Shut-down began during a player wait: the window that would arm the
   // resume and show the outcome is gone, and the store has had its last write.
   if (stopped_) return std::nullopt;
@@ -75,7 +73,7 @@ std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
     ++armings_;
     host_.ArmResume();
   }
-  host_.ExecutionEnded(request, status);
+  host_.ExecutionEnded(request, *started, status);
   if (status != PlayerStatus::kOk) return Failure{status, false};
   return std::nullopt;
 }

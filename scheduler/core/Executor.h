@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "scheduler/core/History.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/SavedCommand.h"
 #include "scheduler/core/Texts.h"
@@ -23,11 +24,14 @@ struct Failure {
   bool duringResume;
 };
 
-// One execution asked for: the entry, the second it was due and the note the
-// history keeps of it. It travels with the job, so the host learns which
-// request is running without keeping a queue of its own.
+// One execution asked for: the entry as it was when asked (the history names
+// it so even when it is removed meanwhile), the second it was due and the
+// note the history keeps of it. It travels with the job, so the host learns
+// which request is running without keeping a queue or a record of its own.
 struct ExecutionRequest {
   EntryId id = 0;
+  std::wstring name;
+  std::wstring command;
   LocalDateTime due{};
   std::wstring detail;
 };
@@ -35,10 +39,11 @@ struct ExecutionRequest {
 class ExecutorHost {
  public:
   virtual ~ExecutorHost() = default;
-  // nullopt: the entry is gone (removed while the job waited in the queue).
-  virtual std::optional<std::wstring> CommandOf(const ExecutionRequest& request) = 0;
+  // The moment the execution starts; nullopt when its entry is gone
+  // (removed while the job waited in the queue), and it does not run.
+  virtual std::optional<StartedAt> BeginExecution(const ExecutionRequest& request) = 0;
   // Right after an execution's player steps, before any failure is reported.
-  virtual void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) = 0;
+  virtual void ExecutionEnded(const ExecutionRequest& request, const StartedAt& started, PlayerStatus status) = 0;
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;

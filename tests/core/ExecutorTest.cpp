@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -13,24 +13,26 @@
 namespace cuelark {
 namespace {
 
-ExecutionRequest RequestFor(EntryId id) { return {id, {}, {}}; }
+// Entry 1 plays C:\a.mp3, entry 2 C:\b.mp3.
+ExecutionRequest RequestFor(EntryId id) {
+  return {id, L"Entry " + std::to_wstring(id), id == 1 ? L"C:\\a.mp3" : L"C:\\b.mp3", {}, {}};
+}
 
 class FakeHost : public ExecutorHost {
  public:
   explicit FakeHost(Log& log) : log_(log) {}
 
-  std::map<EntryId, std::wstring> commands;
+  std::set<EntryId> scheduled{1, 2};
   std::wstring playlistSetting = L"C:\\Player\\list.m3u";
   std::vector<Failure> failures;
   std::function<void()> duringReport;
   std::function<void()> duringEnd;
 
-  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override {
-    const auto found = commands.find(request.id);
-    if (found == commands.end()) return std::nullopt;
-    return found->second;
+  std::optional<StartedAt> BeginExecution(const ExecutionRequest& request) override {
+    if (!scheduled.contains(request.id)) return std::nullopt;
+    return StartedAt{};
   }
-  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status) override {
+  void ExecutionEnded(const ExecutionRequest& request, const StartedAt&, PlayerStatus status) override {
     log_.push_back(L"Ended " + std::to_wstring(request.id) + L" " + StatusName(status));
     if (duringEnd) duringEnd();
   }
@@ -65,7 +67,6 @@ Log Joined(std::initializer_list<Log> parts) {
 class ExecutorTest : public testing::Test {
  protected:
   ExecutorTest() {
-    host.commands = {{1, L"C:\\a.mp3"}, {2, L"C:\\b.mp3"}};
     player.position = 5;
   }
 
@@ -159,7 +160,7 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
 TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
   player.during[0] = [&] {
     executor.RequestExecute(RequestFor(2));
-    host.commands.erase(2);  // e.g. the user removed it during the wait
+    host.scheduled.erase(2);  // e.g. the user removed it during the wait
   };
   executor.RequestExecute(RequestFor(1));
   EXPECT_EQ(log, kFirstExecution);
