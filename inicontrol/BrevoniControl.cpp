@@ -24,9 +24,28 @@ HRESULT AsException(HRESULT hr, EXCEPINFO* exception) {
   return DISP_E_EXCEPTION;
 }
 
-std::string Ansi(BSTR text) { return win32::WideToCodePage(CP_ACP, BstrText(text)); }
-
 std::filesystem::path FileName(BSTR text) { return std::filesystem::path(std::wstring(BstrText(text))); }
+
+// Texts as an array that scripts walk with For Each: VARIANTs holding BSTRs.
+HRESULT ToArray(const std::vector<std::wstring>& texts, VARIANT* result) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(texts.size()));
+  if (array == nullptr) return E_OUTOFMEMORY;
+  VARIANT* slots = nullptr;
+  HRESULT hr = SafeArrayAccessData(array, reinterpret_cast<void**>(&slots));
+  for (std::size_t i = 0; SUCCEEDED(hr) && i < texts.size(); ++i) {
+    slots[i].vt = VT_BSTR;
+    slots[i].bstrVal = SysAllocStringLen(texts[i].data(), static_cast<UINT>(texts[i].size()));
+    if (slots[i].bstrVal == nullptr) hr = E_OUTOFMEMORY;
+  }
+  if (slots != nullptr) SafeArrayUnaccessData(array);
+  if (FAILED(hr)) {
+    SafeArrayDestroy(array);
+    return hr;
+  }
+  result->vt = VT_ARRAY | VT_VARIANT;
+  result->parray = array;
+  return S_OK;
+}
 
 }  // namespace
 
@@ -56,7 +75,7 @@ HRESULT BrevoniControl::LoadTypeInfo() {
     HRESULT hr = LoadTypeLibEx(module::Path().c_str(), REGKIND_NONE, &typeLib_);
     Microsoft::WRL::ComPtr<ITypeInfo> dispatchInfo;
     HREFTYPE vtable = 0;
-    if (SUCCEEDED(hr)) hr = typeLib_->GetTypeInfoOfGuid(kIidBrevoni, &dispatchInfo);
+    if (SUCCEEDED(hr)) hr = typeLib_->GetTypeInfoOfGuid(kIidBrevoni2, &dispatchInfo);
     // A dual interface's dispatch type info leads to its vtable side, which
     // DispInvoke needs to call the members.
     if (SUCCEEDED(hr)) hr = dispatchInfo->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtable);
@@ -67,8 +86,8 @@ HRESULT BrevoniControl::LoadTypeInfo() {
 
 STDMETHODIMP BrevoniControl::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidBrevoni) {
-    *object = static_cast<_Brevoni*>(this);
+  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidBrevoni || iid == kIidBrevoni2) {
+    *object = static_cast<_Brevoni2*>(this);
   } else if (iid == IID_IOleObject) {
     *object = static_cast<IOleObject*>(this);
   } else if (iid == IID_IPersist || iid == IID_IPersistStreamInit) {
@@ -140,16 +159,40 @@ STDMETHODIMP BrevoniControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DIS
     }
     return SUCCEEDED(hr) ? hr : AsException(hr, exception);
   }
-  return DispInvoke(static_cast<_Brevoni*>(this), typeInfo_.Get(), id, flags, params, result, exception, argError);
+  return DispInvoke(static_cast<_Brevoni2*>(this), typeInfo_.Get(), id, flags, params, result, exception, argError);
 }
 
-// --- _Brevoni: texts cross in the ANSI code page, file names stay Unicode.
+// --- _Brevoni and _Brevoni2: texts stay Unicode up to the session, which
+// puts them in the file's encoding. Files the system maps to the registry
+// go to the platform's own functions.
 
+std::filesystem::path BrevoniControl::Chosen(BSTR INIFileName) const {
+  std::filesystem::path file = FileName(INIFileName);
+  return file.empty() ? session_.INIFileName() : file;
+}
+
+void BrevoniControl::ReportWrite(const std::optional<std::string>& failure) {
+  if (failure) {
+    SetErrorDescription(win32::CodePageToWide(CP_UTF8, *failure).c_str());
+  } else {
+    SetErrorInfo(0, nullptr);
+  }
+}
+
+std::optional<std::string> BrevoniControl::SessionFailure(bool succeeded) const {
+  return succeeded ? std::nullopt : std::optional(session_.LastError());
+}
+
+// A write that fails is not raised (callers written for the profile
+// functions expect none) but leaves its reason as the thread's error info.
 STDMETHODIMP BrevoniControl::WriteINI(BSTR SectionName, BSTR KeyName, BSTR KeyData, BSTR INIFileName,
                                       VARIANT* result) {
   if (result != nullptr) VariantInit(result);
   return Guard([&] {
-    session_.WriteINI(Ansi(SectionName), Ansi(KeyName), Ansi(KeyData), FileName(INIFileName));
+    const std::filesystem::path file = Chosen(INIFileName);
+    ReportWrite(mapping_.Maps(file)
+                    ? system_profile::Write(BstrText(SectionName), BstrText(KeyName), BstrText(KeyData), file)
+                    : SessionFailure(session_.WriteINI(BstrText(SectionName), BstrText(KeyName), BstrText(KeyData), file)));
     return S_OK;
   });
 }
@@ -158,8 +201,11 @@ STDMETHODIMP BrevoniControl::ReadINI(BSTR SectionName, BSTR KeyName, BSTR INIFil
   if (result == nullptr) return E_POINTER;
   *result = nullptr;
   return Guard([&] {
-    const std::string value = session_.ReadINI(Ansi(SectionName), Ansi(KeyName), FileName(INIFileName));
-    *result = CodePageToBstr(CP_ACP, value).release();
+    const std::filesystem::path file = Chosen(INIFileName);
+    const std::wstring value = mapping_.Maps(file)
+                                   ? system_profile::Read(BstrText(SectionName), BstrText(KeyName), file)
+                                   : session_.ReadINI(BstrText(SectionName), BstrText(KeyName), file);
+    *result = MakeBstr(value).release();
     return S_OK;
   });
 }
@@ -182,14 +228,29 @@ STDMETHODIMP BrevoniControl::put_INIFileName(BSTR FileName) {
 
 STDMETHODIMP BrevoniControl::BeginUpdate(BSTR INIFileName) {
   return Guard([&] {
-    session_.BeginUpdate(FileName(INIFileName));
-    return S_OK;
+    const std::filesystem::path file = Chosen(INIFileName);
+    if (!mapping_.Maps(file)) {
+      session_.BeginUpdate(file);
+      return S_OK;
+    }
+    // The platform writes a mapped file's values one by one, in the registry
+    // or on disk: nothing there can land whole or not at all.
+    session_.CancelUpdate();
+    const auto name = file.u8string();
+    SetErrorDescription(win32::CodePageToWide(
+        CP_UTF8, "BeginUpdate: " + std::string(name.begin(), name.end()) +
+                     " is mapped to the registry (IniFileMapping); its values can only be written one call at a time, "
+                     "not as one update")
+                     .c_str());
+    return E_FAIL;
   });
 }
 
 STDMETHODIMP BrevoniControl::DeleteINI(BSTR SectionName, BSTR KeyName, BSTR INIFileName) {
   return Guard([&] {
-    session_.DeleteINI(Ansi(SectionName), Ansi(KeyName), FileName(INIFileName));
+    const std::filesystem::path file = Chosen(INIFileName);
+    ReportWrite(mapping_.Maps(file) ? system_profile::Delete(BstrText(SectionName), BstrText(KeyName), file)
+                                    : SessionFailure(session_.DeleteINI(BstrText(SectionName), BstrText(KeyName), file)));
     return S_OK;
   });
 }
@@ -211,6 +272,26 @@ STDMETHODIMP BrevoniControl::CommitUpdate(VARIANT_BOOL* result) {
 STDMETHODIMP BrevoniControl::CancelUpdate() {
   session_.CancelUpdate();
   return S_OK;
+}
+
+STDMETHODIMP BrevoniControl::ReadSections(BSTR INIFileName, VARIANT* result) {
+  if (result == nullptr) return E_POINTER;
+  VariantInit(result);
+  return Guard([&] {
+    const std::filesystem::path file = Chosen(INIFileName);
+    return ToArray(mapping_.Maps(file) ? system_profile::Sections(file) : session_.ReadSections(file), result);
+  });
+}
+
+STDMETHODIMP BrevoniControl::ReadKeys(BSTR SectionName, BSTR INIFileName, VARIANT* result) {
+  if (result == nullptr) return E_POINTER;
+  VariantInit(result);
+  return Guard([&] {
+    const std::filesystem::path file = Chosen(INIFileName);
+    return ToArray(mapping_.Maps(file) ? system_profile::Keys(BstrText(SectionName), file)
+                                       : session_.ReadKeys(BstrText(SectionName), file),
+                   result);
+  });
 }
 
 // --- IOleObject: a site to hold and a fixed extent; no verbs, no links.
@@ -298,7 +379,7 @@ STDMETHODIMP BrevoniControl::GetClassInfo(ITypeInfo** info) {
 }
 
 STDMETHODIMP BrevoniControl::InterfaceSupportsErrorInfo(REFIID iid) {
-  return iid == kIidBrevoni ? S_OK : S_FALSE;
+  return iid == kIidBrevoni || iid == kIidBrevoni2 ? S_OK : S_FALSE;
 }
 
 }  // namespace brevoni

@@ -1,4 +1,4 @@
-// The Brevoni control object: _Brevoni answered through the type library,
+// The Brevoni control object: _Brevoni2 (and so _Brevoni) answered through the type library,
 // plus the least of the OLE control protocol (a fixed extent) and an empty
 // persistence, since nothing of the control is saved with its container.
 #pragma once
@@ -8,13 +8,16 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <optional>
+#include <string>
 
 #include "BrevoniControlX.h"
+#include "inicontrol/SystemProfile.h"
 #include "inicontrol/Win32FileStore.h"
 
 namespace brevoni {
 
-class BrevoniControl final : public _Brevoni,
+class BrevoniControl final : public _Brevoni2,
                              public IOleObject,
                              public IPersistStreamInit,
                              public IProvideClassInfo,
@@ -51,6 +54,10 @@ class BrevoniControl final : public _Brevoni,
   STDMETHODIMP DeleteINI(BSTR SectionName, BSTR KeyName, BSTR INIFileName) override;
   STDMETHODIMP CommitUpdate(VARIANT_BOOL* result) override;
   STDMETHODIMP CancelUpdate() override;
+
+  // _Brevoni2
+  STDMETHODIMP ReadSections(BSTR INIFileName, VARIANT* result) override;
+  STDMETHODIMP ReadKeys(BSTR SectionName, BSTR INIFileName, VARIANT* result) override;
 
   // IOleObject
   STDMETHODIMP SetClientSite(IOleClientSite* site) override;
@@ -91,13 +98,19 @@ class BrevoniControl final : public _Brevoni,
 
  private:
   HRESULT LoadTypeInfo();
+  // The file a call names: its argument, else the stored INIFileName.
+  std::filesystem::path Chosen(BSTR INIFileName) const;
+  // Error info for a single write: cleared when it landed, else its reason.
+  static void ReportWrite(const std::optional<std::string>& failure);
+  std::optional<std::string> SessionFailure(bool succeeded) const;
 
   std::atomic<ULONG> references_{1};
   Microsoft::WRL::ComPtr<ITypeLib> typeLib_;
-  Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;  // the vtable side of _Brevoni
+  Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;  // the vtable side of _Brevoni2
   Microsoft::WRL::ComPtr<IOleClientSite> site_;
   Win32FileStore files_;
   IniSession session_{files_};
+  IniFileMapping mapping_;
 };
 
 }  // namespace brevoni

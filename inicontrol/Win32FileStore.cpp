@@ -19,8 +19,30 @@ std::string Utf8(const std::filesystem::path& file) {
   return std::string(text.begin(), text.end());
 }
 
+std::string Reason(const char* what, const std::filesystem::path& file, DWORD error) {
+  return std::string("cannot ") + what + " " + Utf8(file) + ": " + win32::DescribeError(error);
+}
+
 [[noreturn]] void Throw(const char* what, const std::filesystem::path& file, DWORD error) {
-  throw IniError(std::string("cannot ") + what + " " + Utf8(file) + ": " + win32::DescribeError(error));
+  throw IniError(Reason(what, file, error));
+}
+
+// Writes all bytes at the handle's position.
+bool WriteAll(HANDLE handle, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    if (!WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    done += written;
+  }
+  return true;
+}
+
+bool SetSize(HANDLE handle, std::size_t size) {
+  LARGE_INTEGER position{};
+  position.QuadPart = static_cast<LONGLONG>(size);
+  return SetFilePointerEx(handle, position, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
 }
 
 // "\brvXXXXXXXX.tmp": the longest a temporary file's name adds to its folder.
@@ -175,26 +197,54 @@ void Win32FileStore::ReplaceAtomically(const std::filesystem::path& name, std::s
   }
   TemporaryFile temp(file.parent_path());
   if (!temp.Created()) Throw("write", file, GetLastError());
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    if (!WriteFile(temp.Handle(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-      Throw("write", file, GetLastError());
-    }
-    done += written;
+  if (!WriteAll(temp.Handle(), bytes) || !FlushFileBuffers(temp.Handle())) Throw("write", file, GetLastError());
+  if (temp.MoveOver(file)) return;
+  const DWORD error = GetLastError();
+  // A file that another program holds open without delete sharing cannot
+  // be replaced (Windows says "sharing violation", Wine "access denied";
+  // the read-only case was ruled out above).
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) {
+    throw FileHeldOpen(Reason("replace", file, error) + " (another program has it open)");
   }
-  if (!FlushFileBuffers(temp.Handle())) Throw("write", file, GetLastError());
-  if (!temp.MoveOver(file)) Throw("replace", file, GetLastError());
+  Throw("replace", file, error);
 }
 
-std::string Win32FileStore::AnsiToUtf8(std::string_view text) {
-  return win32::WideToCodePage(CP_UTF8, win32::CodePageToWide(CP_ACP, text));
+void Win32FileStore::RewriteInPlace(const std::filesystem::path& name, std::string_view bytes) {
+  const std::filesystem::path file = ResolveIniPath(name);
+  // Reading and writing, sharing both: the platform's functions open the
+  // file so, which a program that shares only one of them refuses.
+  win32::unique_handle handle = win32::OwnFile(CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    const DWORD error = GetLastError();
+    throw IniError(Reason("write", file, error) +
+                   (error == ERROR_SHARING_VIOLATION ? " (another program has it open and lets no one else write to it)"
+                                                     : ""));
+  }
+  // Growing the file first claims the space that the bytes need, so a full
+  // disk refuses the write before the old text is overwritten.
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(handle.get(), &size)) Throw("write", file, GetLastError());
+  if (bytes.size() > static_cast<std::uint64_t>(size.QuadPart) && !SetSize(handle.get(), bytes.size())) {
+    const DWORD error = GetLastError();
+    SetSize(handle.get(), static_cast<std::size_t>(size.QuadPart));
+    Throw("write", file, error);
+  }
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(handle.get(), start, nullptr, FILE_BEGIN) || !WriteAll(handle.get(), bytes) ||
+      !SetEndOfFile(handle.get()) || !FlushFileBuffers(handle.get())) {
+    Throw("write", file, GetLastError());
+  }
 }
 
-std::string Win32FileStore::Utf8ToAnsi(std::string_view text) {
-  return win32::WideToCodePage(CP_ACP, win32::CodePageToWide(CP_UTF8, text));
-}
+std::optional<std::string> Win32FileStore::ToAnsi(std::wstring_view text) { return win32::ToAnsiExactly(text); }
+
+std::wstring Win32FileStore::FromAnsi(std::string_view bytes) { return win32::CodePageToWide(CP_ACP, bytes); }
+
+std::string Win32FileStore::ToUtf8(std::wstring_view text) { return win32::WideToCodePage(CP_UTF8, text); }
+
+std::wstring Win32FileStore::FromUtf8(std::string_view bytes) { return win32::CodePageToWide(CP_UTF8, bytes); }
 
 std::unique_ptr<FileStore> MakeNativeFileStore() { return std::make_unique<Win32FileStore>(); }
 

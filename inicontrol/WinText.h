@@ -1,5 +1,5 @@
-// BSTRs at the control's edges: their text, and straight from the ANSI code
-// page of INI texts. The other conversions are the shared ones.
+// BSTRs at the control's edges: their text and new ones. The conversions
+// are the shared ones.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +15,7 @@ namespace brevoni {
 // A BSTR's text up to its first NUL, as the profile functions' C strings see it.
 std::wstring_view BstrText(BSTR text);
 
-// Both throw std::bad_alloc when no BSTR can be allocated.
+// Throws std::bad_alloc when no BSTR can be allocated.
 win32::unique_bstr MakeBstr(std::wstring_view text);
-// Converts straight into the BSTR (no intermediate copy: every ReadINI passes here);
-// throws std::runtime_error when the conversion fails.
-win32::unique_bstr CodePageToBstr(UINT codePage, std::string_view text);
 
 }  // namespace brevoni

@@ -29,6 +29,7 @@ using unique_handle = UniqueHandleTraits<HANDLE, CloseHandle>::type;
 using unique_hkey = UniqueHandleTraits<HKEY, RegCloseKey>::type;
 using unique_bstr = UniqueHandleTraits<BSTR, SysFreeString>::type;
 using unique_hlocal = UniqueHandleTraits<HLOCAL, LocalFree>::type;
+using unique_change_notification = UniqueHandleTraits<HANDLE, FindCloseChangeNotification>::type;
 
 // CreateFileW fails with INVALID_HANDLE_VALUE rather than null: the owner
 // then holds nothing.

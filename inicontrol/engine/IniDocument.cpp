@@ -174,7 +174,14 @@ std::string IniDocument::Serialize() const {
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view name) const {
   auto it = index_.find(IndexKey(name));
-  return it == index_.end() ? nullptr : &*it->second.front();
+  if (it == index_.end()) return nullptr;
+  const std::vector<Sections::iterator>& matches = it->second;
+  // The unnamed section at the start has no header; a "[]" further down,
+  // when there is one, is the one the empty name means.
+  if (matches.size() > 1 && matches.front() == sections_.begin() && matches.front()->name.empty()) {
+    return &*matches[1];
+  }
+  return &*matches.front();
 }
 
 IniDocument::Section* IniDocument::FindSection(std::string_view name) {
@@ -219,11 +226,13 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
 }
 
 bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
-  // The key goes from the first section of that name that holds it.
-  auto it = index_.find(IndexKey(section));
-  if (it == index_.end()) return false;
-  for (const Sections::iterator s : it->second) {
-    if (s->Erase(key)) return true;
+  // The key goes from the section the name finds, else from the first other
+  // section of that name that holds it.
+  Section* found = FindSection(section);
+  if (found == nullptr) return false;
+  if (found->Erase(key)) return true;
+  for (const Sections::iterator s : index_.find(IndexKey(section))->second) {
+    if (&*s != found && s->Erase(key)) return true;
   }
   return false;
 }
@@ -234,6 +243,34 @@ bool IniDocument::DeleteSection(std::string_view section) {
   for (const Sections::iterator s : it->second) sections_.erase(s);
   index_.erase(it);
   return true;
+}
+
+bool IniDocument::Listed(const Key& key) {
+  return key.value && !key.name.empty() && key.name.front() != ';';
+}
+
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  std::unordered_map<std::string, bool> seen;
+  const Section* unnamed = FindSection("");
+  for (const Section& section : sections_) {
+    if (section.name.empty() && (&section != unnamed || !std::any_of(section.keys.begin(), section.keys.end(), Listed))) {
+      continue;
+    }
+    if (seen.try_emplace(IndexKey(section.name), true).second) names.push_back(section.name);
+  }
+  return names;
+}
+
+std::vector<std::string> IniDocument::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  const Section* found = FindSection(section);
+  if (found == nullptr) return names;
+  for (const Key& key : found->keys) {
+    // Later keys of a name are hidden behind the first, which the index finds.
+    if (Listed(key) && found->Find(key.name) == &key) names.push_back(key.name);
+  }
+  return names;
 }
 
 }  // namespace brevoni

@@ -7,8 +7,9 @@
 //   (comments are such keys); blanks around '=' are dropped;
 // - a key without a name directly after another one without a name is dropped;
 // - names match without regard to the case of ASCII letters, and the first
-//   match wins; lines before the first section belong to an unnamed section,
-//   which the empty section name finds;
+//   match wins; lines before the first section belong to an unnamed section;
+//   the empty section name finds the first "[]" section when there is one
+//   (as on Windows), else that unnamed section;
 // - a UTF-8 signature at the start is kept; the text after it is UTF-8.
 // Serialising writes each section as "[name]\r\n" (the unnamed one at the
 // start without it) and each key as "name=value\r\n" (or "name\r\n"), so a
@@ -56,6 +57,13 @@ class IniDocument {
   // Removes every section of that name. (The profile functions remove only
   // the first, so that a deleted section can come back from a duplicate.)
   bool DeleteSection(std::string_view section);
+  // What a caller can read, in file order, each name once in its first
+  // spelling: the sections (the unnamed one, as "", only where it holds a
+  // key to read), and the keys of the section that the name finds, leaving
+  // out those without '=' or without a name and the comments (';'), as the
+  // platform's listings do.
+  std::vector<std::string> SectionNames() const;
+  std::vector<std::string> KeyNames(std::string_view section) const;
   // False after a Set whose texts the format cannot hold as they are (a
   // line break, a key with '=' or one that reads as a section header):
   // the written file reads differently, and only parsing it again gives
@@ -93,6 +101,7 @@ class IniDocument {
 
   using Sections = std::list<Section>;
 
+  static bool Listed(const Key& key);
   const Section* FindSection(std::string_view name) const;
   Section* FindSection(std::string_view name);
   Section& AppendSection(std::string name);

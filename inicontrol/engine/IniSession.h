@@ -1,6 +1,8 @@
 // Brevoni's portable engine: one control instance's behaviour, independent of
-// COM and of the platform's file functions. Texts (sections, keys, values) are
-// bytes in the file's ANSI code page; file names stay Unicode paths.
+// COM and of the platform's file functions. Texts (sections, keys, values)
+// come and go as the caller's Unicode text; a file holds them in the ANSI
+// code page or, after a UTF-8 signature, in UTF-8. File names stay Unicode
+// paths.
 #pragma once
 
 #include <chrono>
@@ -12,17 +14,25 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "inicontrol/engine/IniDocument.h"
 
 namespace brevoni {
 
 // What ReadINI yields for a missing file, section or key.
-inline constexpr std::string_view kNotFound = "[ Not Found ]";
+inline constexpr std::wstring_view kNotFound = L"[ Not Found ]";
 
 // A failure with a human-readable reason (UTF-8) that names the file.
 class IniError : public std::runtime_error {
   using runtime_error::runtime_error;
+};
+
+// The atomic replace was refused because another program holds the file
+// open (without letting it be replaced). Rewriting the file in place may
+// still work: that is what the other program allows when it shares writing.
+class FileHeldOpen : public IniError {
+  using IniError::IniError;
 };
 
 // What tells one state of a file from another without reading it, as the
@@ -66,13 +76,24 @@ class FileStore {
   virtual std::optional<FileStamp> Stamp(const std::filesystem::path& file) = 0;
   // Replaces the whole file in one atomic step (temporary file in the same
   // folder, flushed, renamed over it). Throws IniError and leaves the old file
-  // untouched when that fails.
+  // untouched when that fails; FileHeldOpen when another program's open
+  // handle refused the replace.
   virtual void ReplaceAtomically(const std::filesystem::path& file, std::string_view bytes) = 0;
-  // Texts come in the ANSI code page, but a file that starts with a UTF-8
-  // signature holds UTF-8: these convert between the two. Without an ANSI
-  // code page (POSIX) both are the identity.
-  virtual std::string AnsiToUtf8(std::string_view text) { return std::string(text); }
-  virtual std::string Utf8ToAnsi(std::string_view text) { return std::string(text); }
+  // Writes the bytes over the existing file through a handle that shares
+  // reading and writing, as the platform's profile functions do, and flushes
+  // them. Not atomic: only for a single write that the atomic replace could
+  // not make. Throws IniError when the file cannot be opened so or written.
+  virtual void RewriteInPlace(const std::filesystem::path& file, std::string_view bytes);
+
+  // The text in the ANSI code page, or nullopt when the code page cannot
+  // hold it exactly (no best-fit or default characters stand in).
+  virtual std::optional<std::string> ToAnsi(std::wstring_view text);
+  virtual std::wstring FromAnsi(std::string_view bytes);
+  // UTF-8 and back; bytes that are no UTF-8 read as U+FFFD each.
+  virtual std::string ToUtf8(std::wstring_view text);
+  virtual std::wstring FromUtf8(std::string_view bytes);
+  // The defaults stand for a platform whose ANSI code page is Latin-1 (the
+  // POSIX store and the tests' stores); the Win32 store uses the system's.
 };
 
 // The platform's own files: POSIX natively, Win32 in the Windows build (the
@@ -87,7 +108,10 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 //
 // Without a batch every call is one complete read or write of the named file,
 // as the platform's profile functions do it, except that a write replaces the
-// file atomically and leaves it untouched when it cannot be written. The
+// file atomically and leaves it untouched when it cannot be written. Only when
+// another program holds the file open and lets others write to it, which
+// refuses the replace, is a single write made in place, as the platform makes
+// every write. The
 // parsed image of each file is kept between calls and used again while the
 // file's stamp shows it unchanged (an unsettled stamp is confirmed by reading
 // the bytes again), so a change that anyone else makes is seen by the next
@@ -100,15 +124,25 @@ bool SameFileName(const std::filesystem::path& a, const std::filesystem::path& b
 //   any other file go to disk at once, as without a batch.
 // - CommitUpdate writes the copy in one atomic replace, only when something
 //   changed, and closes the batch whether it succeeds or fails; when it fails
-//   the old file stays as it was and LastError() says why.
+//   the old file stays as it was and LastError() says why. A file held open
+//   by another program refuses the commit: a batch is never written in place,
+//   where a failure half-way would leave half of it.
 // - BeginUpdate while a batch is open drops the open batch's edits and starts
 //   afresh; CancelUpdate drops them and closes it (no-op without a batch).
 // - When the file cannot be read at BeginUpdate, the batch opens all the same:
 //   reads find nothing, edits are collected, and CommitUpdate reports the
 //   read failure without touching the file. A batch thus lands whole or not
 //   at all.
-// - The file is read once at BeginUpdate; changes that others make to it
-//   before the commit are overwritten.
+// - The file is read once at BeginUpdate. When it has changed by the commit
+//   (its stamp is not the one read), CommitUpdate fails and leaves it as the
+//   other writer left it.
+//
+// The encoding a file is written in follows from what it holds: the ANSI code
+// page while the code page holds every text of it exactly (so the bytes are
+// those of the platform's functions), else UTF-8 after a signature. A file
+// thus turns UTF-8 with the first text that needs it and back to ANSI, for
+// its readers that know nothing else, with the write after the last such text
+// has gone.
 class IniSession {
  public:
   // The most files whose images are kept, the least recently used going first.
@@ -117,11 +151,17 @@ class IniSession {
   explicit IniSession(FileStore& files);
 
   // An empty file argument stands for the stored INIFileName.
-  std::string ReadINI(std::string_view section, std::string_view key, const std::filesystem::path& file);
-  void WriteINI(std::string_view section, std::string_view key, std::string_view data,
+  std::wstring ReadINI(std::wstring_view section, std::wstring_view key, const std::filesystem::path& file);
+  // Both give false when the file could not be written (LastError says why);
+  // edits inside a batch always succeed.
+  bool WriteINI(std::wstring_view section, std::wstring_view key, std::wstring_view data,
                 const std::filesystem::path& file);
   // An empty key deletes the section: every section of that name.
-  void DeleteINI(std::string_view section, std::string_view key, const std::filesystem::path& file);
+  bool DeleteINI(std::wstring_view section, std::wstring_view key, const std::filesystem::path& file);
+  // The names of the file's sections and of a section's keys, as
+  // IniDocument lists them; inside a batch, those of its edited copy.
+  std::vector<std::wstring> ReadSections(const std::filesystem::path& file);
+  std::vector<std::wstring> ReadKeys(std::wstring_view section, const std::filesystem::path& file);
 
   void BeginUpdate(const std::filesystem::path& file);
   bool CommitUpdate();
@@ -169,10 +209,28 @@ class IniSession {
   void CloseBatch();
   // Applies one edit to the batch or, outside it, to the file on disk.
   template <typename Edit>
-  void Modify(const std::filesystem::path& file, Edit edit);
-  void Fail(std::string reason) { lastError_ = std::move(reason); }
-  // A text given to the session, in the encoding of the document it goes to.
-  std::string ForDocument(const IniDocument& document, std::string_view text);
+  bool Modify(const std::filesystem::path& file, Edit edit);
+  // The document of the batch or of the file as it is now; nullptr when the
+  // file cannot be read.
+  const IniDocument* DocumentToRead(const std::filesystem::path& file);
+  // Writes a single call's bytes: atomically or, when another program holds
+  // the file and shares writing, in place.
+  void WriteSingle(const std::filesystem::path& file, std::string_view bytes);
+  bool Fail(std::string reason) {
+    lastError_ = std::move(reason);
+    return false;
+  }
+  // A caller's text in the document's encoding: nullopt when the document is
+  // in the ANSI code page and that cannot hold it.
+  std::optional<std::string> Encode(const IniDocument& document, std::wstring_view text);
+  std::wstring Decode(const IniDocument& document, std::string_view bytes);
+  std::vector<std::wstring> DecodeAll(const IniDocument& document, const std::vector<std::string>& names);
+  // The same document in UTF-8, for a text that the ANSI code page cannot hold.
+  IniDocument InUtf8(const IniDocument& document);
+  // The bytes of the file that will hold the document, in the encoding that
+  // its texts need: a UTF-8 document that the ANSI code page holds whole is
+  // written in ANSI again, and the image's document follows.
+  std::string BytesOf(Image& image);
 
   FileStore& files_;
   std::filesystem::path iniFileName_;

@@ -12,6 +12,7 @@ constexpr wchar_t kErrorTitle[] = L"Error ...";
 constexpr wchar_t kNotRunning[] = L"program not running";
 constexpr wchar_t kByHand[] = L"by hand";
 constexpr wchar_t kDaylightSaving[] = L"daylight saving";
+constexpr wchar_t kWaitedTooLong[] = L"waited over a minute";
 
 Outcome OutcomeOf(PlayerStatus status) {
   switch (status) {
@@ -19,11 +20,11 @@ Outcome OutcomeOf(PlayerStatus status) {
     case PlayerStatus::kNotResponding:
     case PlayerStatus::kWindowClosed: return Outcome::kNotResponding;
     case PlayerStatus::kTextRefused: return Outcome::kRefused;
+    case PlayerStatus::kInterrupted: return Outcome::kInterrupted;
     case PlayerStatus::kNotStarted:
     case PlayerStatus::kAccessDenied:
     case PlayerStatus::kNotAProgram:
-    case PlayerStatus::kStartFailed:
-    case PlayerStatus::kInterrupted: break;
+    case PlayerStatus::kStartFailed: break;
   }
   return Outcome::kNotStarted;
 }
@@ -61,6 +62,8 @@ Controller::Controller(IniStore& iniStore, Player& player, PlayerSettings& playe
       executor_(player, *this) {}
 
 void Controller::Load() {
+  // Taken before the reading, so that a change during it is read again.
+  knownStamp_ = StampNow();
   SavedCommandStore::Loaded loaded = store_.LoadSavedCommands();
   storeRead_ = loaded.result.ok;
   schedule_.Assign(std::move(loaded.entries));
@@ -96,32 +99,103 @@ void Controller::ReportUnreadStore(const std::wstring& reason, UnreadMoment mome
               L"are not saved.";
       break;
   }
-  view_.Report({text, kCaption, Severity::kWarning});
+  view_.Report({text, kCaption, Severity::kWarning, {}});
 }
 
 std::optional<std::wstring> Controller::CatchUpWithStore() {
   if (storeRead_) return std::nullopt;
+  const std::optional<StoreStamp> stamp = StampNow();
   SavedCommandStore::Loaded loaded = store_.LoadSavedCommands();
   if (!loaded.result.ok) return loaded.result.reason;
   storeRead_ = true;
+  knownStamp_ = stamp;
   schedule_.InsertFront(std::move(loaded.entries));
   view_.RefreshList(schedule_.Entries().size());
   UpdateNextFiring(true);
   return std::nullopt;
 }
 
-bool Controller::WriteStore(UnreadMoment moment) {
-  if (shuttingDown_) return false;
+std::optional<StoreStamp> Controller::StampNow() const {
+  if (!settings_.storeStamp) return std::nullopt;
+  return settings_.storeStamp();
+}
+
+Controller::Outside Controller::ReadAgainIfChanged(std::wstring& reason) {
+  if (!storeRead_) return Outside::kUnchanged;
+  const std::optional<StoreStamp> stamp = StampNow();
+  // A file gone is not read as an empty list: the next write puts the
+  // entries back rather than lose them.
+  if (!stamp || stamp == knownStamp_ || !stamp->exists) return Outside::kUnchanged;
+  SavedCommandStore::Loaded loaded = store_.LoadSavedCommands();
+  if (!loaded.result.ok) {
+    reason = loaded.result.reason;
+    return Outside::kUnreadable;
+  }
+  knownStamp_ = stamp;
+  schedule_.Reconcile(std::move(loaded.entries));
+  view_.RefreshList(schedule_.Entries().size());
+  UpdateNextFiring(true);
+  view_.Report({L"cue.ini was changed by another program and has been read again", kCaption, Severity::kWarning, {}});
+  return Outside::kReadAgain;
+}
+
+void Controller::OnStoreFolderChanged() {
+  if (shuttingDown_) return;
+  std::wstring reason;
+  outsideChangePending_ = ReadAgainIfChanged(reason) == Outside::kUnreadable;
+}
+
+Controller::Written Controller::WriteStore(UnreadMoment moment) {
+  if (shuttingDown_) return Written::kFailed;
   if (const std::optional<std::wstring> unread = CatchUpWithStore()) {
     ReportUnreadStore(*unread, moment);
-    return false;
+    return Written::kFailed;
   }
-  const StoreResult result = store_.WriteSavedCommands(schedule_.Entries());
-  if (!result.ok)
-    view_.Report({L"The saved commands could not be written to " + settings_.storePath + L":\n" + result.reason +
-                      L"\n\nThe list keeps them; they are saved with the next change that can be written.",
-                  kCaption, Severity::kWarning});
-  return result.ok;
+  const StoreResult result = store_.WriteSavedCommands(
+      schedule_.Entries(), [this] {
+        // A file gone meanwhile holds nothing to keep: it is written anew.
+        const std::optional<StoreStamp> stamp = StampNow();
+        return !knownStamp_ || !stamp || !stamp->exists || stamp == knownStamp_;
+      });
+  if (result.ok) {
+    knownStamp_ = StampNow();
+    return Written::kOk;
+  }
+  if (result.changedMeanwhile) return Written::kChangedMeanwhile;
+  view_.Report({L"The saved commands could not be written to " + settings_.storePath + L":\n" + result.reason +
+                    L"\n\nThe list keeps them; they are saved with the next change that can be written.",
+                kCaption, Severity::kWarning, {}});
+  return Written::kFailed;
+}
+
+// Another program may write the file at any moment; a few rounds of reading
+// it again and applying the change anew settle all but a file rewritten
+// without pause.
+constexpr int kWriteRounds = 3;
+
+void Controller::ChangeAndWrite(const std::function<bool()>& change) {
+  for (int round = 1;; ++round) {
+    std::wstring reason;
+    if (ReadAgainIfChanged(reason) == Outside::kUnreadable) {
+      view_.Report({L"cue.ini was changed by another program and cannot be read again now:\n" + reason +
+                        L"\n\nNothing was changed, so that none of its entries is lost. Please try again.",
+                    kCaption, Severity::kWarning, {}});
+      return;
+    }
+    std::vector<SavedCommand> before = schedule_.Entries();
+    if (!change()) return;
+    UpdateNextFiring(true);
+    const Written written = WriteStore();
+    if (written != Written::kChangedMeanwhile) return;
+    if (round == kWriteRounds) {
+      view_.Report({L"The saved commands could not be written to " + settings_.storePath +
+                        L": another program keeps changing it.\n\nThe list keeps your change; it is saved with "
+                        L"the next change that can be written.",
+                    kCaption, Severity::kWarning, {}});
+      return;
+    }
+    schedule_.Restore(std::move(before));
+  }
 }
 
 void Controller::OnSaveClicked(const EditorFields& fields) {
@@ -129,7 +203,7 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   if (!settings_.canStoreText(fields.name) || !settings_.canStoreText(fields.command)) {
     view_.Report({L"The name or the command holds characters that " + settings_.storePath +
                       L" cannot store in this system's code page.\nPlease use other characters; nothing was saved.",
-                  L"Save", Severity::kWarning});
+                  L"Save", Severity::kWarning, {}});
     return;
   }
   SavedCommand entry;
@@ -140,44 +214,49 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, settings_.weekLocale);
   entry.isChecked = true;
   entry.remWhenDone = fields.removeWhenDone;
-  schedule_.Append(std::move(entry));
-  OnListChanged();
+  ChangeAndWrite([&] {
+    schedule_.Append(entry);
+    view_.RefreshList(schedule_.Entries().size());
+    return true;
+  });
+  view_.ClearEditor();
 }
 
 void Controller::OnRemoveConfirmed(EntryId id) {
-  if (shuttingDown_ || !schedule_.Remove(id)) return;
-  OnListChanged();
-}
-
-void Controller::OnListChanged() {
-  view_.RefreshList(schedule_.Entries().size());
-  UpdateNextFiring(true);
-  WriteStore();
-  view_.ClearEditor();
+  if (shuttingDown_) return;
+  bool removed = false;
+  ChangeAndWrite([&] {
+    removed = schedule_.Remove(id);
+    if (removed) view_.RefreshList(schedule_.Entries().size());
+    return removed;
+  });
+  if (removed) view_.ClearEditor();
 }
 
 void Controller::OnExecuteClicked(EntryId id) { RequestExecution(id, settings_.now().second, kByHand); }
 
 void Controller::RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail) {
-  const SavedCommand* entry = schedule_.Find(id);
-  if (shuttingDown_ || !entry) return;
-  executor_.RequestExecute({id, entry->name, entry->command, due, std::move(detail)});
+  if (shuttingDown_) return;
+  executor_.RequestExecute({id, due, std::move(detail)});
 }
 
-void Controller::OnEntryChecked(EntryId id, bool checked) {
-  const std::optional<std::size_t> index = schedule_.IndexOf(id);
-  if (shuttingDown_ || !index || schedule_.Entries()[*index].isChecked == checked) return;
+void Controller::OnEntryChecked(EntryId id, bool ticked) {
+  if (shuttingDown_) return;
   // A tick is saved at once, so an unticked entry stays silent after a
   // restart; the editor is not concerned and stays as it is.
-  schedule_.SetChecked(id, checked);
-  view_.RedrawRow(*index);
-  UpdateNextFiring(true);
-  WriteStore();
+  ChangeAndWrite([&] {
+    const std::optional<std::size_t> index = schedule_.IndexOf(id);
+    if (!index || schedule_.Entries()[*index].isChecked == ticked) return false;
+    schedule_.SetChecked(id, ticked);
+    view_.RedrawRow(*index);
+    return true;
+  });
 }
 
 void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
   if (shuttingDown_) return;
   if (!storeRead_ && SerialSecond(now) % kStoreRetrySeconds == 0) CatchUpWithStore();
+  if (outsideChangePending_) OnStoreFolderChanged();
   const ClockStep step = clock_.Advance(now, utcOffsetMinutes, schedule_.Entries());
   std::vector<HistoryLine> missed;
   for (const Firing& firing : step.skipped) {
@@ -186,6 +265,14 @@ void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
           HistoryEvent{firing.second, std::nullopt, entry->name, entry->command, Outcome::kMissed, skipReason_});
   }
   skipReason_ = kClockChanged;
+  // Executions queued behind a slow one (a player that takes its time to
+  // start) are missed once their catch-up minute is over, not run late.
+  for (const ExecutionRequest& overdue :
+       executor_.TakeQueuedDueBefore(FromSerialSecond(SerialSecond(now) - kCatchUpSeconds))) {
+    if (const SavedCommand* entry = schedule_.Find(overdue.id))
+      missed.push_back(
+          HistoryEvent{overdue.due, std::nullopt, entry->name, entry->command, Outcome::kMissed, kWaitedTooLong});
+  }
   if (!missed.empty()) WriteHistory(missed);
   for (const Firing& firing : step.due)
     RequestExecution(firing.id, firing.second, firing.daylightSaving ? kDaylightSaving : L"");
@@ -208,26 +295,39 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
   const StoreResult written = store_.WritePosition(position->first, position->second);
   if (!written.ok)
     view_.Report({L"The window position could not be saved in " + settings_.storePath + L":\n" + written.reason,
-                  kCaption, Severity::kWarning});
+                  kCaption, Severity::kWarning, {}});
 }
 
-std::optional<StartedAt> Controller::BeginExecution(const ExecutionRequest& request) {
-  if (!schedule_.Find(request.id)) return std::nullopt;
-  return settings_.now();
+std::optional<std::wstring> Controller::CommandOf(const ExecutionRequest& request) {
+  const SavedCommand* entry = schedule_.Find(request.id);
+  if (!entry) return std::nullopt;
+  running_ = {request.id, request.due, settings_.now(), entry->name, entry->command};
+  return entry->command;
 }
 
-void Controller::ExecutionEnded(const ExecutionRequest& request, const StartedAt& started, PlayerStatus status) {
+void Controller::ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) {
   const EntryId id = request.id;
-  WriteHistory({HistoryEvent{request.due, started, request.name, request.command, OutcomeOf(status),
+  // A request that shut-down dropped from the queue never ran: its entry
+  // as it stands now names it.
+  Running ended = running_;
+  if (ended.id != id || ended.due != request.due) {
+    const SavedCommand* waiting = schedule_.Find(id);
+    if (!waiting) return;
+    ended = {id, request.due, std::nullopt, waiting->name, waiting->command};
+  }
+  WriteHistory({HistoryEvent{request.due, reachedPlayer ? ended.started : std::nullopt, ended.name, ended.command,
+                             OutcomeOf(status),
                              status == PlayerStatus::kOk ? request.detail : FailureText({status, false})}});
   // An entry meant to run once stays until it has run: when nothing played,
   // the user is told and can still execute it by hand.
-  const SavedCommand* entry = schedule_.Find(id);
-  if (status != PlayerStatus::kOk || !entry || !entry->remWhenDone) return;
-  schedule_.Remove(id);
-  view_.RefreshList(schedule_.Entries().size());
-  UpdateNextFiring(true);
-  WriteStore();
+  if (status != PlayerStatus::kOk) return;
+  ChangeAndWrite([&] {
+    const SavedCommand* entry = schedule_.Find(id);
+    if (!entry || !entry->remWhenDone) return false;
+    schedule_.Remove(id);
+    view_.RefreshList(schedule_.Entries().size());
+    return true;
+  });
 }
 
 void Controller::ArmResume() { view_.ArmResumeTimer(); }
@@ -239,29 +339,37 @@ std::wstring Controller::ReadPlaylistSetting() {
 }
 
 void Controller::ReportFailure(const Failure& failure) {
-  view_.Report({FailureText(failure), kErrorTitle, Severity::kStop});
+  view_.Report({FailureText(failure), kErrorTitle, Severity::kStop, AboutRunning()});
 }
 
-std::vector<HistoryEvent> Controller::HistoryNewestFirst() {
+std::wstring Controller::AboutRunning() const {
+  if (running_.id == 0) return {};
+  return running_.name + L", due " + FormatDate(running_.due.date) + L" " + FormatTime(running_.due.time);
+}
+
+std::vector<HistoryEvent> Controller::HistoryForShowing(std::wstring* problem) {
+  HistoryReading reading = history_.ReadForShowing();
+  if (problem) *problem = std::move(reading.problem);
   std::vector<HistoryEvent> events;
-  for (HistoryLine& line : history_.ReadNewestFirst())
+  for (HistoryLine& line : reading.lines)
     if (auto* event = std::get_if<HistoryEvent>(&line)) events.push_back(std::move(*event));
   return events;
 }
 
 void Controller::WriteHistory(const std::vector<HistoryLine>& lines) {
   if (history_.Append(lines)) {
+    historyFailureReported_ = false;
     std::vector<HistoryEvent> events;
     for (const HistoryLine& line : lines)
       if (const auto* event = std::get_if<HistoryEvent>(&line)) events.push_back(*event);
     if (!events.empty()) view_.HistoryAdded(events);
   } else if (!historyFailureReported_) {
-    // Once a run: the schedule goes on without its history, and a box for
-    // every firing would bury the user.
+    // Once until writing works again: the schedule goes on without its
+    // history, and a box for every firing would bury the user.
     historyFailureReported_ = true;
     view_.Report({L"The history could not be written to " + history_.File().wstring() +
                       L".\n\nCommands still run; what happens until the file can be written is not noted.",
-                  kCaption, Severity::kWarning});
+                  kCaption, Severity::kWarning, {}});
   }
 }
 

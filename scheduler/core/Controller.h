@@ -48,6 +48,11 @@ struct UserMessage {
   std::wstring text;
   std::wstring title;
   Severity severity = Severity::kWarning;
+  // The entry concerned and its due second ("Morning news, due 2026-12-07
+  // 07:00:00"), shown on a line of its own under the text; empty when no
+  // entry is concerned. Boxes of one text and title are one box, which lists
+  // each entry.
+  std::wstring about;
   friend bool operator==(const UserMessage&, const UserMessage&) = default;
 };
 
@@ -59,7 +64,8 @@ class ControllerView {
   // One entry's check box changed.
   virtual void RedrawRow(std::size_t index) = 0;
   virtual void ClearEditor() = 0;
-  // A modal message box: returns when the user has closed it.
+  // Shows a message box and returns at once: the clock and the executions
+  // go on while it is open.
   virtual void Report(const UserMessage& message) = 0;
   // (Re)starts the resume timer, whose tick is OnResumeTick.
   virtual void ArmResumeTimer() = 0;
@@ -81,6 +87,9 @@ struct ControllerSettings {
   std::filesystem::path historyFolder;
   // The local time now, to the millisecond.
   std::function<StartedAt()> now;
+  // The store file's stamp now; without it, changes by other programs are
+  // not looked for.
+  std::function<StoreStamp()> storeStamp;
 };
 
 // The most characters the tray shows as its tip.
@@ -100,6 +109,11 @@ class Controller final : private ExecutorHost {
   // history that this run began.
   void Load();
   const std::vector<SavedCommand>& Entries() const { return schedule_.Entries(); }
+  // The Day/Date text the list shows for an entry: a weekday as the day on
+  // which it fires.
+  std::wstring DayDateShown(const SavedCommand& entry) const {
+    return ShownDayDate(entry.startDate, settings_.weekLocale);
+  }
   // The raw "Left"/"Top" texts saved at the last shut-down.
   std::optional<std::pair<std::wstring, std::wstring>> SavedPosition();
 
@@ -107,7 +121,7 @@ class Controller final : private ExecutorHost {
   // After the user confirmed the removal.
   void OnRemoveConfirmed(EntryId id);
   void OnExecuteClicked(EntryId id);
-  void OnEntryChecked(EntryId id, bool checked);
+  void OnEntryChecked(EntryId id, bool ticked);
   // utcOffsetMinutes: local time minus UTC at `now`, which tells daylight
   // saving from the user's own changes of the clock.
   void OnClockTick(const LocalDateTime& now, int utcOffsetMinutes);
@@ -115,6 +129,9 @@ class Controller final : private ExecutorHost {
   void OnResumedFromSleep() { skipReason_ = kAsleep; }
   void OnClockChanged() { skipReason_ = kClockChanged; }
   void OnResumeTick();
+  // Something in the store's folder changed: when it is the store, written
+  // by another program, the list shows what it holds now.
+  void OnStoreFolderChanged();
   // Shut-down begins: nothing executes from here on, and this is the last
   // write to the store. A position is written when given (the window was
   // closed, not ended from the menu).
@@ -122,25 +139,39 @@ class Controller final : private ExecutorHost {
   bool ShuttingDown() const { return shuttingDown_; }
 
   // The executions and missed firings written down, newest first.
-  std::vector<HistoryEvent> HistoryNewestFirst();
+  std::vector<HistoryEvent> HistoryNewestFirst() { return HistoryForShowing(nullptr); }
+  // The same; problem, when given, receives why some could not be read.
+  std::vector<HistoryEvent> HistoryForShowing(std::wstring* problem);
   const std::wstring& NextFiringText() const { return nextFiringText_; }
+  // The entry of the execution running or last run, and its due second, as
+  // UserMessage::about names it.
+  std::wstring AboutRunning() const;
 
  private:
   // ExecutorHost.
-  std::optional<StartedAt> BeginExecution(const ExecutionRequest& request) override;
-  void ExecutionEnded(const ExecutionRequest& request, const StartedAt& started, PlayerStatus status) override;
+  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override;
+  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) override;
   void ArmResume() override;
   void DisarmResume() override;
   std::wstring ReadPlaylistSetting() override;
   void ReportFailure(const Failure& failure) override;
 
   enum class UnreadMoment { kStartUp, kWrite, kShutDown };
+  enum class Outside { kUnchanged, kReadAgain, kUnreadable };
+  enum class Written { kOk, kFailed, kChangedMeanwhile };
   static constexpr wchar_t kAsleep[] = L"computer asleep";
   static constexpr wchar_t kClockChanged[] = L"clock changed";
 
+  // The running execution's entry as it was when it started: the history
+  // names it even when the entry is removed or edited meanwhile.
+  struct Running {
+    EntryId id = 0;
+    LocalDateTime due{};
+    std::optional<StartedAt> started;
+    std::wstring name;
+    std::wstring command;
+  };
   void RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail);
-  // The list changed in number or order: shown, saved, the editor emptied.
-  void OnListChanged();
   void WriteHistory(const std::vector<HistoryLine>& lines);
   void UpdateNextFiring(bool listChanged);
 
@@ -148,8 +179,19 @@ class Controller final : private ExecutorHost {
   // what it holds goes before the entries added meanwhile. Returns why it
   // still cannot be read.
   std::optional<std::wstring> CatchUpWithStore();
-  // Rewrites the store from the list, telling the user when that fails.
-  bool WriteStore(UnreadMoment moment = UnreadMoment::kWrite);
+  // Rewrites the store from the list, telling the user when that fails
+  // (not when another program changed the file meanwhile: it is not
+  // overwritten, and the caller reads it again).
+  Written WriteStore(UnreadMoment moment = UnreadMoment::kWrite);
+  // Reads the store again when another program changed it since this
+  // program last read or wrote it, and tells the user so.
+  Outside ReadAgainIfChanged(std::wstring& reason);
+  // A change of the user's (or a removal after execution) made to the list
+  // and written. change applies it to the list as it then stands and
+  // returns false when there is nothing to do; after another program's
+  // change it is applied to what the file holds.
+  void ChangeAndWrite(const std::function<bool()>& change);
+  std::optional<StoreStamp> StampNow() const;
   void ReportUnreadStore(const std::wstring& reason, UnreadMoment moment);
 
   PlayerSettings& playerSettings_;
@@ -163,8 +205,14 @@ class Controller final : private ExecutorHost {
   // False while the store file exists but could not be read: writing the
   // list then would replace the user's entries with the few added since.
   bool storeRead_ = false;
+  // The store file as this program last read or wrote it.
+  std::optional<StoreStamp> knownStamp_;
+  // A change seen in the folder could not be read yet; the clock tries again.
+  bool outsideChangePending_ = false;
   bool shuttingDown_ = false;
+  Running running_;
   const wchar_t* skipReason_ = kClockChanged;
+  // Set while history lines fail to be written: one box for each such streak.
   bool historyFailureReported_ = false;
   std::optional<NextFiring> nextFiring_;
   CivilDate nextFiringDay_{};

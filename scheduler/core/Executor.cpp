@@ -3,6 +3,8 @@
 #include <array>
 #include <functional>
 
+#include "scheduler/core/IniStore.h"
+
 namespace cuelark {
 
 namespace {
@@ -38,8 +40,29 @@ void Executor::RequestResume() {
 }
 
 void Executor::Stop() {
+  if (stopped_) return;
   stopped_ = true;
-  queue_.clear();
+  player_.ForbidStarts();
+  std::deque<Job> dropped;
+  dropped.swap(queue_);
+  if (running_) host_.ExecutionEnded(*running_, PlayerStatus::kInterrupted, reachedPlayer_);
+  for (const Job& job : dropped)
+    if (!job.resume) host_.ExecutionEnded(job.execution, PlayerStatus::kInterrupted, false);
+  // Inside a running job the resume follows when the job returns.
+  if (!busy_ && resumePending_) {
+    const BusyScope busy(busy_);
+    Resume(armings_);
+  }
+}
+
+std::vector<ExecutionRequest> Executor::TakeQueuedDueBefore(const LocalDateTime& earliest) {
+  std::vector<ExecutionRequest> overdue;
+  std::erase_if(queue_, [&](const Job& job) {
+    if (job.resume || !(job.execution.due < earliest)) return false;
+    overdue.push_back(job.execution);
+    return true;
+  });
+  return overdue;
 }
 
 void Executor::RunQueue() {
@@ -60,12 +83,19 @@ void Executor::RunQueue() {
 }
 
 std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
-  const std::optional<StartedAt> started = host_.BeginExecution(request);
-  if (!started) return std::nullopt;
-  const PlayerStatus status = ExecutionSteps(request.command);
-  // Shut-down began during a player wait: the window that would arm the
-  // resume and show the outcome is gone, and the store has had its last write.
-  if (stopped_) return std::nullopt;
+  const std::optional<std::wstring> command = host_.CommandOf(request);
+  if (!command) return std::nullopt;
+  running_ = request;
+  reachedPlayer_ = false;
+  const PlayerStatus status = ExecutionSteps(*command);
+  running_.reset();
+  // Shut-down began during a player wait: Stop has noted the execution, the
+  // window that would show the outcome is gone, and the store has had its
+  // last write. Only the player's own playlist is still to be given back.
+  if (stopped_) {
+    if (resumePending_) Resume(armings_);
+    return std::nullopt;
+  }
   // Also after a failed step: once the player's own playlist has been saved
   // and possibly cleared, only the resume brings it back. Restarting the
   // timer lets the resume follow the last of several executions.
@@ -73,7 +103,7 @@ std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
     ++armings_;
     host_.ArmResume();
   }
-  host_.ExecutionEnded(request, *started, status);
+  host_.ExecutionEnded(request, status, reachedPlayer_);
   if (status != PlayerStatus::kOk) return Failure{status, false};
   return std::nullopt;
 }
@@ -84,7 +114,7 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
   // playlist file with nothing and lose the position to restore.
   if (!resumePending_) {
     std::int32_t position = 0;
-    if (const PlayerStatus status = player_.GetPlayListPos(position); status != PlayerStatus::kOk) {
+    if (const PlayerStatus status = Noted(player_.GetPlayListPos(position)); status != PlayerStatus::kOk) {
       return status;
     }
     savedPlayListPos_ = position;
@@ -106,9 +136,24 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
   };
   for (const auto& step : steps) {
     if (stopped_) return PlayerStatus::kInterrupted;
-    if (const PlayerStatus status = step(); status != PlayerStatus::kOk) return status;
+    if (const PlayerStatus status = Noted(step()); status != PlayerStatus::kOk) return status;
   }
   return PlayerStatus::kOk;
+}
+
+PlayerStatus Executor::Noted(PlayerStatus status) {
+  switch (status) {
+    case PlayerStatus::kNotStarted:
+    case PlayerStatus::kAccessDenied:
+    case PlayerStatus::kNotAProgram:
+    case PlayerStatus::kStartFailed:
+    case PlayerStatus::kInterrupted:
+    case PlayerStatus::kTextRefused: break;  // nothing was sent
+    case PlayerStatus::kOk:
+    case PlayerStatus::kNotResponding:
+    case PlayerStatus::kWindowClosed: reachedPlayer_ = true; break;
+  }
+  return status;
 }
 
 std::optional<Failure> Executor::Resume(std::uint64_t arming) {
@@ -123,7 +168,7 @@ std::optional<Failure> Executor::Resume(std::uint64_t arming) {
   // No player settings saved yet: nothing to append, but the position is
   // still set back.
   if (!playlist.empty()) status = player_.AddToPlayList(playlist);
-  if (status == PlayerStatus::kOk && !stopped_) status = player_.SetPlayListPos(savedPlayListPos_);
+  if (status == PlayerStatus::kOk) status = player_.SetPlayListPos(savedPlayListPos_);
   if (status != PlayerStatus::kOk) return Failure{status, true};
   return std::nullopt;
 }

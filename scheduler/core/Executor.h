@@ -11,8 +11,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "scheduler/core/History.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/SavedCommand.h"
 #include "scheduler/core/Texts.h"
@@ -24,14 +24,11 @@ struct Failure {
   bool duringResume;
 };
 
-// One execution asked for: the entry as it was when asked (the history names
-// it so even when it is removed meanwhile), the second it was due and the
-// note the history keeps of it. It travels with the job, so the host learns
-// which request is running without keeping a queue or a record of its own.
+// One execution asked for: the entry, the second it was due and the note the
+// history keeps of it. It travels with the job, so the host learns which
+// request is running without keeping a queue of its own.
 struct ExecutionRequest {
   EntryId id = 0;
-  std::wstring name;
-  std::wstring command;
   LocalDateTime due{};
   std::wstring detail;
 };
@@ -39,18 +36,19 @@ struct ExecutionRequest {
 class ExecutorHost {
  public:
   virtual ~ExecutorHost() = default;
-  // The moment the execution starts; nullopt when its entry is gone
-  // (removed while the job waited in the queue), and it does not run.
-  virtual std::optional<StartedAt> BeginExecution(const ExecutionRequest& request) = 0;
-  // Right after an execution's player steps, before any failure is reported.
-  virtual void ExecutionEnded(const ExecutionRequest& request, const StartedAt& started, PlayerStatus status) = 0;
+  // nullopt: the entry is gone (removed while the job waited in the queue).
+  virtual std::optional<std::wstring> CommandOf(const ExecutionRequest& request) = 0;
+  // Right after an execution's player steps, before any failure is reported;
+  // for a request dropped or cut short by Stop, with kInterrupted, during
+  // Stop. reachedPlayer: some message of it went to the player's window.
+  virtual void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) = 0;
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
   // The "Playlist" player setting; empty when there is none.
   virtual std::wstring ReadPlaylistSetting() = 0;
-  // Tells the user (a modal message box). Called while the executor is not
-  // busy, so requests made meanwhile run at once.
+  // Tells the user and returns at once: a box left open on an unattended
+  // machine must not hold up the executions behind it.
   virtual void ReportFailure(const Failure& failure) = 0;
 };
 
@@ -64,9 +62,15 @@ class Executor {
   void RequestExecute(ExecutionRequest request);
   // The resume timer's tick.
   void RequestResume();
-  // The program is ending: the queue is dropped, a running job sends nothing
-  // more, and no later request runs. Nothing is reported from here on.
+  // The program is ending. Queued executions and a running one end as
+  // kInterrupted (ExecutionEnded, now); a running job sends nothing more, and
+  // no later request runs. A pending resume runs now, or as soon as the
+  // running job has returned: the player is not left with an empty playlist.
+  // The player may not be started any more. Nothing is reported from here on.
   void Stop();
+  // Takes out the queued executions that were due before `earliest`: they
+  // waited too long behind a slow job to count as on time.
+  std::vector<ExecutionRequest> TakeQueuedDueBefore(const LocalDateTime& earliest);
 
   bool Busy() const { return busy_; }
   std::int32_t SavedPlayListPos() const { return savedPlayListPos_; }
@@ -82,6 +86,8 @@ class Executor {
   void RunQueue();
   std::optional<Failure> Execute(const ExecutionRequest& request);
   PlayerStatus ExecutionSteps(const std::wstring& command);
+  // Notes whether a step's message went to the player's window.
+  PlayerStatus Noted(PlayerStatus status);
   std::optional<Failure> Resume(std::uint64_t arming);
 
   Player& player_;
@@ -92,6 +98,9 @@ class Executor {
   std::int32_t savedPlayListPos_ = 0;
   bool resumePending_ = false;
   std::uint64_t armings_ = 0;
+  // The execution running now, and whether a message of it reached the player.
+  std::optional<ExecutionRequest> running_;
+  bool reachedPlayer_ = false;
 };
 
 }  // namespace cuelark

@@ -15,7 +15,7 @@ constexpr std::size_t kColumns = 6;
 constexpr std::wstring_view kStartedWord = L"started";
 constexpr std::wstring_view kStoppedWord = L"stopped";
 constexpr std::array kOutcomes = {Outcome::kPlayed, Outcome::kNotStarted, Outcome::kNotResponding, Outcome::kRefused,
-                                  Outcome::kMissed};
+                                  Outcome::kMissed, Outcome::kInterrupted};
 
 void AppendEscaped(std::wstring& line, std::wstring_view text) {
   for (const wchar_t c : text) {
@@ -116,6 +116,7 @@ std::wstring_view OutcomeText(Outcome outcome) {
     case Outcome::kNotResponding: return L"not-responding";
     case Outcome::kRefused: return L"refused";
     case Outcome::kMissed: return L"missed";
+    case Outcome::kInterrupted: return L"interrupted";
   }
   return L"";
 }
@@ -146,15 +147,20 @@ std::string FormatHistoryLine(const HistoryLine& line) {
   return ToUtf8(text);
 }
 
-std::vector<HistoryLine> ParseHistory(std::string_view bytes) {
+std::vector<HistoryLine> ParseHistory(std::string_view bytes, std::size_t* unreadable) {
   std::vector<HistoryLine> lines;
   if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  const std::string_view header = kHistoryHeader.substr(kByteOrderMark.size(), kHistoryHeader.size() - 5);
   for (std::size_t start = 0;;) {
     const std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) break;
     std::string_view line = bytes.substr(start, end - start);
     if (line.ends_with('\r')) line.remove_suffix(1);
-    if (std::optional<HistoryLine> parsed = ParseLine(FromUtf8(line))) lines.push_back(std::move(*parsed));
+    if (std::optional<HistoryLine> parsed = ParseLine(FromUtf8(line))) {
+      lines.push_back(std::move(*parsed));
+    } else if (unreadable && !(start == 0 && line == header)) {
+      ++*unreadable;
+    }
     start = end + 1;
   }
   return lines;
@@ -191,12 +197,27 @@ bool HistoryLog::Append(const std::vector<HistoryLine>& lines) {
   return written;
 }
 
-std::vector<HistoryLine> HistoryLog::ReadNewestFirst() {
-  const std::optional<std::string> bytes = files_.Read(file_);
-  if (!bytes) return {};
-  std::vector<HistoryLine> lines = ParseHistory(*bytes);
-  std::reverse(lines.begin(), lines.end());
-  return lines;
+HistoryReading HistoryLog::ReadForShowing() {
+  HistoryReading reading;
+  std::optional<std::string> bytes = files_.Read(file_);
+  // A file that is there but gives nothing is held open or forbidden; a
+  // missing one is only a history not begun.
+  if (!bytes && files_.Size(file_)) {
+    reading.problem = file_.filename().wstring() +
+                      L" cannot be read now: another program holds it open, or it may not be read.";
+    bytes = files_.Read(olderFile_);
+    reading.problem += bytes ? L" Shown are the lines of the older " + olderFile_.filename().wstring() + L"."
+                             : L" Nothing can be shown.";
+  }
+  if (!bytes) return reading;
+  std::size_t unreadable = 0;
+  reading.lines = ParseHistory(*bytes, &unreadable);
+  std::reverse(reading.lines.begin(), reading.lines.end());
+  if (unreadable > 0)
+    reading.problem += (reading.problem.empty() ? L"" : L" ") + std::to_wstring(unreadable) +
+                       (unreadable == 1 ? L" line is" : L" lines are") +
+                       L" not in the history's format and not shown.";
+  return reading;
 }
 
 std::optional<LocalDateTime> HistoryLog::PreviousRunEnd() {

@@ -9,7 +9,8 @@
 //
 // "due" is the second the entry was due, "YYYY-MM-DD HH:MM:SS" local;
 // "started" the moment the first player message went out, with
-// milliseconds, empty for a missed firing. A tab, line break or backslash
+// milliseconds, empty when no message reached the player (a missed firing,
+// a player that could not be started). A tab, line break or backslash
 // inside a text is written as \t, \n (\r) or \\. A run's marker line holds
 // its moment under "due" and "started" or "stopped" under "outcome".
 //
@@ -35,9 +36,11 @@ enum class Outcome {
   kNotResponding,
   kRefused,  // the text could not be given to the player
   kMissed,
+  kInterrupted,  // the program ended before the execution was done
 };
 
-// "played", "not-started", "not-responding", "refused", "missed".
+// "played", "not-started", "not-responding", "refused", "missed",
+// "interrupted".
 std::wstring_view OutcomeText(Outcome outcome);
 
 struct StartedAt {
@@ -73,8 +76,16 @@ std::string FormatHistoryLine(const HistoryLine& line);
 
 // The lines of a history file, oldest first. The header, lines that are not
 // in the format (edited by hand, from a newer version) and a last line
-// without its line end are left out.
-std::vector<HistoryLine> ParseHistory(std::string_view bytes);
+// without its line end are left out; `unreadable`, when given, counts the
+// lines not in the format.
+std::vector<HistoryLine> ParseHistory(std::string_view bytes, std::size_t* unreadable = nullptr);
+
+// What the History window shows: the lines newest first, and why they are
+// not the whole history (empty when they are).
+struct HistoryReading {
+  std::vector<HistoryLine> lines;
+  std::wstring problem;
+};
 
 // The files under the history, so that tests can stand in for the disk.
 class HistoryFiles {
@@ -109,7 +120,11 @@ class HistoryLog {
   bool Append(const HistoryLine& line);
 
   // The current file's lines, newest first.
-  std::vector<HistoryLine> ReadNewestFirst();
+  std::vector<HistoryLine> ReadNewestFirst() { return ReadForShowing().lines; }
+  // The same, saying what could not be read; when the current file cannot
+  // be read at all (held open by another program, no permission), the lines
+  // of the older one.
+  HistoryReading ReadForShowing();
 
   // The latest moment the previous run wrote down: its stop, or after a
   // crash the latest moment among its lines; nullopt without any history.

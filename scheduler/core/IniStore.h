@@ -37,6 +37,9 @@ class IniStore {
 struct StoreResult {
   bool ok = true;
   std::wstring reason;  // set when !ok
+  // Not written because the file was changed by someone else after the
+  // caller had last read it: the file keeps that change.
+  bool changedMeanwhile = false;
 };
 
 // BeginUpdate .. CommitUpdate/CancelUpdate, cancelled when left early (an

@@ -31,6 +31,9 @@ class Player {
   virtual PlayerStatus AddToPlayList(const std::wstring& entry) = 0;
   virtual PlayerStatus PressButton(std::int32_t button, std::int32_t offset) = 0;
   virtual PlayerStatus SetPlayListPos(std::int32_t position) = 0;
+  // The program is ending: from now on a player that is not running is not
+  // started, and an operation that would need it gives kNotStarted at once.
+  virtual void ForbidStarts() = 0;
 };
 
 }  // namespace cuelark

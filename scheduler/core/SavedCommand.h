@@ -23,7 +23,7 @@ struct SavedCommand {
   bool isChecked = true;
   bool remWhenDone = false;
   // What the two texts say, read when the entry was loaded or saved.
-  ScheduleRule rule;
+  ScheduleRule rule{};
   friend bool operator==(const SavedCommand&, const SavedCommand&) = default;
 };
 

@@ -1,6 +1,9 @@
 #include "scheduler/core/Schedule.h"
 
 #include <algorithm>
+#include <deque>
+#include <string>
+#include <unordered_map>
 #include <iterator>
 
 namespace cuelark {
@@ -19,6 +22,25 @@ void Schedule::Assign(std::vector<SavedCommand> entries) {
 void Schedule::InsertFront(std::vector<SavedCommand> entries) {
   for (SavedCommand& entry : entries) entry.id = nextId_++;
   entries_.insert(entries_.begin(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+}
+
+void Schedule::Reconcile(std::vector<SavedCommand> entries) {
+  const auto content = [](const SavedCommand& entry) {
+    return entry.name + L'\0' + entry.command + L'\0' + entry.startDate + L'\0' + entry.startTime + L'\0' +
+           (entry.isChecked ? L'1' : L'0') + (entry.remWhenDone ? L'1' : L'0');
+  };
+  std::unordered_map<std::wstring, std::deque<EntryId>> present;
+  for (const SavedCommand& entry : entries_) present[content(entry)].push_back(entry.id);
+  for (SavedCommand& entry : entries) {
+    std::deque<EntryId>& ids = present[content(entry)];
+    if (ids.empty()) {
+      entry.id = nextId_++;
+    } else {
+      entry.id = ids.front();
+      ids.pop_front();
+    }
+  }
+  entries_ = std::move(entries);
 }
 
 bool Schedule::Remove(EntryId id) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "scheduler/core/SavedCommand.h"
@@ -20,6 +21,12 @@ class Schedule {
   void Assign(std::vector<SavedCommand> entries);
   // Puts entries, with fresh ids, before the present ones, which keep theirs.
   void InsertFront(std::vector<SavedCommand> entries);
+  // Replaces every entry by these, read again from the store. An entry that
+  // equals a present one takes over its id (pairs found in list order), so
+  // that an execution waiting for it still finds it.
+  void Reconcile(std::vector<SavedCommand> entries);
+  // Puts back entries taken from Entries() earlier, ids and all.
+  void Restore(std::vector<SavedCommand> entries) { entries_ = std::move(entries); }
   bool Remove(EntryId id);
   std::optional<std::size_t> IndexOf(EntryId id) const;
   const SavedCommand* Find(EntryId id) const;

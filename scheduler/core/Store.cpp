@@ -13,6 +13,7 @@ const std::wstring kSavedCommandsSection = L"Saved Commands";
 const std::wstring kTotalCountSection = L"Total Count";
 const std::wstring kPositionSection = L"Position";
 const std::wstring kCountKey = L"count";
+const std::wstring kChangedMeanwhile = L"another program changed the file while Cuelark was writing it";
 const std::wstring kLeftKey = L"Left";
 const std::wstring kTopKey = L"Top";
 
@@ -77,40 +78,43 @@ bool ReadFlag(std::wstring_view text) {
 //
 //   "count" text                     loads
 //   -------------------------------  ---------------------------------------
-//   missing, or starting with "["    nothing
-//   0 or negative                    nothing, even if entries are present
 //   1 .. 32767                       entries 1..count, but not past the last
 //                                    number that has any key (a too-large
-//                                    count adds no rows of "[ Not Found ]")
+//                                    count adds no empty rows); an inner gap
+//                                    keeps its place as an empty entry
 //   above 32767 (any size)           as above, with the count taken as 32767
-//   not a number (junk, empty)       entries 1, 2, ... as long as each has at
-//                                    least one key, at most 32767
+//   missing, in brackets, 0,         nothing counted
+//   negative, not a number, empty
+//
+// After the counted ones, every further number that has a key is loaded
+// too, until kLooseLookAhead numbers in a row have none: a count edited by
+// hand (or left out) must not make the next Save erase entries. At most
+// 32767 entries are loaded in all.
 //
 // Within what is loaded, each entry reads as follows:
 //
 //   key                              missing or unreadable
 //   -------------------------------  ---------------------------------------
-//   name, command, startDate,        the text "[ Not Found ]" in that column;
-//   startTime                        such an entry is never due (a text
-//                                    starting with "[" is missing too)
+//   name, command, startDate,        empty text, written back empty; such an
+//   startTime                        entry is never due
 //   isChecked                        unticked ("True"/"False" in any case,
 //                                    or a number, nonzero meaning ticked)
 //   remWhenDone                      not removed after execution (only the
 //                                    number 1 removes)
 //
 // Other values, however long or odd, are taken as text exactly as read.
-struct LoadPlan {
-  int limit = 0;
-  bool stopAtFirstMissing = false;
-};
+constexpr int kLooseLookAhead = 100;
 
-LoadPlan PlanFromCount(const std::wstring& countText) {
-  if (IsAbsent(countText)) return {};
+int CountedEntries(const std::wstring& countText) {
+  if (IsAbsent(countText)) return 0;
   const std::optional<std::int64_t> count = ParseWholeNumber(countText);
-  if (!count) return {kMaxSavedCommands, true};
-  if (*count <= 0) return {};
-  return {static_cast<int>(std::min<std::int64_t>(*count, kMaxSavedCommands)), false};
+  if (!count || *count <= 0) return 0;
+  return static_cast<int>(std::min<std::int64_t>(*count, kMaxSavedCommands));
 }
+
+// The text of a key that may be missing: the control's not-found text stands
+// for no text at all, and must not reach the file as if the user had typed it.
+std::wstring TextOrEmpty(std::wstring value) { return value == kNotFound ? std::wstring() : value; }
 
 }  // namespace
 
@@ -122,36 +126,46 @@ SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
   const auto read = [&](const std::wstring& word, int number) {
     return iniStore_.ReadINI(kSavedCommandsSection, EntryKey(word, number), iniPath_);
   };
-  const LoadPlan plan = PlanFromCount(iniStore_.ReadINI(kTotalCountSection, kCountKey, iniPath_));
+  const int counted = CountedEntries(iniStore_.ReadINI(kTotalCountSection, kCountKey, iniPath_));
 
   std::vector<SavedCommand> loaded;
-  // Numbers without any key are held back until a later number has one: an
-  // inner gap keeps its place (and its followers their numbers), a trailing
-  // run is dropped.
+  // Counted numbers without any key are held back until a later number has
+  // one: an inner gap keeps its place (and its followers their numbers), a
+  // trailing run is dropped. Past the count, numbers without a key are
+  // simply passed over.
   std::size_t heldBack = 0;
-  SavedCommand missing;
-  for (int number = 1; number <= plan.limit; ++number) {
-    SavedCommand entry;
-    entry.name = read(kNameWord, number);
-    entry.command = read(kCommandWord, number);
-    entry.startDate = read(kStartDateWord, number);
-    entry.startTime = read(kStartTimeWord, number);
+  int withoutKey = 0;
+  for (int number = 1; loaded.size() < static_cast<std::size_t>(kMaxSavedCommands); ++number) {
+    const bool isCounted = number <= counted;
+    if (!isCounted && withoutKey >= kLooseLookAhead) break;
+    const std::wstring name = read(kNameWord, number);
+    const std::wstring command = read(kCommandWord, number);
+    const std::wstring startDate = read(kStartDateWord, number);
+    const std::wstring startTime = read(kStartTimeWord, number);
     const std::wstring isChecked = read(kIsCheckedWord, number);
     const std::wstring remWhenDone = read(kRemWhenDoneWord, number);
-    entry.isChecked = ReadFlag(isChecked);
-    entry.remWhenDone = ParseWholeNumber(remWhenDone) == 1;
-    if (!IsAbsent(entry.startDate) && !IsAbsent(entry.startTime))
-      entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, weekLocale_);
-
-    const bool anyKey = !IsAbsent(entry.name) || !IsAbsent(entry.command) ||
-                        !IsAbsent(entry.startDate) || !IsAbsent(entry.startTime) ||
+    const bool anyKey = !IsAbsent(name) || !IsAbsent(command) || !IsAbsent(startDate) || !IsAbsent(startTime) ||
                         !IsAbsent(isChecked) || !IsAbsent(remWhenDone);
     if (!anyKey) {
-      if (plan.stopAtFirstMissing) break;
-      if (heldBack++ == 0) missing = entry;
+      if (isCounted) {
+        ++heldBack;
+      } else {
+        ++withoutKey;
+      }
       continue;
     }
-    loaded.insert(loaded.end(), heldBack, missing);
+    withoutKey = 0;
+    SavedCommand entry;
+    entry.name = TextOrEmpty(name);
+    entry.command = TextOrEmpty(command);
+    entry.startDate = TextOrEmpty(startDate);
+    entry.startTime = TextOrEmpty(startTime);
+    entry.isChecked = ReadFlag(isChecked);
+    entry.remWhenDone = ParseWholeNumber(remWhenDone) == 1;
+    entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, weekLocale_);
+    SavedCommand gap;
+    gap.isChecked = false;
+    loaded.insert(loaded.end(), std::min(heldBack, static_cast<std::size_t>(kMaxSavedCommands) - loaded.size() - 1), gap);
     heldBack = 0;
     loaded.push_back(std::move(entry));
   }
@@ -162,8 +176,12 @@ SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
   return {std::move(loaded), std::move(result)};
 }
 
-StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand>& entries) {
+StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand>& entries,
+                                                  const std::function<bool()>& unchangedSinceRead) {
   UpdateBatch batch(iniStore_, iniPath_);
+  // From here on the batch holds what it read, and the control refuses to
+  // commit over a file changed after that; this covers the time before.
+  if (unchangedSinceRead && !unchangedSinceRead()) return {false, kChangedMeanwhile, true};
   // The position is carried over rather than dropped: a removal must not
   // cost the user the window's place.
   const std::wstring left = iniStore_.ReadINI(kPositionSection, kLeftKey, iniPath_);
@@ -192,7 +210,9 @@ StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand
   if (number > 0) iniStore_.WriteINI(kTotalCountSection, kCountKey, std::to_wstring(number), iniPath_);
   if (!IsAbsent(left)) iniStore_.WriteINI(kPositionSection, kLeftKey, AsWritten(left), iniPath_);
   if (!IsAbsent(top)) iniStore_.WriteINI(kPositionSection, kTopKey, AsWritten(top), iniPath_);
-  return batch.Commit();
+  StoreResult result = batch.Commit();
+  if (!result.ok && unchangedSinceRead && !unchangedSinceRead()) result = {false, kChangedMeanwhile, true};
+  return result;
 }
 
 std::optional<std::pair<std::wstring, std::wstring>> SavedCommandStore::ReadPosition() {

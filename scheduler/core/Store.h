@@ -4,6 +4,8 @@
 // half a schedule behind.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,6 +16,14 @@
 #include "scheduler/core/Texts.h"
 
 namespace cuelark {
+
+// What tells one state of the store file from another without reading it.
+struct StoreStamp {
+  bool exists = false;
+  std::uint64_t size = 0;
+  std::int64_t lastWrite = 0;
+  friend bool operator==(const StoreStamp&, const StoreStamp&) = default;
+};
 
 // At most this many entries are loaded: the count has always been read as a
 // 16-bit signed number, and files in use may rely on that limit.
@@ -34,8 +44,12 @@ class SavedCommandStore {
   // file contents. Ids are left 0 (Schedule::Assign gives them).
   Loaded LoadSavedCommands();
   // Rewrites all entries, numbered from 1 in list order, keeping the window
-  // position. On failure the file is unchanged.
-  StoreResult WriteSavedCommands(const std::vector<SavedCommand>& entries);
+  // position. On failure the file is unchanged. unchangedSinceRead, when
+  // given, is asked once the file has been read for the rewrite and again
+  // after a failed one: false means another program changed the file since
+  // the caller last read it, and nothing is written over that change.
+  StoreResult WriteSavedCommands(const std::vector<SavedCommand>& entries,
+                                 const std::function<bool()>& unchangedSinceRead = {});
 
   // The raw "Left" and "Top" texts, or nothing when "Left" is absent. "Top"
   // is returned as read (possibly "[ Not Found ]"); its meaning is the

@@ -140,6 +140,8 @@ WeekLocale MakeWeekLocale(const std::array<LocalDayName, 7>& namesMondayFirst, i
     if (distinctNames) locale.localNames[k] = namesMondayFirst[day].upper;
     locale.englishNames[k] = kEnglishWeekdays[day];
     locale.labels[k] = localLabels ? locale.localNames[k] : locale.englishNames[k];
+    // The label at k is WeekdayLabel of ISO day k + 1.
+    locale.firingDayNames[k] = localLabels ? namesMondayFirst[k].upper : std::wstring(kEnglishWeekdays[k]);
   }
   return locale;
 }
@@ -152,6 +154,14 @@ WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFir
 
 std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale) {
   return locale.labels[static_cast<std::size_t>(IsoWeekday(date)) - 1];
+}
+
+std::wstring ShownDayDate(const std::wstring& text, const WeekLocale& locale) {
+  if (text.empty()) return text;
+  for (std::size_t k = 0; k < 7; ++k)
+    if (text == locale.labels[k] || text == locale.localNames[k] || text == locale.englishNames[k])
+      return locale.firingDayNames[k];
+  return text;
 }
 
 std::wstring DayDateText(CivilDate picked, bool weekly, bool everyDay, const WeekLocale& locale) {

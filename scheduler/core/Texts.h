@@ -74,6 +74,10 @@ struct WeekLocale {
   // format keep their day.
   std::array<std::wstring, 7> localNames;
   std::array<std::wstring, 7> englishNames;
+  // The name, in the labels' language, of the day on which an entry saved
+  // under labels[k] really fires: under a week that does not begin on
+  // Monday, another day than the label says (see WeekdayLabel).
+  std::array<std::wstring, 7> firingDayNames;
 };
 
 // namesMondayFirst[0] names Monday; firstDayIso is the ISO number
@@ -92,6 +96,10 @@ WeekLocale MakeWeekLocale(const std::array<std::wstring, 7>& upperNamesMondayFir
 // entries depend on that shift, and because saving and the clock both use
 // it, a weekly entry still fires on the weekday it was saved from.
 std::wstring WeekdayLabel(CivilDate date, const WeekLocale& locale);
+
+// What the user is shown for a stored Day/Date text: a weekday label as the
+// name of the day on which the entry fires, any other text as it is stored.
+std::wstring ShownDayDate(const std::wstring& text, const WeekLocale& locale);
 
 inline constexpr std::wstring_view kEveryDay = L"EVERY DAY";
 

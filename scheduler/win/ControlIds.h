@@ -41,6 +41,7 @@ constexpr int kCancelSaveButton = 2003;
 // The history window.
 constexpr int kHistoryNextLine = 3001;
 constexpr int kHistoryList = 3002;
+constexpr int kHistoryProblemLine = 3003;
 
 // Window classes, so that tests and a second instance can find the windows.
 inline constexpr wchar_t kMainWindowClass[] = L"CuelarkMainWindow";

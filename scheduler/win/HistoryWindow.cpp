@@ -66,12 +66,15 @@ bool HistoryWindow::OnCreate() {
 
   nextLine_ = CreateControl(hwnd_, instance_, {ids::kHistoryNextLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}},
                             dpi_, font_.get());
+  problemLine_ = CreateControl(hwnd_, instance_,
+                               {ids::kHistoryProblemLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}}, dpi_,
+                               font_.get());
   list_ = CreateControl(hwnd_, instance_,
                         {ids::kHistoryList, WC_LISTVIEWW, L"",
                          WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE,
                          {}},
                         dpi_, font_.get());
-  if (!nextLine_ || !list_) return false;
+  if (!nextLine_ || !problemLine_ || !list_) return false;
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
                LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
@@ -82,11 +85,12 @@ bool HistoryWindow::OnCreate() {
     column.iSubItem = i;
     if (SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column)) != i) return false;
   }
-  OnSize();
   ShowNextFiring(controller_.NextFiringText());
-  const std::vector<HistoryEvent> newestFirst = controller_.HistoryNewestFirst();
+  const std::vector<HistoryEvent> newestFirst = controller_.HistoryForShowing(&problem_);
+  SetWindowTextW(problemLine_, problem_.c_str());
+  OnSize();
   for (auto event = newestFirst.rbegin(); event != newestFirst.rend(); ++event) rows_.push_back(RowOf(*event));
-  ShowRows();
+  RefreshList();
   SetFocus(list_);
   return true;
 }
@@ -98,7 +102,13 @@ void HistoryWindow::OnSize() {
   const int margin = TwipsToPixels(kMargin, dpi_);
   const int line = TwipsToPixels(kLineHeight, dpi_);
   MoveWindow(nextLine_, margin, margin, client.right - 2 * margin, line, TRUE);
-  const int top = 2 * margin + line;
+  int top = 2 * margin + line;
+  // Two lines' room: the reason may name a long path.
+  ShowWindow(problemLine_, problem_.empty() ? SW_HIDE : SW_SHOW);
+  if (!problem_.empty()) {
+    MoveWindow(problemLine_, margin, top, client.right - 2 * margin, 2 * line, TRUE);
+    top += 2 * line + margin;
+  }
   MoveWindow(list_, margin, top, client.right - 2 * margin, client.bottom - top - margin, TRUE);
 }
 
@@ -120,10 +130,10 @@ const HistoryWindow::Row& HistoryWindow::RowAt(int item) const {
 
 void HistoryWindow::Add(const std::vector<HistoryEvent>& events) {
   for (const HistoryEvent& event : events) rows_.push_back(RowOf(event));
-  ShowRows();
+  RefreshList();
 }
 
-void HistoryWindow::ShowRows() {
+void HistoryWindow::RefreshList() {
   SendMessageW(list_, LVM_SETITEMCOUNT, rows_.size(), 0);
   InvalidateRect(list_, nullptr, TRUE);
 }

@@ -1,5 +1,6 @@
 // "History": what ran and what was missed, newest first, with the next
-// firing above the list. One such window per program; Esc closes it.
+// firing above the list, and under it why, if so, the list is not all of
+// it. One such window per program; Esc closes it.
 #pragma once
 
 #include <windows.h>
@@ -37,7 +38,7 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   };
 
   static Row RowOf(const HistoryEvent& event);
-  void ShowRows();
+  void RefreshList();
   // The list's item'th row, newest first; item is in range.
   const Row& RowAt(int item) const;
 
@@ -53,6 +54,10 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   win32::unique_hfont font_;
   HWND nextLine_ = nullptr;
+  // Why the list is not the whole history (a file held open, broken lines);
+  // shown above the list only then.
+  HWND problemLine_ = nullptr;
+  std::wstring problem_;
   HWND list_ = nullptr;
   // Oldest first, so that new lines are appended; the list shows it reversed.
   std::vector<Row> rows_;

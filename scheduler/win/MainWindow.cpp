@@ -21,6 +21,10 @@ constexpr wchar_t kCaption[] = L"Cuelark";
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT_PTR kResumeTimer = 2;
 constexpr UINT_PTR kTrayRetryTimer = 3;
+constexpr UINT_PTR kFolderChangeTimer = 4;
+// A program that writes a file in several steps is given this long to
+// finish before the file is read.
+constexpr UINT kFolderSettleMs = 500;
 constexpr UINT kTrayRetryMs = 2000;
 constexpr UINT kResumeDelayMs = 3000;
 // A tick lands this long after the second it was armed for begins, so that
@@ -62,6 +66,11 @@ bool MainWindow::Create(Controller& controller, int showCommand) {
   UpdateWindow(hwnd);
   controller.Load();
   ArmClock();
+  // Without a watch, another program's change is still found before the next write.
+  const HANDLE watch = FindFirstChangeNotificationW(
+      ProgramFolder().c_str(), FALSE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+  if (watch != INVALID_HANDLE_VALUE) folderWatch_.reset(watch);
   return true;
 }
 
@@ -100,12 +109,17 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnClose();
       return 0;
     case WM_ENDSESSION:
-      if (wParam) controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
+      if (wParam) {
+        closing_ = true;
+        controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
+      }
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kClockTimer);
       KillTimer(hwnd_, kResumeTimer);
       KillTimer(hwnd_, kTrayRetryTimer);
+      KillTimer(hwnd_, kFolderChangeTimer);
+      folderWatch_.reset();
       trayIcon_.Remove();
       PostQuitMessage(0);
       return 0;
@@ -202,6 +216,9 @@ void MainWindow::OnTimer(UINT_PTR timer) {
     controller_->OnResumeTick();
   } else if (timer == kTrayRetryTimer) {
     ShowTrayIcon();
+  } else if (timer == kFolderChangeTimer) {
+    KillTimer(hwnd_, kFolderChangeTimer);
+    controller_->OnStoreFolderChanged();
   }
 }
 
@@ -211,13 +228,22 @@ void MainWindow::ArmClock() {
   if (!SetTimer(hwnd_, kClockTimer, 1000 - now.wMilliseconds + kClockSlackMs, nullptr))
     Report({L"The schedule clock could not be started (the system has no timer left); saved commands will not "
             L"fire until Cuelark is started again.",
-            kCaption, Severity::kStop});
+            kCaption, Severity::kStop, {}});
 }
 
 void MainWindow::OnClockTick() {
   const auto [local, utcOffsetMinutes] = LocalTimeAndOffset();
   statusBar_.ShowTime(FormatTime(local.time));
   controller_->OnClockTick(local, utcOffsetMinutes);
+}
+
+void MainWindow::OnFolderChanged() {
+  if (!FindNextChangeNotification(folderWatch_.get())) {
+    folderWatch_.reset();
+    return;
+  }
+  // Restarted by each change, so that a burst is read once, after it.
+  SetTimer(hwnd_, kFolderChangeTimer, kFolderSettleMs, nullptr);
 }
 
 void MainWindow::OnTrayClicked() {
@@ -249,7 +275,7 @@ void MainWindow::OnHistoryClicked() {
     return;
   }
   historyWindow_ = HistoryWindow::Create(instance_, *controller_);
-  if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning});
+  if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning, {}});
 }
 
 void MainWindow::OnPlayerDialogClosed() {
@@ -259,11 +285,13 @@ void MainWindow::OnPlayerDialogClosed() {
 
 void MainWindow::OnExitClicked() {
   // Ends at once: no position is written.
+  closing_ = true;
   controller_->OnShutdown(std::nullopt);
   DestroyWindow(hwnd_);
 }
 
 void MainWindow::OnClose() {
+  closing_ = true;
   controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
   DestroyWindow(hwnd_);
 }
@@ -275,16 +303,22 @@ void MainWindow::RedrawRow(std::size_t index) { savedList_.RedrawRow(index); }
 void MainWindow::ClearEditor() { editor_.Clear(); }
 
 void MainWindow::Report(const UserMessage& message) {
+  if (!closing_ && notices_.Show(instance_, message)) return;
   // A box owned by a window in the tray would stay out of sight.
   const HWND owner = hwnd_ && IsWindowVisible(hwnd_) && !IsIconic(hwnd_) ? hwnd_ : nullptr;
   const UINT icon = message.severity == Severity::kStop ? MB_ICONSTOP : MB_ICONWARNING;
-  MessageBoxW(owner, message.text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
+  const std::wstring text = message.about.empty() ? message.text : message.text + L"\n" + message.about;
+  MessageBoxW(owner, text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
+}
+
+void MainWindow::TellPlayerNotice(const std::wstring& text, const std::wstring& title) {
+  Report({text, title, Severity::kWarning, controller_ ? controller_->AboutRunning() : std::wstring()});
 }
 
 void MainWindow::ArmResumeTimer() {
   if (!SetTimer(hwnd_, kResumeTimer, kResumeDelayMs, nullptr))
     Report({L"The player's playlist cannot be restored after this command (the system has no timer left).",
-            kCaption, Severity::kWarning});
+            kCaption, Severity::kWarning, {}});
 }
 
 void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_, kResumeTimer); }

@@ -16,6 +16,7 @@
 #include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/EditorTab.h"
 #include "scheduler/win/HistoryWindow.h"
+#include "scheduler/win/NoticeBoxes.h"
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
 #include "scheduler/win/TrayIcon.h"
@@ -39,6 +40,12 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   bool Create(Controller& controller, int showCommand);
   // Brings the window back for a second start of the program.
   void ShowFromOutside();
+  // Shows one of the player link's notices, naming the entry it ran for.
+  void TellPlayerNotice(const std::wstring& text, const std::wstring& title);
+  // Signalled when something in the program's folder changes; null when the
+  // folder cannot be watched.
+  HANDLE FolderWatch() const { return folderWatch_.get(); }
+  void OnFolderChanged();
 
  private:
   friend class BaseWindow<MainWindow>;
@@ -71,6 +78,11 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   void HistoryAdded(const std::vector<HistoryEvent>& events) override;
 
   HINSTANCE instance_;
+  // From the first step of shut-down on, boxes wait for the user: the
+  // program would end under a box that does not.
+  bool closing_ = false;
+  NoticeBoxes notices_;
+  win32::unique_change_notification folderWatch_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   win32::unique_hfont windowFont_;
   win32::unique_hfont frameFont_;

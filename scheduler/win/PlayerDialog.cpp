@@ -104,14 +104,6 @@ void PlayerDialog::OnBrowseClicked() {
 
 void PlayerDialog::OnCancelSaveClicked() {
   if (saveOffered_) {
-    if (!CanStoreAsAnsi(exePath_)) {
-      MessageBoxW(hwnd_,
-                  (L"The path holds characters that " + settings_.File() +
-                   L" cannot store in this system's code page.\nPlease choose the file from another folder.")
-                      .c_str(),
-                  kCaption, MB_OK | MB_ICONWARNING);
-      return;
-    }
     const StoreResult written = settings_.Write(exePath_, playListPath_);
     if (!written.ok) {
       // Stay open: closing would look as if the choice had been saved.

@@ -162,7 +162,10 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
     return Send(window, WM_USER, wParam, lParam, settings);
   }
   // The box only informs; when it cannot be shown the execution still goes on.
-  MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK);
+  if (settings.tell)
+    settings.tell(tooOldText, kTooOldTitle);
+  else
+    MessageBoxW(GetActiveWindow(), tooOldText, kTooOldTitle, MB_OK);
   return {PlayerStatus::kOk, 0};
 }
 
@@ -171,6 +174,7 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
 PlayerStatus FindPlayerWindow(HWND& window, const Settings& settings) {
   window = FindWindowW(kWindowClass, nullptr);
   if (window) return PlayerStatus::kOk;
+  if (!settings.mayStart) return PlayerStatus::kNotStarted;
   if (const PlayerStatus started = StartPlayer(settings); started != PlayerStatus::kOk) return started;
   return WaitForPlayerWindow(window, settings.startWait);
 }

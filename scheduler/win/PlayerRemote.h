@@ -28,6 +28,12 @@ struct Settings {
   // The player executable the user chose, or an empty text. Asked only when
   // the player has to be started, so that a choice made meanwhile counts.
   std::function<std::wstring()> chosenPlayer;
+  // False once the program is ending: a player that is not running is then
+  // not started, and nothing waits for it.
+  bool mayStart = true;
+  // Shows a notice without waiting for the user (a player too old for an
+  // operation); without it, a message box that waits.
+  std::function<void(const std::wstring& text, const std::wstring& title)> tell;
 };
 
 // kOk with the window. A player that is not running is started by its bare
@@ -74,6 +80,7 @@ class WindowPlayer : public Player {
   PlayerStatus AddToPlayList(const std::wstring& entry) override;
   PlayerStatus PressButton(std::int32_t button, std::int32_t offset) override;
   PlayerStatus SetPlayListPos(std::int32_t position) override;
+  void ForbidStarts() override { settings_.mayStart = false; }
 
  private:
   PlayerRemote::Settings settings_;

@@ -124,7 +124,8 @@ void SavedListTab::FillRow(LVITEMW& item) const {
     item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(entry.isChecked ? 2 : 1);
     item.stateMask |= LVIS_STATEIMAGEMASK;
   }
-  const std::array<const std::wstring*, 4> columns{&entry.name, &entry.command, &entry.startDate, &entry.startTime};
+  const std::wstring dayDate = controller_->DayDateShown(entry);
+  const std::array<const std::wstring*, 4> columns{&entry.name, &entry.command, &dayDate, &entry.startTime};
   if (!(item.mask & LVIF_TEXT) || item.iSubItem < 0 || item.iSubItem >= static_cast<int>(columns.size()) ||
       item.cchTextMax <= 0)
     return;

@@ -56,18 +56,35 @@ void ShowRunningInstance() {
   }
 }
 
-int RunMessageLoop() {
-  MSG message;
-  BOOL got;
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
-    if (got == -1) return 1;
-    // Keyboard navigation between controls, in whichever of our windows.
-    const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageW(root, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+cuelark::StoreStamp StampOf(const std::wstring& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return {};
+  return {true, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+          static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                    data.ftLastWriteTime.dwLowDateTime)};
+}
+
+// Waits for window messages and for changes in the program's folder, where
+// another program may edit the saved commands.
+int RunMessageLoop(cuelark::MainWindow& window) {
+  for (;;) {
+    const HANDLE watch = window.FolderWatch();
+    const DWORD woke = MsgWaitForMultipleObjectsEx(watch ? 1 : 0, &watch, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_FAILED) return 1;
+    if (watch && woke == WAIT_OBJECT_0) {
+      window.OnFolderChanged();
+      continue;
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      // Keyboard navigation between controls, in whichever of our windows.
+      const HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+      if (root && IsDialogMessageW(root, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
-  return static_cast<int>(message.wParam);
 }
 
 // A start that cannot go on says why before it ends: a scheduler that just
@@ -89,19 +106,24 @@ int RunProgram(HINSTANCE instance, int showCommand) {
     return 1;
   }
   const std::wstring folder = cuelark::ProgramFolder();
+  const std::wstring storePath = folder + L"\\cue.ini";
   cuelark::PlayerSettings playerSettings(*iniStore, folder + L"\\winamp.ini");
+  cuelark::MainWindow window(instance, playerSettings);
   cuelark::PlayerRemote::Settings playerLink;
+  playerLink.tell = [&window](const std::wstring& text, const std::wstring& title) {
+    window.TellPlayerNotice(text, title);
+  };
   // Asked only when the player has to be started, so that a choice made
   // in the player dialog meanwhile counts.
   playerLink.chosenPlayer = [&playerSettings] { return playerSettings.ReadExe(); };
   cuelark::WindowPlayer player(std::move(playerLink));
   cuelark::DiskHistoryFiles historyFiles;
-  cuelark::MainWindow window(instance, playerSettings);
   cuelark::Controller controller(*iniStore, player, playerSettings, historyFiles, window,
-                                 {folder + L"\\cue.ini", cuelark::SystemWeekLocale(),
+                                 {storePath, cuelark::SystemWeekLocale(),
                                   [](std::wstring_view text) { return cuelark::CanStoreAsAnsi(text); },
-                                  std::filesystem::path(folder), cuelark::CurrentTime});
-  return window.Create(controller, showCommand) ? RunMessageLoop() : 1;
+                                  std::filesystem::path(folder), cuelark::CurrentTime,
+                                  [storePath] { return StampOf(storePath); }});
+  return window.Create(controller, showCommand) ? RunMessageLoop(window) : 1;
 }
 
 }  // namespace

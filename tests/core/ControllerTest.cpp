@@ -45,6 +45,14 @@ class FakeView : public ControllerView {
   Log& log_;
 };
 
+StoreStamp StampOf(const std::filesystem::path& file) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(file, error);
+  if (error) return {};
+  return {true, size,
+          static_cast<std::int64_t>(std::filesystem::last_write_time(file, error).time_since_epoch().count())};
+}
+
 // 2026-12-07 is a Monday.
 constexpr CivilDate kToday{2026, 12, 7};
 
@@ -62,6 +70,14 @@ EditorFields Fields(std::wstring name, bool removeWhenDone = false) {
   return {std::move(name), L"C:\\m\\new.mp3", kToday, {12, 0, 0}, false, false, removeWhenDone};
 }
 
+std::vector<std::wstring> Summary(const std::vector<HistoryEvent>& events) {
+  std::vector<std::wstring> lines;
+  for (const HistoryEvent& event : events)
+    lines.push_back(FormatDate(event.due.date) + L" " + FormatTime(event.due.time) + L" " + event.name + L" " +
+                    std::wstring(OutcomeText(event.outcome)) + L" " + event.detail);
+  return lines;
+}
+
 class ControllerTest : public testing::Test {
  protected:
   Controller& Start() {
@@ -71,7 +87,8 @@ class ControllerTest : public testing::Test {
                                              return std::all_of(text.begin(), text.end(),
                                                                 [](wchar_t c) { return c <= 0xFF; });
                                            },
-                                           folder.path(), [this] { return StartedAt{now, 250}; }});
+                                           folder.path(), [this] { return StartedAt{now, 250}; },
+                                           [this] { return StampOf(store); }});
     controller_->Load();
     return *controller_;
   }
@@ -133,6 +150,55 @@ TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEver
     ASSERT_GE(onDisk.size(), 3u);
     for (int n = 0; n < 3; ++n) EXPECT_EQ(onDisk[n].name, L"Entry " + std::to_wstring(n + 1));
   }
+}
+
+std::vector<std::wstring> NamesIn(EngineIniStore& iniStore, const std::filesystem::path& file) {
+  std::vector<std::wstring> names;
+  for (const SavedCommand& entry : SavedCommandStore(iniStore, file.wstring(), test::kMondayFirst).LoadSavedCommands().entries)
+    names.push_back(entry.name);
+  return names;
+}
+
+// Another program (an editor, a script through the INI control) may change
+// the file at any time: its entries are never written over, and the user's
+// action applies to what the file holds.
+TEST_F(ControllerTest, AStoreChangedByAnotherProgramIsReadAgainBeforeEveryWrite) {
+  const std::wstring kReadAgain = L"cue.ini was changed by another program and has been read again";
+  const struct {
+    const char* what;
+    std::function<void(Controller&)> action;
+    std::vector<std::wstring> names;
+  } kCases[] = {
+      {"save", [](Controller& c) { c.OnSaveClicked(Fields(L"Typed")); }, {L"Entry 1", L"Entry 2", L"Entry 3", L"Typed"}},
+      {"removal", [](Controller& c) { c.OnRemoveConfirmed(c.Entries().front().id); }, {L"Entry 2", L"Entry 3"}},
+      {"tick", [](Controller& c) { c.OnEntryChecked(c.Entries().front().id, false); },
+       {L"Entry 1", L"Entry 2", L"Entry 3"}},
+      {"idle", [](Controller& c) { c.OnStoreFolderChanged(); }, {L"Entry 1", L"Entry 2", L"Entry 3"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(store, StoreWith(1));
+    view.messages.clear();
+    Controller& controller = Start();
+    WriteBytes(store, StoreWith(3));
+    c.action(controller);
+    EXPECT_EQ(Names(), c.names);
+    if (std::string(c.what) != "idle") {
+      EXPECT_EQ(NamesIn(iniStore, store), c.names);
+    }
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, kReadAgain);
+  }
+}
+
+TEST_F(ControllerTest, AWriteThatFindsTheFileChangedSinceItsReadDoesNotOverwriteIt) {
+  WriteBytes(store, StoreWith(1));
+  Controller& controller = Start();
+  // The other program writes just after the store's batch has read the file.
+  files.afterLoad = [&] { WriteBytes(store, StoreWith(2)); };
+  controller.OnSaveClicked(Fields(L"Typed"));
+  EXPECT_EQ(NamesIn(iniStore, store), (std::vector<std::wstring>{L"Entry 1", L"Entry 2", L"Typed"}));
+  EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Entry 1", L"Entry 2", L"Typed"}));
 }
 
 TEST_F(ControllerTest, TheClockPicksUpAStoreThatBecomesReadable) {
@@ -213,10 +279,104 @@ TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
 
   EXPECT_EQ(log, (Log{L"GetPlayListPos", L"DisarmResumeTimer"}));
   EXPECT_TRUE(view.messages.empty());
+  // Both attempts are in the history, before the run's end.
+  const std::string history = ReadBytes(folder / "history.tsv");
+  const std::size_t stopped = history.find("\tstopped\t");
+  EXPECT_LT(history.find("\tFirst\tC:\\\\m\\\\new.mp3\tinterrupted\tCuelark Is Ending"), stopped) << history;
+  EXPECT_LT(history.find("\tSecond\tC:\\\\m\\\\new.mp3\tinterrupted\t"), stopped) << history;
   EXPECT_EQ(ReadBytes(store), atShutDown);
   EXPECT_NE(atShutDown.find("Left=100"), std::string::npos);
   SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
   EXPECT_EQ(check.LoadSavedCommands().entries.size(), 2u);
+}
+
+TEST_F(ControllerTest, ClosingWhileAResumeIsPendingGivesThePlayerItsPlaylistBackFirst) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Keep"));
+  player.position = 4;
+  controller.OnExecuteClicked(controller.Entries().front().id);
+  log.clear();
+  controller.OnShutdown(std::nullopt);
+  // No player settings were saved, so only the position is set back.
+  EXPECT_EQ(log, (Log{L"DisarmResumeTimer", L"SetPlayListPos 4", L"DisarmResumeTimer"}));
+  EXPECT_TRUE(player.startsForbidden);
+}
+
+TEST_F(ControllerTest, FailureBoxesNameTheEntryAndItsDueSecond) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Noon"));
+  player.statusAt[log.size()] = PlayerStatus::kNotStarted;
+  controller.OnClockTick({kToday, {11, 59, 59}}, 60);
+  controller.OnClockTick({kToday, {12, 0, 0}}, 60);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0], (UserMessage{L"Winamp Is Not Started, Command not Executed!", L"Error ...",
+                                           Severity::kStop, L"Noon, due 2026-12-07 12:00:00"}));
+}
+
+TEST_F(ControllerTest, StartedIsEmptyWhenNoMessageReachedThePlayer) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Keep"));
+  const struct {
+    std::size_t failingCall;  // counted from the execution's first player call
+    bool started;
+  } kCases[] = {{0, false}, {1, true}};
+  for (const auto& c : kCases) {
+    player.statusAt[log.size() + c.failingCall] =
+        c.failingCall == 0 ? PlayerStatus::kNotStarted : PlayerStatus::kNotResponding;
+    controller.OnExecuteClicked(controller.Entries().front().id);
+    EXPECT_EQ(controller.HistoryNewestFirst().front().started.has_value(), c.started);
+    controller.OnResumeTick();
+  }
+}
+
+TEST_F(ControllerTest, AHistoryThatCannotBeWrittenIsToldOnceForEachStreakOfFailures) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Keep"));
+  const std::filesystem::path history = folder / "history.tsv";
+  const auto historyBlocked = [&](bool blocked) {
+    std::filesystem::remove_all(history);
+    if (blocked) std::filesystem::create_directory(history);  // no file can be opened there
+  };
+  const auto execute = [&] {
+    controller.OnExecuteClicked(controller.Entries().front().id);
+    controller.OnResumeTick();
+  };
+  const auto historyBoxes = [&] {
+    return std::count_if(view.messages.begin(), view.messages.end(), [](const UserMessage& message) {
+      return message.text.find(L"history could not be written") != std::wstring::npos;
+    });
+  };
+  historyBlocked(true);
+  execute();
+  execute();
+  EXPECT_EQ(historyBoxes(), 1);
+  historyBlocked(false);
+  execute();
+  historyBlocked(true);
+  execute();
+  EXPECT_EQ(historyBoxes(), 2) << "told again after writing had worked";
+  historyBlocked(false);
+}
+
+TEST_F(ControllerTest, ExecutionsQueuedBehindASlowStartAreNotedMissedAfterTheirMinute) {
+  WriteBytes(store, test::StoreText(test::EntryText(1, "A", "C:\\a.mp3", "EVERY DAY", "12:00:00") +
+                                        test::EntryText(2, "B", "C:\\b.mp3", "EVERY DAY", "12:00:10"),
+                                    2));
+  Controller& controller = Start();
+  controller.OnClockTick({kToday, {11, 59, 59}}, 60);
+  // A's first player call waits for a player that never comes; the clock
+  // ticks on meanwhile, as window events run during the wait.
+  player.during[log.size()] = [&] {
+    for (int second = 1; second <= 75; ++second) controller.OnClockTick({kToday, {12, 0, second}}, 60);
+  };
+  player.statusAt[log.size()] = PlayerStatus::kNotStarted;
+  controller.OnClockTick({kToday, {12, 0, 0}}, 60);
+  EXPECT_EQ(Summary(controller.HistoryNewestFirst()),
+            (std::vector<std::wstring>{
+                L"2026-12-07 12:00:00 A not-started Winamp Is Not Started, Command not Executed!",
+                L"2026-12-07 12:00:10 B missed waited over a minute",
+            }));
+  EXPECT_FALSE(Logged(L"AddToPlayList C:\\b.mp3"));
 }
 
 TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCannotHold) {
@@ -261,13 +421,6 @@ TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {
   EXPECT_TRUE(Logged(L"ArmResumeTimer"));
 }
 
-std::vector<std::wstring> Summary(const std::vector<HistoryEvent>& events) {
-  std::vector<std::wstring> lines;
-  for (const HistoryEvent& event : events)
-    lines.push_back(FormatDate(event.due.date) + L" " + FormatTime(event.due.time) + L" " + event.name + L" " +
-                    std::wstring(OutcomeText(event.outcome)) + L" " + event.detail);
-  return lines;
-}
 
 TEST_F(ControllerTest, TheHistoryTellsWhatPlayedWhatFailedAndWhatWasMissedAndWhy) {
   WriteBytes(store, StoreWith(3));  // due at 01:00:00, 02:00:00 and 03:00:00 every day

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <functional>
-#include <set>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -13,26 +13,26 @@
 namespace cuelark {
 namespace {
 
-// Entry 1 plays C:\a.mp3, entry 2 C:\b.mp3.
-ExecutionRequest RequestFor(EntryId id) {
-  return {id, L"Entry " + std::to_wstring(id), id == 1 ? L"C:\\a.mp3" : L"C:\\b.mp3", {}, {}};
-}
+ExecutionRequest RequestFor(EntryId id) { return {id, {}, {}}; }
 
 class FakeHost : public ExecutorHost {
  public:
   explicit FakeHost(Log& log) : log_(log) {}
 
-  std::set<EntryId> scheduled{1, 2};
+  std::map<EntryId, std::wstring> commands;
   std::wstring playlistSetting = L"C:\\Player\\list.m3u";
   std::vector<Failure> failures;
   std::function<void()> duringReport;
   std::function<void()> duringEnd;
 
-  std::optional<StartedAt> BeginExecution(const ExecutionRequest& request) override {
-    if (!scheduled.contains(request.id)) return std::nullopt;
-    return StartedAt{};
+  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override {
+    const auto found = commands.find(request.id);
+    if (found == commands.end()) return std::nullopt;
+    return found->second;
   }
-  void ExecutionEnded(const ExecutionRequest& request, const StartedAt&, PlayerStatus status) override {
+  std::vector<bool> reached;  // reachedPlayer of each ExecutionEnded
+  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) override {
+    reached.push_back(reachedPlayer);
     log_.push_back(L"Ended " + std::to_wstring(request.id) + L" " + StatusName(status));
     if (duringEnd) duringEnd();
   }
@@ -67,6 +67,7 @@ Log Joined(std::initializer_list<Log> parts) {
 class ExecutorTest : public testing::Test {
  protected:
   ExecutorTest() {
+    host.commands = {{1, L"C:\\a.mp3"}, {2, L"C:\\b.mp3"}};
     player.position = 5;
   }
 
@@ -106,7 +107,9 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceAndItsStatusIsPassedOn) {
     host.failures.clear();
     player.statusAt = {{c.failingStep, c.status}};
     Executor caseExecutor(player, host);
+    host.reached.clear();
     caseExecutor.RequestExecute(RequestFor(1));
+    EXPECT_EQ(host.reached, std::vector<bool>{c.failingStep != 0}) << "a player never started got no message";
 
     Log expected(kFirstExecution.begin(), kFirstExecution.begin() + static_cast<std::ptrdiff_t>(c.failingStep) + 1);
     if (c.resumeArmed) expected.push_back(L"ArmResume");
@@ -160,7 +163,7 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
 TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
   player.during[0] = [&] {
     executor.RequestExecute(RequestFor(2));
-    host.scheduled.erase(2);  // e.g. the user removed it during the wait
+    host.commands.erase(2);  // e.g. the user removed it during the wait
   };
   executor.RequestExecute(RequestFor(1));
   EXPECT_EQ(log, kFirstExecution);
@@ -185,6 +188,53 @@ TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
   executor.RequestResume();
   EXPECT_EQ(log.size(), before);
   EXPECT_EQ(std::count(log.begin(), log.end(), L"SetPlayListPos 5"), 0);
+}
+
+TEST_F(ExecutorTest, AtShutDownAPendingResumeRunsAtOnceWithoutStartingThePlayer) {
+  executor.RequestExecute(RequestFor(1));
+  log.clear();
+  executor.Stop();
+  EXPECT_EQ(log, kResume);
+  EXPECT_TRUE(player.startsForbidden);
+  EXPECT_FALSE(executor.ResumePending());
+  EXPECT_TRUE(host.failures.empty()) << "nothing is reported at shut-down";
+  executor.RequestResume();
+  executor.RequestExecute(RequestFor(2));
+  EXPECT_EQ(log, kResume);
+}
+
+TEST_F(ExecutorTest, ShutDownDuringAPlayerWaitEndsTheRunningAndTheQueuedExecutionsAsInterrupted) {
+  // The user ends the program while the first execution's Play waits, with
+  // the second queued; the player's playlist had been saved.
+  player.during[4] = [&] {
+    executor.RequestExecute(RequestFor(2));
+    executor.Stop();
+  };
+  player.statusAt[4] = PlayerStatus::kInterrupted;
+  executor.RequestExecute(RequestFor(1));
+  const std::wstring interrupted = StatusName(PlayerStatus::kInterrupted);
+  EXPECT_EQ(log, Joined({{L"GetPlayListPos", L"WritePlayList", L"ClearPlayList", L"AddToPlayList C:\\a.mp3",
+                          L"PressButton 1 0", L"Ended 1 " + interrupted, L"Ended 2 " + interrupted},
+                         kResume}));
+  EXPECT_EQ(host.reached, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(host.failures.empty());
+}
+
+TEST_F(ExecutorTest, QueuedExecutionsDueTooLongAgoAreTakenOutAndTheOthersStillRun) {
+  const LocalDateTime kNoon{{2026, 12, 7}, {12, 0, 0}};
+  const auto at = [&](int second) { return FromSerialSecond(SerialSecond(kNoon) + second); };
+  std::vector<ExecutionRequest> overdue;
+  host.commands[3] = L"C:\\c.mp3";
+  player.during[0] = [&] {
+    executor.RequestExecute({2, at(10), L""});
+    executor.RequestExecute({3, at(50), L""});
+    overdue = executor.TakeQueuedDueBefore(at(30));
+  };
+  executor.RequestExecute({1, at(0), L""});
+  ASSERT_EQ(overdue.size(), 1u);
+  EXPECT_EQ(overdue[0].id, 2u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\c.mp3"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\b.mp3"), 0);
 }
 
 TEST_F(ExecutorTest, AThrowingHostDoesNotLeaveTheExecutorBusy) {

@@ -47,6 +47,8 @@ class FakePlayer : public Player {
   PlayerStatus SetPlayListPos(std::int32_t newPosition) override {
     return Record(L"SetPlayListPos " + std::to_wstring(newPosition));
   }
+  void ForbidStarts() override { startsForbidden = true; }
+  bool startsForbidden = false;
 
  private:
   PlayerStatus Record(const std::wstring& call) {

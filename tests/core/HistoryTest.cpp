@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "scheduler/core/DiskHistoryFiles.h"
 #include "tests/engine/TempFolder.h"
@@ -125,6 +126,8 @@ class FakeFiles : public HistoryFiles {
   std::vector<std::string> writes;
   bool failAppend = false;
   bool failReplace = false;
+  // Files that are there but cannot be read, as when held open by another program.
+  std::set<std::filesystem::path> locked;
 
   std::optional<std::uint64_t> Size(const std::filesystem::path& file) override {
     const auto found = files.find(file);
@@ -146,7 +149,7 @@ class FakeFiles : public HistoryFiles {
   }
   std::optional<std::string> Read(const std::filesystem::path& file) override {
     const auto found = files.find(file);
-    if (found == files.end()) return std::nullopt;
+    if (found == files.end() || locked.contains(file)) return std::nullopt;
     return found->second;
   }
 };
@@ -218,6 +221,40 @@ TEST(HistoryLogTest, FailuresAreReportedAndAFileThatCannotMoveGrowsOn) {
   ASSERT_TRUE(log.Append(std::vector<HistoryLine>(kFitting + 2, kLongLine)));
   EXPECT_EQ(files.files.count(kOlder), 0u);
   EXPECT_EQ(log.ReadNewestFirst().size(), kFitting + 2);
+}
+
+TEST(HistoryLogTest, WhatCannotBeReadIsSaidAndWhatCanIsShown) {
+  const HistoryEvent older = Played(L"Older", L"C:\\older.mp3");
+  const HistoryEvent current = Played(L"Current", L"C:\\current.mp3");
+  struct Case {
+    const char* what;
+    bool locked;
+    bool olderFile;
+    std::string extra;  // lines after the current one
+    std::vector<HistoryLine> shown;
+    std::vector<std::wstring> said;  // parts of the problem text
+  };
+  const Case kCases[] = {
+      {"readable", false, true, "", {current}, {}},
+      {"locked, with an older file", true, true, "", {older}, {L"history.tsv cannot be read now", L"history.1.tsv"}},
+      {"locked, without one", true, false, "", {}, {L"history.tsv cannot be read now", L"Nothing can be shown"}},
+      {"broken lines", false, true, "garbage\r\n\x01\x02\r\n", {current}, {L"2 lines are not in the history's format"}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    FakeFiles files;
+    files.files[kCurrent] = kHeader + FormatHistoryLine(current) + c.extra;
+    if (c.olderFile) files.files[kOlder] = kHeader + FormatHistoryLine(older);
+    if (c.locked) files.locked.insert(kCurrent);
+    HistoryLog log(files, kFolder);
+    const HistoryReading reading = log.ReadForShowing();
+    EXPECT_EQ(reading.lines, c.shown);
+    EXPECT_EQ(reading.problem.empty(), c.said.empty()) << testing::PrintToString(reading.problem);
+    for (const std::wstring& part : c.said)
+      EXPECT_NE(reading.problem.find(part), std::wstring::npos) << testing::PrintToString(reading.problem);
+  }
+  FakeFiles none;
+  EXPECT_EQ(HistoryLog(none, kFolder).ReadForShowing().problem, L"") << "no history yet is no problem";
 }
 
 TEST(HistoryLogTest, ThePreviousRunEndsAtItsLatestMoment) {

@@ -158,8 +158,9 @@ SavedCommand Loaded(int n, bool isChecked = true, bool remWhenDone = false) {
   return Entry(L"N" + k, L"C" + k, L"EVERY DAY", L"0" + k + L":00:00", isChecked, remWhenDone);
 }
 
-const std::wstring kMissing(kNotFound);
-const SavedCommand kMissingEntry = Entry(kMissing, kMissing, kMissing, kMissing, false, false);
+// A key that is missing reads as empty text, so that it is written back
+// empty; a number without any key inside the count keeps its place.
+const SavedCommand kMissingEntry = Entry(L"", L"", L"", L"", false, false);
 
 struct MalformedCase {
   const char* what;
@@ -170,32 +171,62 @@ struct MalformedCase {
 TEST_F(StoreTest, MalformedFilesLoadWhatIsReadable) {
   const std::string s = "[Saved Commands]\r\n";
   const std::vector<MalformedCase> kCases = {
-      {"no count", s + Keys(1), {}},
-      {"count in brackets", s + Keys(1) + "[Total Count]\r\ncount=[1]\r\n", {}},
-      {"count zero", s + Keys(1) + "[Total Count]\r\ncount=0\r\n", {}},
-      {"count negative", s + Keys(1) + "[Total Count]\r\ncount=-2\r\n", {}},
-      {"count below the entries", s + Keys(1) + Keys(2) + Keys(3) + "[Total Count]\r\ncount=2\r\n",
-       {Loaded(1), Loaded(2)}},
       {"count beyond the entries", s + Keys(1) + Keys(2) + "[Total Count]\r\ncount=500\r\n", {Loaded(1), Loaded(2)}},
-      {"count not a number", s + Keys(1) + Keys(2) + Keys(4) + "[Total Count]\r\ncount=two\r\n",
-       {Loaded(1), Loaded(2)}},
       {"count empty", s + Keys(1) + "[Total Count]\r\ncount=\r\n", {Loaded(1)}},
       {"gap inside the count", s + Keys(1) + Keys(3) + "[Total Count]\r\ncount=3\r\n",
        {Loaded(1), kMissingEntry, Loaded(3)}},
       {"entry with only a flag", s + Keys(1) + "isChecked2=True\r\n[Total Count]\r\ncount=2\r\n",
-       {Loaded(1), Entry(kMissing, kMissing, kMissing, kMissing, true, false)}},
+       {Loaded(1), Entry(L"", L"", L"", L"", true, false)}},
       {"missing command", s + "name1=N1\r\nstartDate1=EVERY DAY\r\nstartTime1=01:00:00\r\n[Total Count]\r\ncount=1\r\n",
-       {Entry(L"N1", kMissing, L"EVERY DAY", L"01:00:00", false, false)}},
+       {Entry(L"N1", L"", L"EVERY DAY", L"01:00:00", false, false)}},
       {"odd bytes", s + "name1=\x01\xff\tx\r\ncommand1=\xe9\r\n[Total Count]\r\ncount=1\r\n",
-       {Entry(L"\u0001\u00ff\tx", L"\u00e9", kMissing, kMissing, false, false)}},
+       {Entry(L"\u0001\u00ff\tx", L"\u00e9", L"", L"", false, false)}},
       {"quoted texts", s + "name1=\"N\"\r\ncommand1=' C '\r\nstartDate1=\"\"\r\n[Total Count]\r\ncount=1\r\n",
-       {Entry(L"N", L" C ", L"", kMissing, false, false)}},
+       {Entry(L"N", L" C ", L"", L"", false, false)}},
+      {"a bracketed text written by hand", s + "name1=[draft]\r\ncommand1=C1\r\n[Total Count]\r\ncount=1\r\n",
+       {Entry(L"[draft]", L"C1", L"", L"", false, false)}},
   };
   for (const MalformedCase& c : kCases) {
     SCOPED_TRACE(c.what);
     WriteBytes(file, c.bytes);
     EXPECT_EQ(store.LoadSavedCommands().entries, c.loaded);
   }
+}
+
+// The loader is never the reason an entry leaves the file: entries the count
+// leaves out are loaded after the counted ones, and the next write keeps them.
+TEST_F(StoreTest, EntriesTheCountLeavesOutAreLoadedAndWrittenBack) {
+  const std::string s = "[Saved Commands]\r\n";
+  const std::vector<MalformedCase> kCases = {
+      {"no count", s + Keys(1) + Keys(2), {Loaded(1), Loaded(2)}},
+      {"count in brackets", s + Keys(1) + "[Total Count]\r\ncount=[1]\r\n", {Loaded(1)}},
+      {"count zero", s + Keys(1) + "[Total Count]\r\ncount=0\r\n", {Loaded(1)}},
+      {"count negative", s + Keys(1) + "[Total Count]\r\ncount=-2\r\n", {Loaded(1)}},
+      {"count below the entries", s + Keys(1) + Keys(2) + Keys(3) + "[Total Count]\r\ncount=2\r\n",
+       {Loaded(1), Loaded(2), Loaded(3)}},
+      {"count below the entries, with a gap past it",
+       s + Keys(1) + Keys(2) + Keys(5) + Keys(60) + "[Total Count]\r\ncount=1\r\n",
+       {Loaded(1), Loaded(2), Loaded(5), Loaded(60)}},
+      {"count not a number", s + Keys(1) + Keys(2) + Keys(4) + "[Total Count]\r\ncount=two\r\n",
+       {Loaded(1), Loaded(2), Loaded(4)}},
+  };
+  for (const MalformedCase& c : kCases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(file, c.bytes);
+    const std::vector<SavedCommand> loaded = store.LoadSavedCommands().entries;
+    EXPECT_EQ(loaded, c.loaded);
+    ASSERT_TRUE(store.WriteSavedCommands(loaded).ok);
+    EXPECT_EQ(store.LoadSavedCommands().entries, c.loaded);
+  }
+}
+
+TEST_F(StoreTest, AMissingKeyIsWrittenBackEmpty) {
+  WriteBytes(file, "[Saved Commands]\r\nname1=N1\r\nstartDate1=EVERY DAY\r\n[Total Count]\r\ncount=1\r\n");
+  ASSERT_TRUE(store.WriteSavedCommands(store.LoadSavedCommands().entries).ok);
+  const std::string bytes = ReadBytes(file);
+  EXPECT_NE(bytes.find("command1=\r\n"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("startTime1=\r\n"), std::string::npos) << bytes;
+  EXPECT_EQ(bytes.find("Not Found"), std::string::npos) << bytes;
 }
 
 TEST_F(StoreTest, AHugeCountLoadsAtMost32767Entries) {

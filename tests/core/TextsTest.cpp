@@ -157,6 +157,37 @@ TEST(WeekdayLabelTest, LocalNamesWhereTheCodePageHoldsThemElseEnglish) {
   }
 }
 
+// Stored labels keep the shifted rule; what the user reads is the day the
+// entry really fires on.
+TEST(ShownDayDateTest, AWeekdayLabelIsShownAsTheDayTheEntryFiresOn) {
+  const CivilDate friday{2026, 12, 11};
+  const WeekLocale germanFromSunday = MakeWeekLocale(kGerman, 7);
+  struct Case {
+    const char* what;
+    WeekLocale locale;
+    std::wstring stored;
+    std::wstring shown;
+  };
+  const Case kCases[] = {
+      {"week from Monday", MakeWeekLocale(kEnglish, 1), WeekdayLabel(friday, MakeWeekLocale(kEnglish, 1)), L"FRIDAY"},
+      {"week from Sunday: stored as the day before", MakeWeekLocale(kEnglish, 7),
+       WeekdayLabel(friday, MakeWeekLocale(kEnglish, 7)), L"FRIDAY"},
+      {"week from Saturday", MakeWeekLocale(kEnglish, 6), WeekdayLabel(friday, MakeWeekLocale(kEnglish, 6)),
+       L"FRIDAY"},
+      {"German labels", germanFromSunday, WeekdayLabel(friday, germanFromSunday), L"FREITAG"},
+      {"the English name of a German label", germanFromSunday, L"THURSDAY", L"FREITAG"},
+      {"a date", germanFromSunday, L"2026-12-11", L"2026-12-11"},
+      {"every day", germanFromSunday, L"EVERY DAY", L"EVERY DAY"},
+      {"a text that names no day", germanFromSunday, L"Freitag", L"Freitag"},
+      {"empty", germanFromSunday, L"", L""},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ShownDayDate(c.stored, c.locale), c.shown);
+  }
+  EXPECT_EQ(WeekdayLabel(friday, MakeWeekLocale(kEnglish, 7)), L"THURSDAY") << "storage keeps the rule";
+}
+
 TEST(WeekdayLabelTest, ADayOutsideTheWeekIsRejected) {
   EXPECT_THROW(MakeWeekLocale(kEnglish, 0), std::invalid_argument);
   EXPECT_THROW(MakeWeekLocale(kEnglish, 8), std::invalid_argument);

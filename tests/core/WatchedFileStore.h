@@ -3,10 +3,12 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "inicontrol/engine/IniSession.h"
 
@@ -18,11 +20,16 @@ class WatchedFileStore : public brevoni::FileStore {
   int replaces = 0;
   bool failLoad = false;
   bool failReplace = false;
+  // Runs once, right after the next read of a file: another program's write
+  // between a reader and its write.
+  std::function<void()> afterLoad;
 
   std::optional<brevoni::FileContent> Load(const std::filesystem::path& file) override {
     ++loads;
     if (failLoad) throw brevoni::IniError("the file is being used by another process");
-    return disk_->Load(file);
+    std::optional<brevoni::FileContent> content = disk_->Load(file);
+    if (afterLoad) std::exchange(afterLoad, nullptr)();
+    return content;
   }
   std::optional<brevoni::FileStamp> Stamp(const std::filesystem::path& file) override {
     if (failLoad) throw brevoni::IniError("the file is being used by another process");

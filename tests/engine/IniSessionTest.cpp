@@ -75,54 +75,54 @@ class IniSessionTest : public ::testing::Test {
 };
 
 TEST_F(IniSessionTest, MissingFileSectionOrKeyReadsAsNotFound) {
-  EXPECT_EQ(session.ReadINI("Position", "Left", cue), kNotFound);
-  session.WriteINI("Position", "Left", "1", cue);
-  EXPECT_EQ(session.ReadINI("Other", "Left", cue), kNotFound);
-  EXPECT_EQ(session.ReadINI("Position", "Top", cue), kNotFound);
+  EXPECT_EQ(session.ReadINI(L"Position", L"Left", cue), kNotFound);
+  session.WriteINI(L"Position", L"Left", L"1", cue);
+  EXPECT_EQ(session.ReadINI(L"Other", L"Left", cue), kNotFound);
+  EXPECT_EQ(session.ReadINI(L"Position", L"Top", cue), kNotFound);
   EXPECT_EQ(session.LastError(), "");
 }
 
 TEST_F(IniSessionTest, NoFileNameAtAllReadsNothingAndWritesNothing) {
-  EXPECT_EQ(session.ReadINI("s", "k", ""), kNotFound);
+  EXPECT_EQ(session.ReadINI(L"s", L"k", L""), kNotFound);
   EXPECT_NE(session.LastError(), "");
-  session.WriteINI("s", "k", "v", "");
+  session.WriteINI(L"s", L"k", L"v", L"");
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 TEST_F(IniSessionTest, AWriteThatChangesNothingLeavesTheFileAsItIs) {
   WriteBytes(cue, "[s]\r\n\r\n   k = v   \r\n");
-  session.WriteINI("S", "K", "v", cue);
-  session.DeleteINI("s", "missing", cue);
+  session.WriteINI(L"S", L"K", L"v", cue);
+  session.DeleteINI(L"s", L"missing", cue);
   EXPECT_EQ(ReadBytes(cue), "[s]\r\n\r\n   k = v   \r\n");
-  session.WriteINI("s", "k", "w", cue);
+  session.WriteINI(L"s", L"k", L"w", cue);
   EXPECT_EQ(ReadBytes(cue), "[s]\r\nk=w\r\n");
 }
 
 TEST_F(IniSessionTest, DeleteRemovesAKeyOrWithAnEmptyKeyTheWholeSection) {
-  session.WriteINI("a", "k1", "1", cue);
-  session.WriteINI("a", "k2", "2", cue);
-  session.WriteINI("b", "k", "3", cue);
-  session.DeleteINI("A", "K1", cue);
+  session.WriteINI(L"a", L"k1", L"1", cue);
+  session.WriteINI(L"a", L"k2", L"2", cue);
+  session.WriteINI(L"b", L"k", L"3", cue);
+  session.DeleteINI(L"A", L"K1", cue);
   EXPECT_EQ(ReadBytes(cue), "[a]\r\nk2=2\r\n[b]\r\nk=3\r\n");
-  session.DeleteINI("a", "", cue);
+  session.DeleteINI(L"a", L"", cue);
   EXPECT_EQ(ReadBytes(cue), "[b]\r\nk=3\r\n");
 }
 
 TEST_F(IniSessionTest, AFailedWriteIsReportedOnlyThroughLastError) {
   const auto nowhere = folder / "missing-folder" / "cue.ini";
-  session.WriteINI("s", "k", "v", nowhere);
+  session.WriteINI(L"s", L"k", L"v", nowhere);
   EXPECT_NE(session.LastError().find("cue.ini"), std::string::npos) << session.LastError();
   EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
-  session.WriteINI("s", "k", "v", cue);
+  session.WriteINI(L"s", L"k", L"v", cue);
   EXPECT_NE(session.LastError(), "") << "a success leaves the last failure";
 }
 
 TEST_F(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
   store.files["cue.ini"] = "[Total Count]\r\nCount=1\r\n";
   session.BeginUpdate("cue.ini");
-  for (int i = 1; i <= 100; ++i) session.WriteINI("Saved Commands", "name" + std::to_string(i), "x", "cue.ini");
-  session.WriteINI("Total Count", "Count", "100", "cue.ini");
-  EXPECT_EQ(session.ReadINI("total count", "count", "cue.ini"), "100");
+  for (int i = 1; i <= 100; ++i) session.WriteINI(L"Saved Commands", L"name" + std::to_wstring(i), L"x", L"cue.ini");
+  session.WriteINI(L"Total Count", L"Count", L"100", L"cue.ini");
+  EXPECT_EQ(session.ReadINI(L"total count", L"count", L"cue.ini"), L"100");
   EXPECT_EQ(store.files["cue.ini"], "[Total Count]\r\nCount=1\r\n");
   EXPECT_EQ(store.loads, 1);
   EXPECT_TRUE(session.CommitUpdate());
@@ -134,8 +134,8 @@ TEST_F(IniSessionBatch, EditsStayInMemoryUntilTheCommitWritesThemOnce) {
 TEST_F(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
   session.SetINIFileName("cue.ini");
   session.BeginUpdate("");
-  session.WriteINI("s", "k", "v", "");
-  session.WriteINI("s", "k2", "v", "./cue.ini");
+  session.WriteINI(L"s", L"k", L"v", L"");
+  session.WriteINI(L"s", L"k2", L"v", L"./cue.ini");
   EXPECT_TRUE(store.files.empty());
   EXPECT_TRUE(session.CommitUpdate());
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=v\r\nk2=v\r\n");
@@ -143,7 +143,7 @@ TEST_F(IniSessionBatch, TheStoredNameSelectsTheBatchFileWhenNoneIsGiven) {
 
 TEST_F(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
   session.BeginUpdate("cue.ini");
-  session.WriteINI("Winamp", "Exe", "C:\\w.exe", "winamp.ini");
+  session.WriteINI(L"Winamp", L"Exe", L"C:\\w.exe", L"winamp.ini");
   EXPECT_EQ(store.files["winamp.ini"], "[Winamp]\r\nExe=C:\\w.exe\r\n");
   session.CancelUpdate();
   EXPECT_EQ(store.files.count("cue.ini"), 0u);
@@ -151,13 +151,13 @@ TEST_F(IniSessionBatch, CallsNamingAnotherFileGoStraightToDisk) {
 
 TEST_F(IniSessionBatch, CancelAndASecondBeginDropPendingEdits) {
   session.BeginUpdate("cue.ini");
-  session.WriteINI("s", "dropped", "1", "cue.ini");
+  session.WriteINI(L"s", L"dropped", L"1", L"cue.ini");
   session.BeginUpdate("cue.ini");
-  EXPECT_EQ(session.ReadINI("s", "dropped", "cue.ini"), kNotFound);
-  session.WriteINI("s", "kept", "1", "cue.ini");
+  EXPECT_EQ(session.ReadINI(L"s", L"dropped", L"cue.ini"), kNotFound);
+  session.WriteINI(L"s", L"kept", L"1", L"cue.ini");
   EXPECT_TRUE(session.CommitUpdate());
   session.BeginUpdate("cue.ini");
-  session.DeleteINI("s", "", "cue.ini");
+  session.DeleteINI(L"s", L"", L"cue.ini");
   session.CancelUpdate();
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nkept=1\r\n");
   session.CancelUpdate();  // nothing open: no effect
@@ -167,7 +167,7 @@ TEST_F(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
   EXPECT_FALSE(session.CommitUpdate());
   EXPECT_NE(session.LastError().find("BeginUpdate"), std::string::npos);
   session.BeginUpdate("cue.ini");
-  session.WriteINI("s", "k", "v", "other.ini");
+  session.WriteINI(L"s", L"k", L"v", L"other.ini");
   EXPECT_TRUE(session.CommitUpdate());
   EXPECT_EQ(store.replaces, 1);  // only other.ini
 }
@@ -175,7 +175,7 @@ TEST_F(IniSessionBatch, ACommitWithoutChangesOrWithoutBatchWritesNothing) {
 TEST_F(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   session.BeginUpdate("cue.ini");
-  session.WriteINI("s", "k", "new", "cue.ini");
+  session.WriteINI(L"s", L"k", L"new", L"cue.ini");
   store.refuseWrites = true;
   EXPECT_FALSE(session.CommitUpdate());
   EXPECT_EQ(session.LastError(), "cannot write cue.ini: disk full");
@@ -183,13 +183,28 @@ TEST_F(IniSessionBatch, AFailedCommitLeavesTheOldFileAndClosesTheBatch) {
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=old\r\n");
 }
 
+TEST_F(IniSessionBatch, ACommitOverAFileChangedSinceBeginUpdateLeavesTheOtherWritersChange) {
+  for (const bool created : {false, true}) {
+    SCOPED_TRACE(created ? "created meanwhile" : "changed meanwhile");
+    store.files.clear();
+    if (!created) store.Write("cue.ini", "[s]\r\nk=old\r\n");
+    session.BeginUpdate("cue.ini");
+    session.WriteINI(L"s", L"k", L"mine", L"cue.ini");
+    store.Write("cue.ini", "[s]\r\nk=theirs\r\n");
+    EXPECT_FALSE(session.CommitUpdate());
+    EXPECT_NE(session.LastError().find("another program changed the file"), std::string::npos) << session.LastError();
+    EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk=theirs\r\n");
+    EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"theirs");
+  }
+}
+
 TEST_F(IniSessionBatch, AnUnreadableFileFailsTheWholeBatchAtCommit) {
   store.files["cue.ini"] = "[s]\r\nk=old\r\n";
   store.unreadable = "cue.ini";
   session.BeginUpdate("cue.ini");
   EXPECT_TRUE(session.InUpdate());
-  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), kNotFound);
-  session.WriteINI("s", "k", "new", "cue.ini");
+  EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), kNotFound);
+  session.WriteINI(L"s", L"k", L"new", L"cue.ini");
   EXPECT_FALSE(session.CommitUpdate());
   EXPECT_NE(session.LastError().find("broken disk"), std::string::npos) << session.LastError();
   EXPECT_EQ(store.replaces, 0);
@@ -201,10 +216,10 @@ TEST_F(IniSessionImages, ASettledFileIsReadOnceForAnyNumberOfCalls) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\nk2=2\r\n");
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
-    EXPECT_EQ(session.ReadINI("S", "K2", "cue.ini"), "2");
+    EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"1");
+    EXPECT_EQ(session.ReadINI(L"S", L"K2", L"cue.ini"), L"2");
   }
-  EXPECT_EQ(session.ReadINI("s", "k3", "cue.ini"), kNotFound);
+  EXPECT_EQ(session.ReadINI(L"s", L"k3", L"cue.ini"), kNotFound);
   EXPECT_EQ(store.loads, 1);
 }
 
@@ -213,38 +228,38 @@ TEST_F(IniSessionImages, AnyChangeToTheFileIsSeenByTheNextCall) {
     const char* change;
     bool settled;
     std::function<void(MemoryStore&)> make;
-    std::string expected;
+    std::wstring expected;
   } cases[] = {
-      {"another writer's", true, [](MemoryStore& s) { s.Write("cue.ini", "[s]\r\nk=22\r\n"); }, "22"},
+      {"another writer's", true, [](MemoryStore& s) { s.Write("cue.ini", "[s]\r\nk=22\r\n"); }, L"22"},
       {"the same size within the same clock tick", false, [](MemoryStore& s) { s.files["cue.ini"] = "[s]\r\nk=2\r\n"; },
-       "2"},
-      {"removal", true, [](MemoryStore& s) { s.files.erase("cue.ini"); }, std::string(kNotFound)},
+       L"2"},
+      {"removal", true, [](MemoryStore& s) { s.files.erase("cue.ini"); }, std::wstring(kNotFound)},
   };
   for (const auto& c : cases) {
     MemoryStore files;
     files.settled = c.settled;
     files.Write("cue.ini", "[s]\r\nk=1\r\n");
     IniSession fresh(files);
-    EXPECT_EQ(fresh.ReadINI("s", "k", "cue.ini"), "1") << c.change;
+    EXPECT_EQ(fresh.ReadINI(L"s", L"k", L"cue.ini"), L"1") << c.change;
     c.make(files);
-    EXPECT_EQ(fresh.ReadINI("s", "k", "cue.ini"), c.expected) << c.change;
+    EXPECT_EQ(fresh.ReadINI(L"s", L"k", L"cue.ini"), c.expected) << c.change;
   }
 }
 
 TEST_F(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n[t]\r\nk=1\r\n");
-  session.WriteINI("s", "k2", "2", "cue.ini");
-  session.DeleteINI("s", "k", "cue.ini");
-  session.DeleteINI("t", "", "cue.ini");
-  session.WriteINI("s", "k", "3", "cue.ini");
+  session.WriteINI(L"s", L"k2", L"2", L"cue.ini");
+  session.DeleteINI(L"s", L"k", L"cue.ini");
+  session.DeleteINI(L"t", L"", L"cue.ini");
+  session.WriteINI(L"s", L"k", L"3", L"cue.ini");
   EXPECT_EQ(store.files["cue.ini"], "[s]\r\nk2=2\r\nk=3\r\n");
-  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "3");
-  EXPECT_EQ(session.ReadINI("t", "k", "cue.ini"), kNotFound);
+  EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"3");
+  EXPECT_EQ(session.ReadINI(L"t", L"k", L"cue.ini"), kNotFound);
   EXPECT_EQ(store.loads, 1);
   store.refuseWrites = true;
-  session.WriteINI("s", "k2", "lost", "cue.ini");
-  EXPECT_EQ(session.ReadINI("s", "k2", "cue.ini"), "2");
+  session.WriteINI(L"s", L"k2", L"lost", L"cue.ini");
+  EXPECT_EQ(session.ReadINI(L"s", L"k2", L"cue.ini"), L"2");
 }
 
 // Texts that the file's format cannot hold as they are: the kept image must
@@ -252,39 +267,39 @@ TEST_F(IniSessionImages, WritesStartFromTheKeptImageAndOneThatFailsIsForgotten) 
 TEST_F(IniSessionImages, AKeptImageReadsAsItsFileAfterAWriteTheFormatCannotHold) {
   const struct {
     const char* what;
-    const char* section;
-    const char* key;
-    const char* value;
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* value;
   } kCases[] = {
-      {"line break in a value", "s", "k", "one\r\ntwo=2"},
-      {"line break in a key", "s", "k\nx", "1"},
-      {"'=' in a key", "s", "k=x", "1"},
-      {"a key that reads as a section", "s", "[t]", ""},
-      {"line break in a section", "s\n[t]", "k", "1"},
+      {"line break in a value", L"s", L"k", L"one\r\ntwo=2"},
+      {"line break in a key", L"s", L"k\nx", L"1"},
+      {"'=' in a key", L"s", L"k=x", L"1"},
+      {"a key that reads as a section", L"s", L"[t]", L""},
+      {"line break in a section", L"s\n[t]", L"k", L"1"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     store.settled = true;
     store.Write("cue.ini", "[s]\r\nk=0\r\n[t]\r\nk=0\r\n");
-    session.WriteINI(c.section, c.key, c.value, "cue.ini");
+    session.WriteINI(c.section, c.key, c.value, L"cue.ini");
     MemoryStore fresh;
     fresh.files["cue.ini"] = store.files["cue.ini"];
     IniSession reader(fresh);
-    for (const char* section : {"s", "t", c.section})
-      for (const char* key : {"k", "two", "x", "k=x", "[t]", "k\nx", c.key})
-        EXPECT_EQ(session.ReadINI(section, key, "cue.ini"), reader.ReadINI(section, key, "cue.ini"))
-            << "[" << section << "] " << key;
+    for (const wchar_t* section : {L"s", L"t", c.section})
+      for (const wchar_t* key : {L"k", L"two", L"x", L"k=x", L"[t]", L"k\nx", c.key})
+        EXPECT_EQ(session.ReadINI(section, key, L"cue.ini"), reader.ReadINI(section, key, L"cue.ini"))
+            << ::testing::PrintToString(std::wstring(section)) << " " << ::testing::PrintToString(std::wstring(key));
   }
 }
 
 TEST_F(IniSessionImages, ABatchStartsFromTheKeptImageAndLeavesItsOwnKept) {
   store.settled = true;
   store.Write("cue.ini", "[s]\r\nk=1\r\n");
-  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
+  EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"1");
   session.BeginUpdate("cue.ini");
-  session.WriteINI("s", "k", "2", "cue.ini");
+  session.WriteINI(L"s", L"k", L"2", L"cue.ini");
   EXPECT_TRUE(session.CommitUpdate());
-  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "2");
+  EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"2");
   EXPECT_EQ(store.loads, 1);
 }
 
@@ -298,9 +313,9 @@ TEST_F(IniSessionImages, ABatchThatChangedNothingLeavesTheImageKeptAndOneThatCha
       {"a read and a commit",
        [](IniSession& s) {
          s.BeginUpdate("cue.ini");
-         s.ReadINI("s", "k", "cue.ini");
-         s.WriteINI("s", "k", "1", "cue.ini");
-         s.DeleteINI("s", "missing", "cue.ini");
+         s.ReadINI(L"s", L"k", L"cue.ini");
+         s.WriteINI(L"s", L"k", L"1", L"cue.ini");
+         s.DeleteINI(L"s", L"missing", L"cue.ini");
          s.CommitUpdate();
        }},
       {"a cancel", [](IniSession& s) { s.BeginUpdate(""); s.CancelUpdate(); }},
@@ -309,13 +324,13 @@ TEST_F(IniSessionImages, ABatchThatChangedNothingLeavesTheImageKeptAndOneThatCha
   session.SetINIFileName("cue.ini");
   for (const auto& c : unchanged) {
     c.run(session);
-    EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1") << c.batch;
+    EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"1") << c.batch;
   }
   EXPECT_EQ(store.loads, 1);
   session.BeginUpdate("cue.ini");
-  session.WriteINI("s", "k", "cancelled", "cue.ini");
+  session.WriteINI(L"s", L"k", L"cancelled", L"cue.ini");
   session.CancelUpdate();
-  EXPECT_EQ(session.ReadINI("s", "k", "cue.ini"), "1");
+  EXPECT_EQ(session.ReadINI(L"s", L"k", L"cue.ini"), L"1");
 }
 
 TEST_F(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
@@ -323,12 +338,12 @@ TEST_F(IniSessionImages, OnlyTheMostRecentlyUsedFilesAreKept) {
   auto name = [](std::size_t i) { return std::to_string(i) + ".ini"; };
   for (std::size_t i = 0; i <= IniSession::kKeptImages; ++i) {
     store.Write(name(i), "[s]\r\nk=" + std::to_string(i) + "\r\n");
-    EXPECT_EQ(session.ReadINI("s", "k", name(i)), std::to_string(i));
+    EXPECT_EQ(session.ReadINI(L"s", L"k", name(i)), std::to_wstring(i));
   }
   const int loads = store.loads;
-  EXPECT_EQ(session.ReadINI("s", "k", name(IniSession::kKeptImages)), std::to_string(IniSession::kKeptImages));
+  EXPECT_EQ(session.ReadINI(L"s", L"k", name(IniSession::kKeptImages)), std::to_wstring(IniSession::kKeptImages));
   EXPECT_EQ(store.loads, loads);
-  EXPECT_EQ(session.ReadINI("s", "k", name(0)), "0");
+  EXPECT_EQ(session.ReadINI(L"s", L"k", name(0)), L"0");
   EXPECT_EQ(store.loads, loads + 1);
 }
 

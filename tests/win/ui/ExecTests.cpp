@@ -10,6 +10,13 @@ namespace {
 
 using standin::LoggedMessage;
 
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::string Ascii(const std::wstring& text) {
+  std::string ascii;
+  for (const wchar_t c : text) ascii += c < 0x80 ? static_cast<char>(c) : '?';
+  return ascii;
+}
+
 // The player's messages an execution sends, in the terms of its interface;
 // what each procedure sends is the player link's tests' part.
 const std::string kGetPosition = "USER 1 125";
@@ -77,8 +84,12 @@ TEST(ExecFailureTest, APlayerThatCannotBeStartedOrHangsIsReportedAndAFlaggedEntr
     run.SelectTab(1);
     SelectItem(run[ids::kSavedList], 0);
     ClickAsync(run[ids::kExecuteButton]);
-    EXPECT_EQ(AnswerMessageBox(run.app().ProcessId(), L"Error ...", IDOK, 40000),
-              hung ? L"Winamp Is Not Responding, Command not Executed!" : L"Winamp Is Not Started, Command not Executed!");
+    // The entry and the moment of the click on a second line.
+    const std::wstring text = AnswerMessageBox(run.app().ProcessId(), L"Error ...", IDOK, 40000);
+    EXPECT_TRUE(text.starts_with(std::wstring(hung ? L"Winamp Is Not Responding, Command not Executed!"
+                                                   : L"Winamp Is Not Started, Command not Executed!") +
+                                 L"\nOnce, due "))
+        << Ascii(text);
     EXPECT_EQ(ItemCount(run[ids::kSavedList]), 1);
   }
 }
@@ -99,6 +110,80 @@ TEST_F(ExecTest, APlayerStartedByItsNameIsWaitedForWithoutFreezingTheWindow) {
   EXPECT_EQ(std::vector<std::string>(messages.begin(), messages.begin() + 7),
             (std::vector<std::string>{kGetPosition, kVersion, kWrite, kClear, Add("C:\\late.mp3"), kPlay, kClear}));
   WaitUntil([&] { return ItemCount(run[ids::kSavedList]) == 0; }, kDefaultTimeoutMs, "the flagged entry to go");
+}
+
+std::vector<HWND> ErrorBoxes(DWORD processId) {
+  std::vector<HWND> boxes;
+  for (HWND window : TopLevelWindows(processId, L"#32770")) {
+    wchar_t caption[64] = L"";
+    GetWindowTextW(window, caption, 64);
+    if (IsWindowVisible(window) && std::wstring(caption) == L"Error ...") boxes.push_back(window);
+  }
+  return boxes;
+}
+
+// Unattended, nobody presses OK: the box must not hold up what falls due
+// after it, even behind a player that takes longer than its start wait.
+TEST(ExecFailureTest, AnEntryDueWhileAnErrorBoxIsOpenStillPlaysInItsCatchUpMinute) {
+  StandIn slow(L"--late-ms 35000");
+  CuelarkRun run;
+  const SYSTEMTIME a = LocalTimeIn(6);
+  const SYSTEMTIME b = LocalTimeIn(16);
+  WriteFileText(run.CueIni(), StoreText(EntryText(1, "A", "C:\\a.mp3", DateText(a), TimeText(a)) +
+                                            EntryText(2, "B", "C:\\b.mp3", DateText(b), TimeText(b)),
+                                        2));
+  run.Start({{L"PATH", slow.SearchPath()}});
+
+  // A started the player, waited its 30 s in vain and says so; the box stays.
+  const HWND box = FindMessageBox(run.app().ProcessId(), L"Error ...", 50000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(MessageBoxText(box), L"Winamp Is Not Started, Command not Executed!\nA, due " +
+                                     Wide(DateText(a) + " " + TimeText(a)));
+  // B plays once the player's window is there, with A's box still open.
+  const std::vector<std::string> messages = Exchange(slow.WaitForMessages(7, 40000));
+  EXPECT_EQ(messages[4], Add("C:\\b.mp3"));
+  EXPECT_TRUE(IsWindowVisible(box));
+  const std::string history = ReadFileText(run.Folder() / "history.tsv");
+  const std::size_t played = history.find(DateText(b) + " " + TimeText(b) + "\t");
+  ASSERT_NE(played, std::string::npos) << history;
+  const std::string line = history.substr(played, history.find('\n', played) - played);
+  EXPECT_NE(line.find("\tB\tC:\\\\b.mp3\tplayed\t"), std::string::npos) << line;
+  // Played within a minute of its due second.
+  const auto secondOfDay = [](const std::string& time) {
+    return std::stoi(time.substr(0, 2)) * 3600 + std::stoi(time.substr(3, 2)) * 60 + std::stoi(time.substr(6, 2));
+  };
+  const int late = (secondOfDay(line.substr(31, 8)) - secondOfDay(TimeText(b)) + 86400) % 86400;
+  EXPECT_LT(late, 60) << line;
+}
+
+TEST(ExecFailureTest, ASecondFailureOfTheSameCauseIsListedInTheOpenBoxNotStackedOnIt) {
+  CuelarkRun run;
+  ASSERT_EQ(FindWindowW(kWindowClass, nullptr), nullptr) << "a player is left from before";
+  run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
+  run.SaveEntry(L"One", L"C:\\one.mp3");
+  run.SaveEntry(L"Two", L"C:\\two.mp3");
+  run.SelectTab(1);
+  for (int row : {0, 1}) {
+    SelectItem(run[ids::kSavedList], row);
+    ClickAsync(run[ids::kExecuteButton]);
+    const std::wstring name = row == 0 ? L"One" : L"Two";
+    std::string seen;
+    try {
+      WaitUntil(
+          [&] {
+            const std::vector<HWND> boxes = ErrorBoxes(run.app().ProcessId());
+            seen = std::to_string(boxes.size()) + " boxes";
+            for (HWND box : boxes) seen += ", \"" + Ascii(MessageBoxText(box)) + "\"";
+            return boxes.size() == 1 && MessageBoxText(boxes[0]).find(L"\n" + name + L", due ") != std::wstring::npos;
+          },
+          kDefaultTimeoutMs, "the box to name the entry");
+    } catch (const DriverError&) {
+      FAIL() << "waiting for " << Ascii(name) << ": " << seen;
+    }
+  }
+  const std::wstring text = MessageBoxText(ErrorBoxes(run.app().ProcessId())[0]);
+  EXPECT_TRUE(text.starts_with(L"Winamp Is Not Started, Command not Executed!\nOne, due ")) << Ascii(text);
+  EXPECT_EQ(ErrorBoxes(run.app().ProcessId()).size(), 1u);
 }
 
 }  // namespace

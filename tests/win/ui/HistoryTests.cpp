@@ -140,5 +140,27 @@ TEST_F(HistoryTest, TheWindowOpensOnceEscClosesItAndTheNextOpeningReadsTheFileAg
   EXPECT_EQ(ItemText(reopenedList, 0, 4), L"computer asleep");
 }
 
+// A history.tsv held open by another program (a backup, an editor) still
+// lets the window tell why its list is short, and show the older file.
+TEST_F(HistoryTest, AHistoryHeldOpenByAnotherProgramIsExplainedAboveWhatCanBeShown) {
+  const SYSTEMTIME before = LocalTimeIn(-86400);
+  WriteFileText(run.Folder() / "history.1.tsv",
+                std::string(kHeader) + MomentText(before) + "\t\tOld\tC:\\old.mp3\tmissed\tprogram not running\r\n");
+  run.Start();
+  WaitUntil([&] { return std::filesystem::exists(HistoryFile()); }, kDefaultTimeoutMs, "the run's start to be written");
+  const unique_handle held = win32::OwnFile(
+      CreateFileW(HistoryFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+
+  const HWND history = OpenHistory();
+  const HWND problem = FindControl(history, ids::kHistoryProblemLine);
+  EXPECT_TRUE(IsVisible(problem));
+  EXPECT_NE(GetText(problem).find(L"history.tsv cannot be read now"), std::wstring::npos);
+  EXPECT_NE(GetText(problem).find(L"history.1.tsv"), std::wstring::npos);
+  const HWND list = FindControl(history, ids::kHistoryList);
+  ASSERT_EQ(ItemCount(list), 1);
+  EXPECT_EQ(ItemText(list, 0, 2), L"Old");
+}
+
 }  // namespace
 }  // namespace cuelark::test

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "inicontrol/BrevoniClient.h"
 #include "tests/win/ui/CuelarkRun.h"
 
 namespace cuelark::test {
@@ -218,6 +219,48 @@ TEST_F(StoreTest, AKilledProgramLeavesAStoreItWroteWhole) {
   }
   std::printf("kill test: %d of %d kills landed during a store write\n", duringWrite, kRounds);
   EXPECT_GE(duringWrite, kRounds / 4) << "too few kills landed inside a write for the test to mean anything";
+}
+
+// cue.ini is there to be edited by other programs too: a text editor, or a
+// script through the INI control. Their entries must survive Cuelark's
+// next write, and the list must show them.
+TEST_F(StoreTest, AnotherProgramsChangesAreReadAgainAndNeverWrittenOver) {
+  const std::string mine = EntryText(1, "Mine", "C:\\mine.mp3", "EVERY DAY", "01:00:00");
+  WriteFileText(run.CueIni(), StoreText(mine, 1));
+  run.Start();
+  const HWND list = run[ids::kSavedList];
+  const std::wstring kReadAgain = L"cue.ini was changed by another program and has been read again";
+
+  // An editor rewrites the file while Cuelark is idle.
+  WriteFileText(run.CueIni(), StoreText(mine + EntryText(2, "Theirs", "C:\\theirs.mp3", "EVERY DAY", "02:00:00"), 2));
+  WaitUntil([&] { return ItemCount(list) == 2; }, 5000, "the edited file to be read again");
+  EXPECT_EQ(ItemText(list, 1), L"Theirs");
+  EXPECT_EQ(AnswerMessageBox(run.app().ProcessId(), L"Cuelark"), kReadAgain);
+
+  // A script adds an entry through the control, and the user saves at once.
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    Microsoft::WRL::ComPtr<IDispatch> control;
+    ASSERT_TRUE(SUCCEEDED(brevoni::client::CreateFromFile(brevoni::client::BuiltControlPath(), control)));
+    const std::wstring file = run.CueIni().wstring();
+    ASSERT_TRUE(SUCCEEDED(brevoni::client::Call(control.Get(), brevoni::kDispIdBeginUpdate, {file})));
+    for (const auto& [key, value] : {std::pair{L"name3", L"Scripted"}, {L"command3", L"C:\\scripted.mp3"},
+                                     {L"startDate3", L"EVERY DAY"}, {L"startTime3", L"03:00:00"},
+                                     {L"isChecked3", L"True"}, {L"remWhenDone3", L"0"}})
+      ASSERT_TRUE(SUCCEEDED(brevoni::client::WriteINI(control.Get(), L"Saved Commands", key, value, file)));
+    ASSERT_TRUE(SUCCEEDED(brevoni::client::WriteINI(control.Get(), L"Total Count", L"count", L"3", file)));
+    ASSERT_TRUE(SUCCEEDED(brevoni::client::Call(control.Get(), brevoni::kDispIdCommitUpdate, {})));
+  }
+  CoUninitialize();
+  run.SaveEntry(L"New", L"C:\\new.mp3");
+  WaitUntil([&] { return ItemCount(list) == 4; }, 5000, "the list to hold every entry");
+  const std::vector<std::wstring> kNames = {L"Mine", L"Theirs", L"Scripted", L"New"};
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(ItemText(list, n - 1), kNames[n - 1]);
+    EXPECT_EQ(run.IniValue(run.CueIni(), L"Saved Commands", (L"name" + std::to_wstring(n)).c_str()),
+              kNames[n - 1]);
+  }
+  EXPECT_EQ(AnswerMessageBox(run.app().ProcessId(), L"Cuelark"), kReadAgain);
 }
 
 }  // namespace

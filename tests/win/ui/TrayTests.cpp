@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "scheduler/core/InstanceLock.h"
 #include "tests/win/ui/CuelarkRun.h"
+#include "tools/player/StandInControl.h"
 
 namespace cuelark::test {
 namespace {
@@ -163,6 +166,39 @@ TEST_F(TrayTest, TheDialogWritesNothingUntilSaveThenStoresTheChosenPlayerAndItsP
   const HWND again = OpenDialog();
   EXPECT_EQ(GetText(FindControl(again, ids::kPlayerPathBox)), storedExe);
   SendMessageW(again, WM_CLOSE, 0, 0);
+}
+
+// A player installed under a folder name the ANSI code page cannot hold is
+// shown, stored and started exactly, not as question marks.
+TEST_F(TrayTest, APlayerPathOutsideTheCodePageIsShownStoredAndStartedExactly) {
+  const std::filesystem::path folder = run.Folder() / L"\u041f\u043b\u0435\u0435\u0440 \u266b";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path exe = InstallStandIn(folder);
+  // Off the search path: only the chosen path finds it.
+  run.Start({{L"PATH", L"C:\\windows\\system32;C:\\windows"}});
+
+  HWND dialog = OpenDialog();
+  Choose(dialog, exe);
+  EXPECT_EQ(GetText(FindControl(dialog, ids::kPlayerPathBox)), exe.wstring());
+  Click(FindControl(dialog, ids::kCancelSaveButton));
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the Save");
+  EXPECT_EQ(ReadFileText(run.WinampIni()).substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 once a path needs it";
+  const HWND again = OpenDialog();
+  EXPECT_EQ(GetText(FindControl(again, ids::kPlayerPathBox)), exe.wstring());
+  SendMessageW(again, WM_CLOSE, 0, 0);
+  WaitUntil([&] { return IsWindowShown(run.Main()); }, kDefaultTimeoutMs, "the main window after the close box");
+
+  run.SaveEntry(L"Unicode player", L"C:\\song.mp3");
+  run.SelectTab(1);
+  SelectItem(run[ids::kSavedList], 0);
+  ClickAsync(run[ids::kExecuteButton]);
+  App player = AdoptStandIn(folder);
+  WaitUntil(
+      [&] {
+        const std::vector<std::string> exchange = Exchange(StandInMessages(folder));
+        return std::find(exchange.begin(), exchange.end(), "COPYDATA 100 C:\\song.mp3") != exchange.end();
+      },
+      kDefaultTimeoutMs, "the chosen player to be started and given the command");
 }
 
 TEST_F(TrayTest, ASaveThatCannotBeWrittenIsReportedAndTheDialogStays) {
