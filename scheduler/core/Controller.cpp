@@ -67,7 +67,7 @@ void Controller::Load() {
   SavedCommandStore::Loaded loaded = store_.LoadSavedCommands();
   storeRead_ = loaded.result.ok;
   schedule_.Assign(std::move(loaded.entries));
-  view_.ShowRows(schedule_.Entries().size());
+  view_.RefreshList(schedule_.Entries().size());
   if (!storeRead_) ReportUnreadStore(loaded.result.reason, UnreadMoment::kStartUp);
   // What fell due while no Cuelark ran is found by the first tick, which
   // catches up from where the previous run stopped.
@@ -110,7 +110,7 @@ std::optional<std::wstring> Controller::CatchUpWithStore() {
   storeRead_ = true;
   knownStamp_ = stamp;
   schedule_.InsertFront(std::move(loaded.entries));
-  view_.ShowRows(schedule_.Entries().size());
+  view_.RefreshList(schedule_.Entries().size());
   UpdateNextFiring(true);
   return std::nullopt;
 }
@@ -133,7 +133,7 @@ Controller::Outside Controller::ReadAgainIfChanged(std::wstring& reason) {
   }
   knownStamp_ = stamp;
   schedule_.Reconcile(std::move(loaded.entries));
-  view_.ShowRows(schedule_.Entries().size());
+  view_.RefreshList(schedule_.Entries().size());
   UpdateNextFiring(true);
   view_.Report({L"cue.ini was changed by another program and has been read again", kCaption, Severity::kWarning, {}});
   return Outside::kReadAgain;
@@ -216,7 +216,7 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   entry.remWhenDone = fields.removeWhenDone;
   ChangeAndWrite([&] {
     schedule_.Append(entry);
-    view_.ShowRows(schedule_.Entries().size());
+    view_.RefreshList(schedule_.Entries().size());
     return true;
   });
   view_.ClearEditor();
@@ -227,7 +227,7 @@ void Controller::OnRemoveConfirmed(EntryId id) {
   bool removed = false;
   ChangeAndWrite([&] {
     removed = schedule_.Remove(id);
-    if (removed) view_.ShowRows(schedule_.Entries().size());
+    if (removed) view_.RefreshList(schedule_.Entries().size());
     return removed;
   });
   if (removed) view_.ClearEditor();
@@ -240,7 +240,7 @@ void Controller::RequestExecution(EntryId id, const LocalDateTime& due, std::wst
   executor_.RequestExecute({id, due, std::move(detail)});
 }
 
-void Controller::OnTickChanged(EntryId id, bool ticked) {
+void Controller::OnEntryChecked(EntryId id, bool ticked) {
   if (shuttingDown_) return;
   // A tick is saved at once, so an unticked entry stays silent after a
   // restart; the editor is not concerned and stays as it is.
@@ -248,7 +248,7 @@ void Controller::OnTickChanged(EntryId id, bool ticked) {
     const std::optional<std::size_t> index = schedule_.IndexOf(id);
     if (!index || schedule_.Entries()[*index].isChecked == ticked) return false;
     schedule_.SetChecked(id, ticked);
-    view_.ShowRow(*index);
+    view_.RedrawRow(*index);
     return true;
   });
 }
@@ -325,7 +325,7 @@ void Controller::ExecutionEnded(const ExecutionRequest& request, PlayerStatus st
     const SavedCommand* entry = schedule_.Find(id);
     if (!entry || !entry->remWhenDone) return false;
     schedule_.Remove(id);
-    view_.ShowRows(schedule_.Entries().size());
+    view_.RefreshList(schedule_.Entries().size());
     return true;
   });
 }

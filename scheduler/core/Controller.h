@@ -60,9 +60,9 @@ class ControllerView {
  public:
   virtual ~ControllerView() = default;
   // The entries changed in number or order: every row is drawn afresh.
-  virtual void ShowRows(std::size_t count) = 0;
-  // One entry's tick changed.
-  virtual void ShowRow(std::size_t index) = 0;
+  virtual void RefreshList(std::size_t count) = 0;
+  // One entry's check box changed.
+  virtual void RedrawRow(std::size_t index) = 0;
   virtual void ClearEditor() = 0;
   // Shows a message box and returns at once: the clock and the executions
   // go on while it is open.
@@ -124,7 +124,7 @@ class Controller final : private ExecutorHost {
   // After the user confirmed the removal.
   void OnRemoveConfirmed(EntryId id);
   void OnExecuteClicked(EntryId id);
-  void OnTickChanged(EntryId id, bool ticked);
+  void OnEntryChecked(EntryId id, bool ticked);
   // utcOffsetMinutes: local time minus UTC at `now`, which tells daylight
   // saving from the user's own changes of the clock.
   void OnClockTick(const LocalDateTime& now, int utcOffsetMinutes);

@@ -90,7 +90,7 @@ bool HistoryWindow::OnCreate() {
   SetWindowTextW(problemLine_, problem_.c_str());
   OnSize();
   for (auto event = newestFirst.rbegin(); event != newestFirst.rend(); ++event) rows_.push_back(RowOf(*event));
-  ShowRows();
+  RefreshList();
   SetFocus(list_);
   return true;
 }
@@ -130,10 +130,10 @@ const HistoryWindow::Row& HistoryWindow::RowAt(int item) const {
 
 void HistoryWindow::Add(const std::vector<HistoryEvent>& events) {
   for (const HistoryEvent& event : events) rows_.push_back(RowOf(event));
-  ShowRows();
+  RefreshList();
 }
 
-void HistoryWindow::ShowRows() {
+void HistoryWindow::RefreshList() {
   SendMessageW(list_, LVM_SETITEMCOUNT, rows_.size(), 0);
   InvalidateRect(list_, nullptr, TRUE);
 }

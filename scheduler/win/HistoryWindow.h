@@ -38,7 +38,7 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   };
 
   static Row RowOf(const HistoryEvent& event);
-  void ShowRows();
+  void RefreshList();
   // The list's item'th row, newest first; item is in range.
   const Row& RowAt(int item) const;
 

@@ -296,9 +296,9 @@ void MainWindow::OnClose() {
   DestroyWindow(hwnd_);
 }
 
-void MainWindow::ShowRows(std::size_t count) { savedList_.ShowRows(count); }
+void MainWindow::RefreshList(std::size_t count) { savedList_.RefreshList(count); }
 
-void MainWindow::ShowRow(std::size_t index) { savedList_.ShowRow(index); }
+void MainWindow::RedrawRow(std::size_t index) { savedList_.RedrawRow(index); }
 
 void MainWindow::ClearEditor() { editor_.Clear(); }
 

@@ -68,8 +68,8 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   void OnClockTick();
 
   // ControllerView.
-  void ShowRows(std::size_t count) override;
-  void ShowRow(std::size_t index) override;
+  void RefreshList(std::size_t count) override;
+  void RedrawRow(std::size_t index) override;
   void ClearEditor() override;
   void Report(const UserMessage& message) override;
   void ArmResumeTimer() override;

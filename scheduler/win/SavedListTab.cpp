@@ -73,9 +73,9 @@ LRESULT SavedListTab::OnNotify(const NMHDR& header) {
     LVHITTESTINFO hit{};
     hit.pt = reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction;
     if (ListView_SubItemHitTest(header.hwndFrom, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && hit.iSubItem == 0)
-      ToggleTick(hit.iItem);
+      ToggleChecked(hit.iItem);
   } else if (header.code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE) {
-    ToggleTick(ListView_GetNextItem(header.hwndFrom, -1, LVNI_FOCUSED));
+    ToggleChecked(ListView_GetNextItem(header.hwndFrom, -1, LVNI_FOCUSED));
   }
   return 0;
 }
@@ -98,12 +98,12 @@ void SavedListTab::OnStateSet(int row, const LVITEMW& item) {
   if (!(item.stateMask & LVIS_STATEIMAGEMASK)) return;
   const UINT image = (item.state & LVIS_STATEIMAGEMASK) >> 12;
   if (image != 1 && image != 2) return;
-  if (const auto id = EntryAt(row)) controller_->OnTickChanged(*id, image == 2);
+  if (const auto id = EntryAt(row)) controller_->OnEntryChecked(*id, image == 2);
 }
 
 // The rows are the schedule's entries, which the list asks for what it
 // shows: a thousand entries take no longer to show than ten.
-void SavedListTab::ShowRows(std::size_t count) {
+void SavedListTab::RefreshList(std::size_t count) {
   const HWND list = Control(ids::kSavedList);
   SendMessageW(list, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
   InvalidateRect(list, nullptr, TRUE);
@@ -111,7 +111,7 @@ void SavedListTab::ShowRows(std::size_t count) {
   EnableWindow(Control(ids::kExecuteButton), count > 0);
 }
 
-void SavedListTab::ShowRow(std::size_t index) {
+void SavedListTab::RedrawRow(std::size_t index) {
   ListView_RedrawItems(Control(ids::kSavedList), static_cast<int>(index), static_cast<int>(index));
 }
 
@@ -138,9 +138,9 @@ std::optional<EntryId> SavedListTab::EntryAt(int row) const {
   return entries[static_cast<std::size_t>(row)].id;
 }
 
-void SavedListTab::ToggleTick(int row) {
+void SavedListTab::ToggleChecked(int row) {
   if (const auto id = EntryAt(row))
-    controller_->OnTickChanged(*id, !controller_->Entries()[static_cast<std::size_t>(row)].isChecked);
+    controller_->OnEntryChecked(*id, !controller_->Entries()[static_cast<std::size_t>(row)].isChecked);
 }
 
 void SavedListTab::OnRemoveClicked() {

@@ -20,15 +20,15 @@ class SavedListTab {
   bool OnCommand(int id, int notification);
   // Notifications of the list; 0 for those it leaves alone.
   LRESULT OnNotify(const NMHDR& header);
-  void ShowRows(std::size_t count);
-  void ShowRow(std::size_t index);
+  void RefreshList(std::size_t count);
+  void RedrawRow(std::size_t index);
 
  private:
   HWND Control(int id) const { return GetDlgItem(frame_, id); }
   void AddColumns(UINT dpi);
   void FillRow(LVITEMW& item) const;
   std::optional<EntryId> EntryAt(int row) const;
-  void ToggleTick(int row);
+  void ToggleChecked(int row);
   static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
   void OnStateSet(int row, const LVITEMW& item);
   void OnRemoveClicked();

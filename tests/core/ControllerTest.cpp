@@ -28,8 +28,8 @@ class FakeView : public ControllerView {
 
   std::vector<UserMessage> messages;
 
-  void ShowRows(std::size_t count) override { log_.push_back(L"ShowRows " + std::to_wstring(count)); }
-  void ShowRow(std::size_t index) override { log_.push_back(L"ShowRow " + std::to_wstring(index)); }
+  void RefreshList(std::size_t count) override { log_.push_back(L"RefreshList " + std::to_wstring(count)); }
+  void RedrawRow(std::size_t index) override { log_.push_back(L"RedrawRow " + std::to_wstring(index)); }
   void ClearEditor() override { log_.push_back(L"ClearEditor"); }
   void Report(const UserMessage& message) override {
     messages.push_back(message);
@@ -121,7 +121,7 @@ TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEver
       [](Controller& c) { c.OnSaveClicked(Fields(L"Typed")); },
       [](Controller& c) {
         c.OnSaveClicked(Fields(L"Typed"));
-        c.OnTickChanged(c.Entries().front().id, false);
+        c.OnEntryChecked(c.Entries().front().id, false);
       },
       [](Controller& c) {
         c.OnSaveClicked(Fields(L"Typed"));
@@ -172,7 +172,7 @@ TEST_F(ControllerTest, AStoreChangedByAnotherProgramIsReadAgainBeforeEveryWrite)
   } kCases[] = {
       {"save", [](Controller& c) { c.OnSaveClicked(Fields(L"Typed")); }, {L"Entry 1", L"Entry 2", L"Entry 3", L"Typed"}},
       {"removal", [](Controller& c) { c.OnRemoveConfirmed(c.Entries().front().id); }, {L"Entry 2", L"Entry 3"}},
-      {"tick", [](Controller& c) { c.OnTickChanged(c.Entries().front().id, false); },
+      {"tick", [](Controller& c) { c.OnEntryChecked(c.Entries().front().id, false); },
        {L"Entry 1", L"Entry 2", L"Entry 3"}},
       {"idle", [](Controller& c) { c.OnStoreFolderChanged(); }, {L"Entry 1", L"Entry 2", L"Entry 3"}},
   };
@@ -272,7 +272,7 @@ TEST_F(ControllerTest, OnlyASaveOrARemovalTheUserAskedForClearsTheEditor) {
 
   log.clear();
   controller.OnExecuteClicked(controller.Entries().front().id);
-  controller.OnTickChanged(controller.Entries().front().id, false);
+  controller.OnEntryChecked(controller.Entries().front().id, false);
   EXPECT_EQ(Names(), std::vector<std::wstring>{L"Keep"});
   EXPECT_FALSE(Logged(L"ClearEditor"));
 
@@ -431,10 +431,10 @@ TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCann
 TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {
   WriteBytes(store, StoreWith(2));  // due at 01:00:00 and 02:00:00 every day
   Controller& controller = Start();
-  controller.OnTickChanged(controller.Entries()[1].id, false);
+  controller.OnEntryChecked(controller.Entries()[1].id, false);
   SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
   EXPECT_FALSE(check.LoadSavedCommands().entries[1].isChecked);
-  EXPECT_TRUE(Logged(L"ShowRow 1"));
+  EXPECT_TRUE(Logged(L"RedrawRow 1"));
 
   controller.OnClockTick({kToday, {0, 59, 59}}, 60);
   controller.OnClockTick({kToday, {1, 0, 0}}, 60);
@@ -505,9 +505,9 @@ TEST_F(ControllerTest, TheTrayTipFollowsTheListTheTicksAndTheFirings) {
   daily.time = {11, 30, 0};
   controller.OnSaveClicked(daily);
   EXPECT_EQ(view.nextFiring, L"Cuelark: next Daily today 11:30:00");
-  controller.OnTickChanged(controller.Entries()[1].id, false);
+  controller.OnEntryChecked(controller.Entries()[1].id, false);
   EXPECT_EQ(view.nextFiring, L"Cuelark: next Noon today 12:00:00");
-  controller.OnTickChanged(controller.Entries()[1].id, true);
+  controller.OnEntryChecked(controller.Entries()[1].id, true);
   controller.OnClockTick({kToday, {11, 30, 0}}, 60);
   EXPECT_EQ(view.nextFiring, L"Cuelark: next Noon today 12:00:00");
   controller.OnClockTick({kToday, {12, 0, 0}}, 60);
