@@ -14,6 +14,12 @@ struct CorpusFile {
   // The platform writes a "[]" section without its header line, so that its
   // keys move into the section above; the control keeps the header.
   bool writtenAlike = true;
+  // Where this kernel32 is not what Windows does, the control follows
+  // Windows: the keys of a "[]" section are what an empty section name
+  // reads, and a file with a UTF-8 signature holds UTF-8 text, which the
+  // control decodes (and writes back in the code page once it holds it)
+  // where these functions pass the bytes through.
+  bool readAlike = true;
 };
 
 std::vector<CorpusFile> Corpus() {
@@ -27,13 +33,14 @@ std::vector<CorpusFile> Corpus() {
       {"blank and odd lines",
        "\r\n\r\n  [ a ]  \r\n\r\n  k  =  1  \r\nnoeq\r\n=ev\r\n=ev2\r\n[bad\r\n\x1a\r\n[x] trailing\r\n"
        "q=\"quoted\"\r\nz='single'\r\nw=\"mixed'\r\nlone=\"\r\n[a]]b]\r\nk=2\r\n"},
-      {"a section named empty", "lead=1\r\n[a]\r\nk=1\r\n[]\r\nafter=empty\r\nlead=2\r\n", false},
+      {"a section named empty", "lead=1\r\n[a]\r\nk=1\r\n[]\r\nafter=empty\r\nlead=2\r\n", false, false},
       {"tabs and spaces", "\t[a]\t\r\n\tk\t=\t1\t\r\n [ Sec One ] \r\n k1 = v1 \r\n"},
       {"duplicates", "[dup]\r\nk=1\r\nk=2\r\n[a]\r\nk=a\r\n[DUP]\r\nk=3\r\ndup=4\r\n"},
       {"keys before any section", "lead=1\r\nk=0\r\n[a]\r\nk=1\r\n"},
       {"long lines", "[a]\r\nlong=" + std::string(5000, 'x') + "\r\nk=" + std::string(600, 'y') + "\r\n"},
       {"bytes above 0x7F", "[Caf\xe9]\r\nk=\xe9t\xe9\r\nK\xc9=up\r\n[a]\r\nk=\xa0nbsp\xa0\r\n\xa0k2\xa0=v\r\n"},
-      {"utf-8 signature", "\xEF\xBB\xBF[a]\r\nk=1\r\n[Caf\xC3\xA9]\r\nk=\xC3\xA9t\xC3\xA9\r\nk\xC3\xA9=\xE2\x82\xAC\r\n"},
+      {"utf-8 signature", "\xEF\xBB\xBF[a]\r\nk=1\r\n[Caf\xC3\xA9]\r\nk=\xC3\xA9t\xC3\xA9\r\nk\xC3\xA9=\xE2\x82\xAC\r\n",
+       false, false},
   };
 }
 
@@ -83,6 +90,7 @@ TEST_F(Differential, ReadsMatchThePlatform) {
   std::vector<std::string> mismatches;
   std::vector<char> buffer(1 << 16);
   for (const CorpusFile& corpus : Corpus()) {
+    if (!corpus.readAlike) continue;
     const auto file = Place(corpus.name, corpus.bytes);
     const std::string path = Narrow(file.native());
     for (const char* section : kSections) {

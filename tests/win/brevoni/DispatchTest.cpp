@@ -45,12 +45,14 @@ TEST_F(Dispatch, ReadAndWriteFollowTheProfileRules) {
   EXPECT_EQ(client::ReadINI(control.Get(), L"Position", L"Bracket", cue), L"[x]");
 }
 
-TEST_F(Dispatch, TextsCrossInTheAnsiCodePageAndFileNamesStayUnicode) {
+TEST_F(Dispatch, TextsStayAnsiWhileTheCodePageHoldsThemThenTheFileTurnsUtf8) {
   ASSERT_EQ(GetACP(), 1252u) << "the expectations below are for Western European text";
   const std::wstring file = File(L"\u0416\u00e9.ini");  // a Cyrillic letter: not in the ANSI code page
+  client::WriteINI(control.Get(), L"Caf\u00e9", L"K\u00e9y", L"\u00e9t\u00e9 \u20ac", file);
+  EXPECT_EQ(ReadBytes(file), "[Caf\xe9]\r\nK\xe9y=\xe9t\xe9 \x80\r\n");
   client::WriteINI(control.Get(), L"Caf\u00e9", L"K\u00e9y", L"\u00e9t\u00e9 \u20ac \u0416", file);
-  EXPECT_EQ(ReadBytes(file), "[Caf\xe9]\r\nK\xe9y=\xe9t\xe9 \x80 ?\r\n");
-  EXPECT_EQ(client::ReadINI(control.Get(), L"Caf\u00e9", L"K\u00e9y", file), L"\u00e9t\u00e9 \u20ac ?");
+  EXPECT_EQ(ReadBytes(file), "\xef\xbb\xbf[Caf\xc3\xa9]\r\nK\xc3\xa9y=\xc3\xa9t\xc3\xa9 \xe2\x82\xac \xd0\x96\r\n");
+  EXPECT_EQ(client::ReadINI(control.Get(), L"Caf\u00e9", L"K\u00e9y", file), L"\u00e9t\u00e9 \u20ac \u0416");
 }
 
 TEST_F(Dispatch, TheStoredFileNameServesCallsWithoutOne) {
