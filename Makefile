@@ -12,6 +12,8 @@ PREFIX     := $(CURDIR)/$(BUILD)/wineprefix
 PREFIX144  := $(CURDIR)/$(BUILD)/wineprefix-144
 JOBS       ?= $(shell nproc)
 RIG        := tools/rig/with-rig.sh
+# Extra configure flags, such as -DCMAKE_CXX_COMPILER_LAUNCHER=ccache.
+CMAKE_FLAGS ?=
 
 # wine32:i386 runs the control's x86 build for its 32-bit callers.
 PACKAGES := cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64 \
@@ -35,7 +37,7 @@ deps:
 	fi
 
 native: deps
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
+	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
 	  -DCUELARK_WIN_BUILD_DIRS="$(CURDIR)/$(WIN);$(CURDIR)/$(WIN32)" \
 	  -DCUELARK_WIN_BUILD_DIR=$(CURDIR)/$(WIN) -DCUELARK_WINE_PREFIX_144=$(PREFIX144) \
 	  -DCUELARK_FUZZ_BUILD_DIR=$(CURDIR)/$(FUZZ) \
@@ -43,13 +45,13 @@ native: deps
 	cmake --build $(NATIVE) -j $(JOBS)
 
 win: deps
-	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release \
+	cmake -S . -B $(WIN) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
 
 # The libFuzzer targets need clang; everything else builds with g++.
 fuzzers: deps
-	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCUELARK_FUZZ=ON >/dev/null
 	cmake --build $(FUZZ) -j $(JOBS) --target ini_document_fuzz store_fuzz
 
@@ -62,7 +64,7 @@ fuzz: fuzzers
 
 # The control alone, for 32-bit callers, with its tests.
 win32: deps
-	cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release -DCUELARK_CONTROL_ONLY=ON \
+	cmake -S . -B $(WIN32) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DCUELARK_CONTROL_ONLY=ON \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-i686.cmake >/dev/null
 	cmake --build $(WIN32) -j $(JOBS)
 

@@ -5,12 +5,21 @@
 # preparation is redone rather than half used. A prefix made before 32-bit
 # Wine was installed starts nothing once it is (every program fails to load
 # kernel32.dll): one whose stamp does not say it was made with 32-bit Wine,
-# or without the 32-bit system folder, is made again.
+# or without the 32-bit system folder, is made again. On a kernel that starts
+# no 32-bit programs the prefix is 64-bit only, and says so.
 set -euo pipefail
 prefix=$1
 dpi=${2:-96}
-stamp="$prefix/.cuelark-ready-$dpi-wow64"
-[ -f "$stamp" ] && [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] && exit 0
+if "$(dirname "$0")/runs-32-bit.sh"; then
+  stamp="$prefix/.cuelark-ready-$dpi-wow64"
+  [ -f "$stamp" ] && [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] && exit 0
+  wow64=1
+else
+  stamp="$prefix/.cuelark-ready-$dpi-win64"
+  [ -f "$stamp" ] && exit 0
+  echo "make-prefix: this kernel starts no 32-bit programs; the prefix is 64-bit only and the x86 tests will be skipped" >&2
+  wow64=0
+fi
 
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
@@ -19,7 +28,7 @@ export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscore
 wine64=/usr/lib/wine/wine64
 # Keep the preparation's server off the caller's pipes, and stop it by prefix.
 "$wine64" wineboot -i >/dev/null 2>&1 </dev/null
-if [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+if [ "$wow64" = 1 ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
   echo "make-prefix: $prefix has no 32-bit support; is wine32:i386 installed?" >&2
   exit 1
 fi

@@ -10,12 +10,26 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree
 
 xvfb_pid=
 server_started=0
+shims=
 cleanup() {
   [ "$server_started" = 1 ] && { wineserver -k >/dev/null 2>&1 </dev/null || true; }
+  [ -n "$shims" ] && rm -rf "$shims"
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+
+# Debian's `wine` (and `winepath` through it) starts the 32-bit loader first,
+# which a kernel without 32-bit support refuses: there the 64-bit loader
+# stands in for it, and 64-bit programs run as they would.
+if ! "$(dirname "$0")/runs-32-bit.sh"; then
+  shims=$(mktemp -d)
+  for name in wine wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$shims/$name"
+    chmod +x "$shims/$name"
+  done
+  export PATH="$shims:$PATH" WINELOADER=/usr/lib/wine/wine64
+fi
 
 if [ "${CUELARK_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   fifo=$(mktemp -u); mkfifo "$fifo"
