@@ -59,7 +59,7 @@ Controller::Controller(IniStore& iniStore, Player& player, PlayerSettings& playe
       view_(view),
       settings_(std::move(settings)),
       store_(iniStore, settings_.storePath, settings_.weekLocale),
-      executor_(player, *this) {}
+      executor_(player, *this, settings_.now) {}
 
 void Controller::Load() {
   // Taken before the reading, so that a change during it is read again.
@@ -227,8 +227,10 @@ void Controller::OnRemoveConfirmed(EntryId id) {
   bool removed = false;
   ChangeAndWrite([&] {
     removed = schedule_.Remove(id);
-    if (removed) view_.RefreshList(schedule_.Entries().size());
-    return removed;
+    if (!removed) return false;
+    executor_.DropQueued(id);
+    view_.RefreshList(schedule_.Entries().size());
+    return true;
   });
   if (removed) view_.ClearEditor();
 }
@@ -237,7 +239,9 @@ void Controller::OnExecuteClicked(EntryId id) { RequestExecution(id, settings_.n
 
 void Controller::RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail) {
   if (shuttingDown_) return;
-  executor_.RequestExecute({id, due, std::move(detail)});
+  const SavedCommand* entry = schedule_.Find(id);
+  if (!entry) return;
+  executor_.RequestExecute({id, due, entry->name, entry->command, std::move(detail)});
 }
 
 void Controller::OnEntryChecked(EntryId id, bool ticked) {
@@ -269,9 +273,8 @@ void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
   // start) are missed once their catch-up minute is over, not run late.
   for (const ExecutionRequest& overdue :
        executor_.TakeQueuedDueBefore(FromSerialSecond(SerialSecond(now) - kCatchUpSeconds))) {
-    if (const SavedCommand* entry = schedule_.Find(overdue.id))
-      missed.push_back(
-          HistoryEvent{overdue.due, std::nullopt, entry->name, entry->command, Outcome::kMissed, kWaitedTooLong});
+    missed.push_back(
+        HistoryEvent{overdue.due, std::nullopt, overdue.name, overdue.command, Outcome::kMissed, kWaitedTooLong});
   }
   if (!missed.empty()) WriteHistory(missed);
   for (const Firing& firing : step.due)
@@ -298,25 +301,10 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
                   kCaption, Severity::kWarning, {}});
 }
 
-std::optional<std::wstring> Controller::CommandOf(const ExecutionRequest& request) {
-  const SavedCommand* entry = schedule_.Find(request.id);
-  if (!entry) return std::nullopt;
-  running_ = {request.id, request.due, settings_.now(), entry->name, entry->command};
-  return entry->command;
-}
-
-void Controller::ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) {
+void Controller::ExecutionEnded(const ExecutionRequest& request, const ExecutionResult& result) {
   const EntryId id = request.id;
-  // A request that shut-down dropped from the queue never ran: its entry
-  // as it stands now names it.
-  Running ended = running_;
-  if (ended.id != id || ended.due != request.due) {
-    const SavedCommand* waiting = schedule_.Find(id);
-    if (!waiting) return;
-    ended = {id, request.due, std::nullopt, waiting->name, waiting->command};
-  }
-  WriteHistory({HistoryEvent{request.due, reachedPlayer ? ended.started : std::nullopt, ended.name, ended.command,
-                             OutcomeOf(status),
+  const PlayerStatus status = result.status;
+  WriteHistory({HistoryEvent{request.due, result.started, request.name, request.command, OutcomeOf(status),
                              status == PlayerStatus::kOk ? request.detail : FailureText({status, false})}});
   // An entry meant to run once stays until it has run: when nothing played,
   // the user is told and can still execute it by hand.
@@ -325,6 +313,7 @@ void Controller::ExecutionEnded(const ExecutionRequest& request, PlayerStatus st
     const SavedCommand* entry = schedule_.Find(id);
     if (!entry || !entry->remWhenDone) return false;
     schedule_.Remove(id);
+    executor_.DropQueued(id);
     view_.RefreshList(schedule_.Entries().size());
     return true;
   });
@@ -343,8 +332,9 @@ void Controller::ReportFailure(const Failure& failure) {
 }
 
 std::wstring Controller::AboutRunning() const {
-  if (running_.id == 0) return {};
-  return running_.name + L", due " + FormatDate(running_.due.date) + L" " + FormatTime(running_.due.time);
+  const std::optional<ExecutionRequest>& last = executor_.LastStarted();
+  if (!last) return {};
+  return last->name + L", due " + FormatDate(last->due.date) + L" " + FormatTime(last->due.time);
 }
 
 std::vector<HistoryEvent> Controller::HistoryForShowing(std::wstring* problem) {

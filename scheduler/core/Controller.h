@@ -152,8 +152,7 @@ class Controller final : private ExecutorHost {
 
  private:
   // ExecutorHost.
-  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override;
-  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) override;
+  void ExecutionEnded(const ExecutionRequest& request, const ExecutionResult& result) override;
   void ArmResume() override;
   void DisarmResume() override;
   std::wstring ReadPlaylistSetting() override;
@@ -165,15 +164,6 @@ class Controller final : private ExecutorHost {
   static constexpr wchar_t kAsleep[] = L"computer asleep";
   static constexpr wchar_t kClockChanged[] = L"clock changed";
 
-  // The running execution's entry as it was when it started: the history
-  // names it even when the entry is removed or edited meanwhile.
-  struct Running {
-    EntryId id = 0;
-    LocalDateTime due{};
-    std::optional<StartedAt> started;
-    std::wstring name;
-    std::wstring command;
-  };
   void RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail);
   void WriteHistory(const std::vector<HistoryLine>& lines);
   void UpdateNextFiring(bool listChanged);
@@ -213,7 +203,6 @@ class Controller final : private ExecutorHost {
   // A change seen in the folder could not be read yet; the clock tries again.
   bool outsideChangePending_ = false;
   bool shuttingDown_ = false;
-  Running running_;
   const wchar_t* skipReason_ = kClockChanged;
   // Set while history lines fail to be written: one box for each such streak.
   bool historyFailureReported_ = false;

@@ -25,7 +25,8 @@ class BusyScope {
 
 }  // namespace
 
-Executor::Executor(Player& player, ExecutorHost& host) : player_(player), host_(host) {}
+Executor::Executor(Player& player, ExecutorHost& host, std::function<StartedAt()> now)
+    : player_(player), host_(host), now_(std::move(now)) {}
 
 void Executor::RequestExecute(ExecutionRequest request) {
   if (stopped_) return;
@@ -45,9 +46,9 @@ void Executor::Stop() {
   player_.ForbidStarts();
   std::deque<Job> dropped;
   dropped.swap(queue_);
-  if (running_) host_.ExecutionEnded(*running_, PlayerStatus::kInterrupted, reachedPlayer_);
+  if (running_) host_.ExecutionEnded(*lastStarted_, ResultOf(PlayerStatus::kInterrupted));
   for (const Job& job : dropped)
-    if (!job.resume) host_.ExecutionEnded(job.execution, PlayerStatus::kInterrupted, false);
+    if (!job.resume) host_.ExecutionEnded(job.execution, {PlayerStatus::kInterrupted, std::nullopt});
   // Inside a running job the resume follows when the job returns.
   if (!busy_ && resumePending_) {
     const BusyScope busy(busy_);
@@ -63,6 +64,10 @@ std::vector<ExecutionRequest> Executor::TakeQueuedDueBefore(const LocalDateTime&
     return true;
   });
   return overdue;
+}
+
+void Executor::DropQueued(EntryId id) {
+  std::erase_if(queue_, [&](const Job& job) { return !job.resume && job.execution.id == id; });
 }
 
 void Executor::RunQueue() {
@@ -83,12 +88,12 @@ void Executor::RunQueue() {
 }
 
 std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
-  const std::optional<std::wstring> command = host_.CommandOf(request);
-  if (!command) return std::nullopt;
-  running_ = request;
+  lastStarted_ = request;
+  running_ = true;
+  started_ = now_();
   reachedPlayer_ = false;
-  const PlayerStatus status = ExecutionSteps(*command);
-  running_.reset();
+  const PlayerStatus status = ExecutionSteps(request.command);
+  running_ = false;
   // Shut-down began during a player wait: Stop has noted the execution, the
   // window that would show the outcome is gone, and the store has had its
   // last write. Only the player's own playlist is still to be given back.
@@ -103,7 +108,7 @@ std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
     ++armings_;
     host_.ArmResume();
   }
-  host_.ExecutionEnded(request, status, reachedPlayer_);
+  host_.ExecutionEnded(request, ResultOf(status));
   if (status != PlayerStatus::kOk) return Failure{status, false};
   return std::nullopt;
 }
@@ -139,6 +144,10 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
     if (const PlayerStatus status = Noted(step()); status != PlayerStatus::kOk) return status;
   }
   return PlayerStatus::kOk;
+}
+
+ExecutionResult Executor::ResultOf(PlayerStatus status) const {
+  return {status, reachedPlayer_ ? std::optional<StartedAt>(started_) : std::nullopt};
 }
 
 PlayerStatus Executor::Noted(PlayerStatus status) {

@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "scheduler/core/History.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/SavedCommand.h"
 #include "scheduler/core/Texts.h"
@@ -24,24 +26,32 @@ struct Failure {
   bool duringResume;
 };
 
-// One execution asked for: the entry, the second it was due and the note the
-// history keeps of it. It travels with the job, so the host learns which
-// request is running without keeping a queue of its own.
+// One execution asked for: the entry as it was when it fell due (or was
+// clicked), the second it was due and the note the history keeps of it. It
+// travels with the job, so the history names the entry as it ran even when
+// the user edits or removes it meanwhile.
 struct ExecutionRequest {
   EntryId id = 0;
   LocalDateTime due{};
+  std::wstring name;
+  std::wstring command;
   std::wstring detail;
+};
+
+struct ExecutionResult {
+  PlayerStatus status = PlayerStatus::kOk;
+  // When the job began; only for an execution some message of which went to
+  // the player's window.
+  std::optional<StartedAt> started;
 };
 
 class ExecutorHost {
  public:
   virtual ~ExecutorHost() = default;
-  // nullopt: the entry is gone (removed while the job waited in the queue).
-  virtual std::optional<std::wstring> CommandOf(const ExecutionRequest& request) = 0;
   // Right after an execution's player steps, before any failure is reported;
   // for a request dropped or cut short by Stop, with kInterrupted, during
-  // Stop. reachedPlayer: some message of it went to the player's window.
-  virtual void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) = 0;
+  // Stop.
+  virtual void ExecutionEnded(const ExecutionRequest& request, const ExecutionResult& result) = 0;
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
@@ -54,7 +64,7 @@ class ExecutorHost {
 
 class Executor {
  public:
-  Executor(Player& player, ExecutorHost& host);
+  Executor(Player& player, ExecutorHost& host, std::function<StartedAt()> now);
 
   // Runs the entry's execution, followed by ExecutionEnded, now; or, when
   // called during another job, as soon as that job (and those queued before
@@ -71,10 +81,11 @@ class Executor {
   // Takes out the queued executions that were due before `earliest`: they
   // waited too long behind a slow job to count as on time.
   std::vector<ExecutionRequest> TakeQueuedDueBefore(const LocalDateTime& earliest);
-
-  bool Busy() const { return busy_; }
-  std::int32_t SavedPlayListPos() const { return savedPlayListPos_; }
-  bool ResumePending() const { return resumePending_; }
+  // The entry was removed: its queued executions are not run.
+  void DropQueued(EntryId id);
+  // The execution running now, or else the one that ran last; for telling
+  // the user which entry a message is about.
+  const std::optional<ExecutionRequest>& LastStarted() const { return lastStarted_; }
 
  private:
   struct Job {
@@ -88,18 +99,23 @@ class Executor {
   PlayerStatus ExecutionSteps(const std::wstring& command);
   // Notes whether a step's message went to the player's window.
   PlayerStatus Noted(PlayerStatus status);
+  ExecutionResult ResultOf(PlayerStatus status) const;
   std::optional<Failure> Resume(std::uint64_t arming);
 
   Player& player_;
   ExecutorHost& host_;
+  std::function<StartedAt()> now_;
   std::deque<Job> queue_;
   bool busy_ = false;
   bool stopped_ = false;
   std::int32_t savedPlayListPos_ = 0;
   bool resumePending_ = false;
   std::uint64_t armings_ = 0;
-  // The execution running now, and whether a message of it reached the player.
-  std::optional<ExecutionRequest> running_;
+  std::optional<ExecutionRequest> lastStarted_;
+  // The execution running now: when it began, and whether a message of it
+  // reached the player.
+  bool running_ = false;
+  StartedAt started_{};
   bool reachedPlayer_ = false;
 };
 

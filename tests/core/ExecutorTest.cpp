@@ -13,27 +13,30 @@
 namespace cuelark {
 namespace {
 
-ExecutionRequest RequestFor(EntryId id) { return {id, {}, {}}; }
+const std::map<EntryId, std::wstring> kCommands = {{1, L"C:\\a.mp3"}, {2, L"C:\\b.mp3"}, {3, L"C:\\c.mp3"}};
+
+ExecutionRequest RequestFor(EntryId id, LocalDateTime due = {}) {
+  return {id, due, L"Entry " + std::to_wstring(id), kCommands.at(id), {}};
+}
+
+const StartedAt kStarted{{{2026, 12, 7}, {7, 0, 0}}, 125};
 
 class FakeHost : public ExecutorHost {
  public:
   explicit FakeHost(Log& log) : log_(log) {}
 
-  std::map<EntryId, std::wstring> commands;
   std::wstring playlistSetting = L"C:\\Player\\list.m3u";
   std::vector<Failure> failures;
   std::function<void()> duringReport;
   std::function<void()> duringEnd;
 
-  std::optional<std::wstring> CommandOf(const ExecutionRequest& request) override {
-    const auto found = commands.find(request.id);
-    if (found == commands.end()) return std::nullopt;
-    return found->second;
-  }
-  std::vector<bool> reached;  // reachedPlayer of each ExecutionEnded
-  void ExecutionEnded(const ExecutionRequest& request, PlayerStatus status, bool reachedPlayer) override {
-    reached.push_back(reachedPlayer);
-    log_.push_back(L"Ended " + std::to_wstring(request.id) + L" " + StatusName(status));
+  std::vector<bool> reached;  // whether each ended execution has its start time
+  void ExecutionEnded(const ExecutionRequest& request, const ExecutionResult& result) override {
+    reached.push_back(result.started.has_value());
+    if (result.started) {
+      EXPECT_EQ(*result.started, kStarted);
+    }
+    log_.push_back(L"Ended " + std::to_wstring(request.id) + L" " + StatusName(result.status));
     if (duringEnd) duringEnd();
   }
   void ArmResume() override { log_.push_back(L"ArmResume"); }
@@ -66,27 +69,23 @@ Log Joined(std::initializer_list<Log> parts) {
 
 class ExecutorTest : public testing::Test {
  protected:
-  ExecutorTest() {
-    host.commands = {{1, L"C:\\a.mp3"}, {2, L"C:\\b.mp3"}};
-    player.position = 5;
-  }
+  ExecutorTest() { player.position = 5; }
 
   Log log;
   FakePlayer player{log};
   FakeHost host{log};
-  Executor executor{player, host};
+  std::function<StartedAt()> now = [] { return kStarted; };
+  Executor executor{player, host, now};
 };
 
 TEST_F(ExecutorTest, AnExecutionAndItsResumeRestoreTheSavedPositionUnchanged) {
   executor.RequestExecute(RequestFor(1));
   EXPECT_EQ(log, kFirstExecution);
-  EXPECT_TRUE(executor.ResumePending());
-  EXPECT_EQ(executor.SavedPlayListPos(), 5);
+  EXPECT_EQ(executor.LastStarted()->name, L"Entry 1");
 
   player.position = 0;  // the command plays from an emptied playlist
   executor.RequestResume();
   EXPECT_EQ(log, Joined({kFirstExecution, kResume}));
-  EXPECT_FALSE(executor.ResumePending());
   EXPECT_TRUE(host.failures.empty());
 }
 
@@ -106,7 +105,7 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceAndItsStatusIsPassedOn) {
     log.clear();
     host.failures.clear();
     player.statusAt = {{c.failingStep, c.status}};
-    Executor caseExecutor(player, host);
+    Executor caseExecutor(player, host, now);
     host.reached.clear();
     caseExecutor.RequestExecute(RequestFor(1));
     EXPECT_EQ(host.reached, std::vector<bool>{c.failingStep != 0}) << "a player never started got no message";
@@ -117,23 +116,21 @@ TEST_F(ExecutorTest, AFailedStepEndsTheSequenceAndItsStatusIsPassedOn) {
     expected.push_back(L"ReportFailure " + StatusName(c.status));
     expected.push_back(L"ReportFailure closed");
     EXPECT_EQ(log, expected);
-    EXPECT_EQ(caseExecutor.ResumePending(), c.resumeArmed);
-    EXPECT_EQ(caseExecutor.SavedPlayListPos(), c.failingStep == 0 ? 0 : 5);
     ASSERT_EQ(host.failures.size(), 1u);
     EXPECT_FALSE(host.failures[0].duringResume);
+    // Only a saved playlist is given back, at the position it had.
+    player.statusAt.clear();
+    caseExecutor.RequestResume();
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"SetPlayListPos 5"), c.resumeArmed ? 1 : 0);
   }
 }
 
 TEST_F(ExecutorTest, RequestsDuringAPlayerWaitRunAfterTheJobAndTheResumeRestoresTheFirstPlaylistOnce) {
-  bool busyDuringWait = false;
   player.during[0] = [&] {
-    busyDuringWait = executor.Busy();
     executor.RequestExecute(RequestFor(2));
     executor.RequestResume();  // overtaken: the running execution restarts the timer
   };
   executor.RequestExecute(RequestFor(1));
-  EXPECT_TRUE(busyDuringWait);
-  EXPECT_FALSE(executor.Busy());
   EXPECT_EQ(log, Joined({kFirstExecution, kLaterExecution}));
 
   executor.RequestResume();  // the restarted timer's tick
@@ -143,14 +140,11 @@ TEST_F(ExecutorTest, RequestsDuringAPlayerWaitRunAfterTheJobAndTheResumeRestores
 
 TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
   player.statusAt[0] = PlayerStatus::kNotStarted;
-  bool busyDuringReport = true;
   host.duringReport = [&] {
-    busyDuringReport = executor.Busy();
     host.duringReport = nullptr;
     executor.RequestExecute(RequestFor(2));
   };
   executor.RequestExecute(RequestFor(1));
-  EXPECT_FALSE(busyDuringReport);
   const Log expected = {L"GetPlayListPos", L"Ended 1 " + StatusName(PlayerStatus::kNotStarted),
                         L"ReportFailure " + StatusName(PlayerStatus::kNotStarted),
                         // entry 2, while the message box is up
@@ -163,7 +157,7 @@ TEST_F(ExecutorTest, ARequestWhileAFailureIsReportedRunsAtOnce) {
 TEST_F(ExecutorTest, AnEntryRemovedWhileItsJobWaitedIsSkipped) {
   player.during[0] = [&] {
     executor.RequestExecute(RequestFor(2));
-    host.commands.erase(2);  // e.g. the user removed it during the wait
+    executor.DropQueued(2);  // the user removed it during the wait
   };
   executor.RequestExecute(RequestFor(1));
   EXPECT_EQ(log, kFirstExecution);
@@ -183,7 +177,6 @@ TEST_F(ExecutorTest, AFailedResumeIsReportedAndNotRetried) {
   ASSERT_EQ(host.failures.size(), 1u);
   EXPECT_TRUE(host.failures[0].duringResume);
   EXPECT_EQ(host.failures[0].status, PlayerStatus::kNotStarted);
-  EXPECT_FALSE(executor.ResumePending());
   const std::size_t before = log.size();
   executor.RequestResume();
   EXPECT_EQ(log.size(), before);
@@ -196,7 +189,6 @@ TEST_F(ExecutorTest, AtShutDownAPendingResumeRunsAtOnceWithoutStartingThePlayer)
   executor.Stop();
   EXPECT_EQ(log, kResume);
   EXPECT_TRUE(player.startsForbidden);
-  EXPECT_FALSE(executor.ResumePending());
   EXPECT_TRUE(host.failures.empty()) << "nothing is reported at shut-down";
   executor.RequestResume();
   executor.RequestExecute(RequestFor(2));
@@ -224,13 +216,12 @@ TEST_F(ExecutorTest, QueuedExecutionsDueTooLongAgoAreTakenOutAndTheOthersStillRu
   const LocalDateTime kNoon{{2026, 12, 7}, {12, 0, 0}};
   const auto at = [&](int second) { return FromSerialSecond(SerialSecond(kNoon) + second); };
   std::vector<ExecutionRequest> overdue;
-  host.commands[3] = L"C:\\c.mp3";
   player.during[0] = [&] {
-    executor.RequestExecute({2, at(10), L""});
-    executor.RequestExecute({3, at(50), L""});
+    executor.RequestExecute(RequestFor(2, at(10)));
+    executor.RequestExecute(RequestFor(3, at(50)));
     overdue = executor.TakeQueuedDueBefore(at(30));
   };
-  executor.RequestExecute({1, at(0), L""});
+  executor.RequestExecute(RequestFor(1, at(0)));
   ASSERT_EQ(overdue.size(), 1u);
   EXPECT_EQ(overdue[0].id, 2u);
   EXPECT_EQ(std::count(log.begin(), log.end(), L"AddToPlayList C:\\c.mp3"), 1);
@@ -240,7 +231,6 @@ TEST_F(ExecutorTest, QueuedExecutionsDueTooLongAgoAreTakenOutAndTheOthersStillRu
 TEST_F(ExecutorTest, AThrowingHostDoesNotLeaveTheExecutorBusy) {
   host.duringEnd = [] { throw std::runtime_error("store failed"); };
   EXPECT_THROW(executor.RequestExecute(RequestFor(1)), std::runtime_error);
-  EXPECT_FALSE(executor.Busy());
   host.duringEnd = nullptr;
   log.clear();
   executor.RequestExecute(RequestFor(2));
