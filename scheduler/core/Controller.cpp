@@ -79,7 +79,7 @@ void Controller::Load() {
   UpdateNextFiring(true);
 }
 
-std::optional<std::pair<std::wstring, std::wstring>> Controller::SavedPosition() { return store_.ReadPosition(); }
+std::optional<TwipsPosition> Controller::SavedPosition() { return store_.ReadPosition(); }
 
 void Controller::ReportUnreadStore(const std::wstring& reason, UnreadMoment moment) {
   std::wstring text = L"The saved commands in " + settings_.storePath +
@@ -284,7 +284,7 @@ void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
 
 void Controller::OnResumeTick() { executor_.RequestResume(); }
 
-void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>> position) {
+void Controller::OnShutdown(std::optional<TwipsPosition> position) {
   if (shuttingDown_) return;
   executor_.Stop();
   view_.DisarmResumeTimer();
@@ -295,7 +295,7 @@ void Controller::OnShutdown(std::optional<std::pair<std::wstring, std::wstring>>
   WriteHistory({RunMarker{RunMarker::Kind::kStopped, settings_.now().second}});
   shuttingDown_ = true;
   if (!position) return;
-  const StoreResult written = store_.WritePosition(position->first, position->second);
+  const StoreResult written = store_.WritePosition(*position);
   if (!written.ok)
     view_.Report({L"The window position could not be saved in " + settings_.storePath + L":\n" + written.reason,
                   kCaption, Severity::kWarning, {}});

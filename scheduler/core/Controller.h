@@ -118,7 +118,7 @@ class Controller final : private ExecutorHost {
   }
   static constexpr std::wstring_view kNeverFires = L"never fires: the date/time text is not understood";
   // The raw "Left"/"Top" texts saved at the last shut-down.
-  std::optional<std::pair<std::wstring, std::wstring>> SavedPosition();
+  std::optional<TwipsPosition> SavedPosition();
 
   void OnSaveClicked(const EditorFields& fields);
   // After the user confirmed the removal.
@@ -138,7 +138,7 @@ class Controller final : private ExecutorHost {
   // Shut-down begins: nothing executes from here on, and this is the last
   // write to the store. A position is written when given (the window was
   // closed, not ended from the menu).
-  void OnShutdown(std::optional<std::pair<std::wstring, std::wstring>> position);
+  void OnShutdown(std::optional<TwipsPosition> position);
   bool ShuttingDown() const { return shuttingDown_; }
 
   // The executions and missed firings written down, newest first.

@@ -215,17 +215,17 @@ StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand
   return result;
 }
 
-std::optional<std::pair<std::wstring, std::wstring>> SavedCommandStore::ReadPosition() {
+std::optional<TwipsPosition> SavedCommandStore::ReadPosition() {
   const UpdateBatch batch(iniStore_, iniPath_);
-  std::wstring left = iniStore_.ReadINI(kPositionSection, kLeftKey, iniPath_);
+  const std::wstring left = iniStore_.ReadINI(kPositionSection, kLeftKey, iniPath_);
   if (IsAbsent(left)) return std::nullopt;
-  return std::pair{std::move(left), iniStore_.ReadINI(kPositionSection, kTopKey, iniPath_)};
+  return ParseSavedPosition(left, iniStore_.ReadINI(kPositionSection, kTopKey, iniPath_));
 }
 
-StoreResult SavedCommandStore::WritePosition(const std::wstring& left, const std::wstring& top) {
+StoreResult SavedCommandStore::WritePosition(const TwipsPosition& position) {
   UpdateBatch batch(iniStore_, iniPath_);
-  iniStore_.WriteINI(kPositionSection, kLeftKey, AsWritten(left), iniPath_);
-  iniStore_.WriteINI(kPositionSection, kTopKey, AsWritten(top), iniPath_);
+  iniStore_.WriteINI(kPositionSection, kLeftKey, std::to_wstring(position.left), iniPath_);
+  iniStore_.WriteINI(kPositionSection, kTopKey, std::to_wstring(position.top), iniPath_);
   return batch.Commit();
 }
 

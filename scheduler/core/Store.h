@@ -14,6 +14,7 @@
 #include "scheduler/core/IniStore.h"
 #include "scheduler/core/SavedCommand.h"
 #include "scheduler/core/Texts.h"
+#include "scheduler/core/WindowPosition.h"
 
 namespace cuelark {
 
@@ -54,8 +55,9 @@ class SavedCommandStore {
   // The raw "Left" and "Top" texts, or nothing when "Left" is absent. "Top"
   // is returned as read (possibly "[ Not Found ]"); its meaning is the
   // window's business.
-  std::optional<std::pair<std::wstring, std::wstring>> ReadPosition();
-  StoreResult WritePosition(const std::wstring& left, const std::wstring& top);
+  // Nothing when "Left" is absent or not a number.
+  std::optional<TwipsPosition> ReadPosition();
+  StoreResult WritePosition(const TwipsPosition& position);
 
   const std::wstring& Path() const { return iniPath_; }
 

@@ -23,10 +23,10 @@ std::optional<int> ParseCoordinate(std::wstring_view text) {
 
 }  // namespace
 
-std::optional<ScreenPoint> ParseSavedPosition(std::wstring_view left, std::wstring_view top) {
+std::optional<TwipsPosition> ParseSavedPosition(std::wstring_view left, std::wstring_view top) {
   const std::optional<int> x = ParseCoordinate(left);
   if (!x) return std::nullopt;
-  return ScreenPoint{*x, ParseCoordinate(top).value_or(0)};
+  return TwipsPosition{*x, ParseCoordinate(top).value_or(0)};
 }
 
 ScreenRect WorkAreaToScreen(const ScreenRect& rect, const ScreenRect& monitor, const ScreenRect& work) {

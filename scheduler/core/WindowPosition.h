@@ -7,10 +7,12 @@
 
 namespace cuelark {
 
-struct ScreenPoint {
-  int x;
-  int y;
-  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+// The window's top-left corner in twips, as "Left"/"Top" keep it: the same
+// place at any DPI.
+struct TwipsPosition {
+  int left;
+  int top;
+  friend bool operator==(const TwipsPosition&, const TwipsPosition&) = default;
 };
 
 struct ScreenRect {
@@ -21,7 +23,7 @@ struct ScreenRect {
 // The saved texts in twips. Nothing when "Left" is not a finite number; a
 // "Top" that is not one reads as 0, as it always has. Values far off any
 // screen are clamped so that later arithmetic cannot overflow.
-std::optional<ScreenPoint> ParseSavedPosition(std::wstring_view left, std::wstring_view top);
+std::optional<TwipsPosition> ParseSavedPosition(std::wstring_view left, std::wstring_view top);
 
 // A rectangle given in work-area coordinates (where a minimised window comes
 // back) in the screen coordinates everything else uses: they differ by the

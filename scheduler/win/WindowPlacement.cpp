@@ -5,14 +5,12 @@
 
 namespace cuelark {
 
-void MoveToSavedPosition(HWND window, UINT dpi, const std::optional<std::pair<std::wstring, std::wstring>>& saved) {
-  if (!saved) return;
-  const std::optional<ScreenPoint> twips = ParseSavedPosition(saved->first, saved->second);
+void MoveToSavedPosition(HWND window, UINT dpi, const std::optional<TwipsPosition>& twips) {
   if (!twips) return;
   RECT current{};
   if (!GetWindowRect(window, &current)) return;
-  const int x = win32::TwipsToPixels(twips->x, dpi);
-  const int y = win32::TwipsToPixels(twips->y, dpi);
+  const int x = win32::TwipsToPixels(twips->left, dpi);
+  const int y = win32::TwipsToPixels(twips->top, dpi);
   // A monitor may have gone since, or the texts are far off any screen: the
   // window comes up whole on the nearest one.
   RECT wanted{x, y, x + current.right - current.left, y + current.bottom - current.top};
@@ -25,7 +23,7 @@ void MoveToSavedPosition(HWND window, UINT dpi, const std::optional<std::pair<st
   SetWindowPos(window, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::optional<std::pair<std::wstring, std::wstring>> PositionToSave(HWND window, UINT dpi) {
+std::optional<TwipsPosition> PositionToSave(HWND window, UINT dpi) {
   RECT rect{};
   WINDOWPLACEMENT placement{};
   placement.length = sizeof(placement);
@@ -43,7 +41,7 @@ std::optional<std::pair<std::wstring, std::wstring>> PositionToSave(HWND window,
   } else if (!GetWindowRect(window, &rect)) {
     return std::nullopt;
   }
-  return std::pair{std::to_wstring(win32::PixelsToTwips(rect.left, dpi)), std::to_wstring(win32::PixelsToTwips(rect.top, dpi))};
+  return TwipsPosition{win32::PixelsToTwips(rect.left, dpi), win32::PixelsToTwips(rect.top, dpi)};
 }
 
 }  // namespace cuelark

@@ -127,7 +127,7 @@ TEST_F(ControllerTest, AStoreThatCannotBeReadIsReportedAndNoneOfItsEntriesIsEver
         c.OnSaveClicked(Fields(L"Typed"));
         c.OnRemoveConfirmed(c.Entries().front().id);
       },
-      [](Controller& c) { c.OnShutdown(std::pair<std::wstring, std::wstring>{L"100", L"200"}); },
+      [](Controller& c) { c.OnShutdown(TwipsPosition{100, 200}); },
   };
   for (std::size_t i = 0; i < std::size(kActions); ++i) {
     SCOPED_TRACE(i);
@@ -291,7 +291,7 @@ TEST_F(ControllerTest, ShutDownDuringAPlayerWaitEndsEverythingAndWritesLast) {
   // starting player, with the second already queued.
   player.during[0] = [&] {
     controller.OnExecuteClicked(second);
-    controller.OnShutdown(std::pair<std::wstring, std::wstring>{L"100", L"200"});
+    controller.OnShutdown(TwipsPosition{100, 200});
   };
   player.statusAt[0] = PlayerStatus::kInterrupted;
   controller.OnExecuteClicked(first);

@@ -60,7 +60,7 @@ TEST_F(StoreTest, TheFirstSaveCreatesTheFileWithEntriesThenTheCountAndASecondRai
 
 TEST_F(StoreTest, ARemovalRenumbersTheEntriesBehindAndKeepsTheWindowPosition) {
   ASSERT_TRUE(store.WriteSavedCommands({kMorning, kNews, kWeekly}).ok);
-  ASSERT_TRUE(store.WritePosition(L"1200", L"-45").ok);
+  ASSERT_TRUE(store.WritePosition({1200, -45}).ok);
   ASSERT_TRUE(store.WriteSavedCommands({kMorning, kWeekly}).ok);
   EXPECT_EQ(ReadBytes(file), "[Saved Commands]\r\n" + kMorningLines + kWeeklyLines2 +
                                  "[Total Count]\r\ncount=2\r\n[Position]\r\nLeft=1200\r\nTop=-45\r\n");
@@ -73,7 +73,7 @@ TEST_F(StoreTest, RemovingTheLastEntryLeavesOnlyThePosition) {
   EXPECT_TRUE(store.LoadSavedCommands().entries.empty());
 
   ASSERT_TRUE(store.WriteSavedCommands({kMorning}).ok);
-  ASSERT_TRUE(store.WritePosition(L"300", L"400").ok);
+  ASSERT_TRUE(store.WritePosition({300, 400}).ok);
   ASSERT_TRUE(store.WriteSavedCommands({}).ok);
   EXPECT_EQ(ReadBytes(file), "[Position]\r\nLeft=300\r\nTop=400\r\n");
 }
@@ -105,22 +105,23 @@ TEST_F(StoreTest, AFailedWriteReportsWhyAndLeavesTheFileAsItWas) {
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.reason.find(L"no space left"), std::wstring::npos);
   EXPECT_EQ(ReadBytes(file), before);
-  EXPECT_FALSE(store.WritePosition(L"1", L"2").ok);
+  EXPECT_FALSE(store.WritePosition({1, 2}).ok);
   files.failReplace = false;
-  EXPECT_TRUE(store.WritePosition(L"1", L"2").ok);  // the control is not left mid-update
+  EXPECT_TRUE(store.WritePosition({1, 2}).ok);  // the control is not left mid-update
 }
 
 TEST_F(StoreTest, TheWindowPositionIsReadOnlyWhenLeftIsPresent) {
   struct Case {
     std::string bytes;
-    std::optional<std::pair<std::wstring, std::wstring>> position;
+    std::optional<TwipsPosition> position;
   };
   const Case kCases[] = {
       {"", std::nullopt},
       {"[Position]\r\nTop=900\r\n", std::nullopt},
       {"[Position]\r\nLeft=[x]\r\nTop=900\r\n", std::nullopt},
-      {"[Position]\r\nLeft=1200\r\n", std::pair<std::wstring, std::wstring>{L"1200", L"[ Not Found ]"}},
-      {"[Position]\r\nLeft=abc\r\nTop=12.5\r\n", std::pair<std::wstring, std::wstring>{L"abc", L"12.5"}},
+      {"[Position]\r\nLeft=1200\r\n", TwipsPosition{1200, 0}},
+      {"[Position]\r\nLeft=abc\r\nTop=12.5\r\n", std::nullopt},
+      {"[Position]\r\nLeft=-30\r\nTop=12.5\r\n", TwipsPosition{-30, 12}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.bytes);

@@ -10,19 +10,19 @@ namespace {
 TEST(WindowPositionTest, SavedTextsReadAsFiniteClampedTwipsOrNotAtAll) {
   struct Case {
     std::wstring left, top;
-    std::optional<ScreenPoint> expected;
+    std::optional<TwipsPosition> expected;
   };
   const Case kCases[] = {
-      {L"1200", L"900", ScreenPoint{1200, 900}},
-      {L"-300", L"12.9", ScreenPoint{-300, 12}},
-      {L"1200", L"[ Not Found ]", ScreenPoint{1200, 0}},
-      {L"1e20", L"-1e20", ScreenPoint{10'000'000, -10'000'000}},
-      {L"99999999999999999999999", L"0", ScreenPoint{10'000'000, 0}},
+      {L"1200", L"900", TwipsPosition{1200, 900}},
+      {L"-300", L"12.9", TwipsPosition{-300, 12}},
+      {L"1200", L"[ Not Found ]", TwipsPosition{1200, 0}},
+      {L"1e20", L"-1e20", TwipsPosition{10'000'000, -10'000'000}},
+      {L"99999999999999999999999", L"0", TwipsPosition{10'000'000, 0}},
       {L"inf", L"0", std::nullopt},
       {L"nan", L"0", std::nullopt},
       {L"abc", L"0", std::nullopt},
       {L"", L"0", std::nullopt},
-      {L"100", L"nan", ScreenPoint{100, 0}},
+      {L"100", L"nan", TwipsPosition{100, 0}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::PrintToString(c.left + L" / " + c.top));
