@@ -89,7 +89,7 @@ bool HistoryWindow::OnCreate() {
   const std::vector<HistoryEvent> newestFirst = controller_.HistoryForShowing(&problem_);
   SetWindowTextW(problemLine_, problem_.c_str());
   OnSize();
-  for (auto event = newestFirst.rbegin(); event != newestFirst.rend(); ++event) rows_.push_back(RowOf(*event));
+  for (const HistoryEvent& event : newestFirst) rows_.push_back(RowOf(event));
   RefreshList();
   SetFocus(list_);
   return true;
@@ -125,11 +125,12 @@ HistoryWindow::Row HistoryWindow::RowOf(const HistoryEvent& event) {
 }
 
 const HistoryWindow::Row& HistoryWindow::RowAt(int item) const {
-  return rows_[rows_.size() - 1 - static_cast<std::size_t>(item)];
+  return rows_[static_cast<std::size_t>(item)];
 }
 
 void HistoryWindow::Add(const std::vector<HistoryEvent>& events) {
-  for (const HistoryEvent& event : events) rows_.push_back(RowOf(event));
+  // In the order they were written: the last is the newest.
+  for (const HistoryEvent& event : events) rows_.push_front(RowOf(event));
   RefreshList();
 }
 

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,8 +60,9 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   HWND problemLine_ = nullptr;
   std::wstring problem_;
   HWND list_ = nullptr;
-  // Oldest first, so that new lines are appended; the list shows it reversed.
-  std::vector<Row> rows_;
+  // Newest first, as the list shows them and the history is read; new lines
+  // go in at the front.
+  std::deque<Row> rows_;
 };
 
 }  // namespace cuelark
