@@ -21,7 +21,7 @@
 #include "scheduler/core/Schedule.h"
 #include "scheduler/core/ScheduleClock.h"
 #include "scheduler/core/Store.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/WeekdayLabels.h"
 
 namespace cuelark {
 

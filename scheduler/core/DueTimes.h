@@ -13,7 +13,7 @@
 
 #include "scheduler/core/SavedCommand.h"
 #include "scheduler/core/ScheduleClock.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/Calendar.h"
 
 namespace cuelark {
 

@@ -17,7 +17,7 @@
 #include "scheduler/core/History.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/SavedCommand.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/Calendar.h"
 
 namespace cuelark {
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "scheduler/core/Digits.h"
 #include "scheduler/core/Utf8.h"
 
 namespace cuelark {
@@ -64,13 +65,9 @@ std::optional<LocalDateTime> ParseMoment(std::wstring_view text) {
 std::optional<StartedAt> ParseStarted(std::wstring_view text) {
   if (text.size() != 23 || text[19] != L'.') return std::nullopt;
   const std::optional<LocalDateTime> second = ParseMoment(text.substr(0, 19));
-  int millisecond = 0;
-  for (const wchar_t c : text.substr(20)) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    millisecond = millisecond * 10 + (c - L'0');
-  }
-  if (!second) return std::nullopt;
-  return StartedAt{*second, millisecond};
+  const std::optional<std::int64_t> millisecond = ParseDigits(text.substr(20));
+  if (!second || !millisecond) return std::nullopt;
+  return StartedAt{*second, static_cast<int>(*millisecond)};
 }
 
 std::optional<HistoryLine> ParseLine(std::wstring_view line) {
@@ -132,7 +129,7 @@ std::string FormatHistoryLine(const HistoryLine& line) {
     text = MomentText(event.due) + L'\t';
     if (event.started) {
       // Three digits: 1000 + ms drops its leading 1.
-      text += MomentText(event.started->second) + L'.' + std::to_wstring(1000 + event.started->millisecond % 1000).substr(1);
+      text += MomentText(event.started->second) + L'.' + Padded(event.started->millisecond % 1000, 3);
     }
     text += L'\t';
     AppendEscaped(text, event.name);

@@ -26,7 +26,7 @@
 #include <variant>
 #include <vector>
 
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/Calendar.h"
 
 namespace cuelark {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "scheduler/core/SavedCommand.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/Calendar.h"
 
 namespace cuelark {
 

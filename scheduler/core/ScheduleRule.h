@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/WeekdayLabels.h"
 
 namespace cuelark {
 

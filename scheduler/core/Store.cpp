@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <string_view>
+
+#include "scheduler/core/Digits.h"
 
 namespace cuelark {
 
@@ -26,26 +27,6 @@ const std::wstring kIsCheckedWord = L"isChecked";
 const std::wstring kRemWhenDoneWord = L"remWhenDone";
 
 std::wstring EntryKey(const std::wstring& word, int number) { return word + std::to_wstring(number); }
-
-// A decimal whole number with an optional sign; anything else is not a
-// number (the INI control has already dropped blanks around values). Values too large for 64 bits saturate, so "a huge
-// count" still reads as huge rather than as junk.
-std::optional<std::int64_t> ParseWholeNumber(std::wstring_view text) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == L'+' || text.front() == L'-')) {
-    negative = text.front() == L'-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max();
-  std::int64_t value = 0;
-  for (const wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    const int digit = c - L'0';
-    value = value > (kLimit - digit) / 10 ? kLimit : value * 10 + digit;
-  }
-  return negative ? -value : value;
-}
 
 bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
   const auto lower = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; };

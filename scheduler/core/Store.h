@@ -13,7 +13,7 @@
 
 #include "scheduler/core/IniStore.h"
 #include "scheduler/core/SavedCommand.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/WeekdayLabels.h"
 #include "scheduler/core/WindowPosition.h"
 
 namespace cuelark {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "scheduler/core/Digits.h"
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/Resources.h"
 
@@ -115,11 +116,7 @@ void HistoryWindow::OnSize() {
 HistoryWindow::Row HistoryWindow::RowOf(const HistoryEvent& event) {
   Row row;
   row.columns = {TimeText(event.due), L"", event.name, std::wstring(OutcomeText(event.outcome)), event.detail};
-  if (event.started) {
-    wchar_t millis[8];
-    swprintf(millis, 8, L".%03d", event.started->millisecond);
-    row.columns[1] = TimeText(event.started->second) + millis;
-  }
+  if (event.started) row.columns[1] = TimeText(event.started->second) + L'.' + Padded(event.started->millisecond, 3);
   row.command = event.command;
   return row;
 }

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "scheduler/core/History.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/Calendar.h"
 
 namespace cuelark {
 

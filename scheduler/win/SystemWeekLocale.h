@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/WeekdayLabels.h"
 
 namespace cuelark {
 

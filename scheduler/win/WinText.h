@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "common/win32/TextConversion.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/Calendar.h"
 
 namespace cuelark {
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "scheduler/core/SavedCommand.h"
-#include "scheduler/core/Texts.h"
+#include "scheduler/core/WeekdayLabels.h"
 
 namespace cuelark::test {
 
