@@ -1,6 +1,7 @@
 #include "scheduler/core/Store.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -18,15 +19,13 @@ const std::wstring kChangedMeanwhile = L"another program changed the file while 
 const std::wstring kLeftKey = L"Left";
 const std::wstring kTopKey = L"Top";
 
-// Key words of an entry, each followed by the entry number.
-const std::wstring kNameWord = L"name";
-const std::wstring kCommandWord = L"command";
-const std::wstring kStartDateWord = L"startDate";
-const std::wstring kStartTimeWord = L"startTime";
-const std::wstring kIsCheckedWord = L"isChecked";
-const std::wstring kRemWhenDoneWord = L"remWhenDone";
+// Key words of an entry, each followed by the entry number, in the order
+// they are written.
+enum EntryKey : std::size_t { kName, kCommand, kStartDate, kStartTime, kIsChecked, kRemWhenDone, kEntryKeys };
+constexpr std::array<std::wstring_view, kEntryKeys> kEntryWords = {L"name",      L"command",   L"startDate",
+                                                                   L"startTime", L"isChecked", L"remWhenDone"};
 
-std::wstring EntryKey(const std::wstring& word, int number) { return word + std::to_wstring(number); }
+std::wstring EntryKeyName(EntryKey key, int number) { return std::wstring(kEntryWords[key]) + std::to_wstring(number); }
 
 bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
   const auto lower = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; };
@@ -104,8 +103,8 @@ SavedCommandStore::SavedCommandStore(IniStore& iniStore, std::wstring iniPath, W
 
 SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
   UpdateBatch batch(iniStore_, iniPath_);
-  const auto read = [&](const std::wstring& word, int number) {
-    return iniStore_.ReadINI(kSavedCommandsSection, EntryKey(word, number), iniPath_);
+  const auto read = [&](EntryKey key, int number) {
+    return iniStore_.ReadINI(kSavedCommandsSection, EntryKeyName(key, number), iniPath_);
   };
   const int counted = CountedEntries(iniStore_.ReadINI(kTotalCountSection, kCountKey, iniPath_));
 
@@ -119,14 +118,12 @@ SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
   for (int number = 1; loaded.size() < static_cast<std::size_t>(kMaxSavedCommands); ++number) {
     const bool isCounted = number <= counted;
     if (!isCounted && withoutKey >= kLooseLookAhead) break;
-    const std::wstring name = read(kNameWord, number);
-    const std::wstring command = read(kCommandWord, number);
-    const std::wstring startDate = read(kStartDateWord, number);
-    const std::wstring startTime = read(kStartTimeWord, number);
-    const std::wstring isChecked = read(kIsCheckedWord, number);
-    const std::wstring remWhenDone = read(kRemWhenDoneWord, number);
-    const bool anyKey = !IsAbsent(name) || !IsAbsent(command) || !IsAbsent(startDate) || !IsAbsent(startTime) ||
-                        !IsAbsent(isChecked) || !IsAbsent(remWhenDone);
+    std::array<std::wstring, kEntryKeys> texts;
+    bool anyKey = false;
+    for (std::size_t key = 0; key < kEntryKeys; ++key) {
+      texts[key] = read(static_cast<EntryKey>(key), number);
+      anyKey = anyKey || !IsAbsent(texts[key]);
+    }
     if (!anyKey) {
       if (isCounted) {
         ++heldBack;
@@ -137,12 +134,12 @@ SavedCommandStore::Loaded SavedCommandStore::LoadSavedCommands() {
     }
     withoutKey = 0;
     SavedCommand entry;
-    entry.name = TextOrEmpty(name);
-    entry.command = TextOrEmpty(command);
-    entry.startDate = TextOrEmpty(startDate);
-    entry.startTime = TextOrEmpty(startTime);
-    entry.isChecked = ReadFlag(isChecked);
-    entry.remWhenDone = ParseWholeNumber(remWhenDone) == 1;
+    entry.name = TextOrEmpty(texts[kName]);
+    entry.command = TextOrEmpty(texts[kCommand]);
+    entry.startDate = TextOrEmpty(texts[kStartDate]);
+    entry.startTime = TextOrEmpty(texts[kStartTime]);
+    entry.isChecked = ReadFlag(texts[kIsChecked]);
+    entry.remWhenDone = ParseWholeNumber(texts[kRemWhenDone]) == 1;
     entry.rule = ScheduleRule::Read(entry.startDate, entry.startTime, weekLocale_);
     SavedCommand gap;
     gap.isChecked = false;
@@ -175,18 +172,16 @@ StoreResult SavedCommandStore::WriteSavedCommands(const std::vector<SavedCommand
   for (const std::wstring* section : {&kSavedCommandsSection, &kTotalCountSection, &kPositionSection}) {
     iniStore_.DeleteINI(*section, L"", iniPath_);
   }
-  const auto write = [&](const std::wstring& word, int number, const std::wstring& value) {
-    iniStore_.WriteINI(kSavedCommandsSection, EntryKey(word, number), AsWritten(value), iniPath_);
-  };
   int number = 0;
   for (const SavedCommand& entry : entries) {
     ++number;
-    write(kNameWord, number, entry.name);
-    write(kCommandWord, number, entry.command);
-    write(kStartDateWord, number, entry.startDate);
-    write(kStartTimeWord, number, entry.startTime);
-    write(kIsCheckedWord, number, entry.isChecked ? L"True" : L"False");
-    write(kRemWhenDoneWord, number, entry.remWhenDone ? L"1" : L"0");
+    const std::array<std::wstring, kEntryKeys> values = {entry.name,      entry.command,
+                                                         entry.startDate, entry.startTime,
+                                                         entry.isChecked ? L"True" : L"False",
+                                                         entry.remWhenDone ? L"1" : L"0"};
+    for (std::size_t key = 0; key < kEntryKeys; ++key)
+      iniStore_.WriteINI(kSavedCommandsSection, EntryKeyName(static_cast<EntryKey>(key), number), AsWritten(values[key]),
+                         iniPath_);
   }
   if (number > 0) iniStore_.WriteINI(kTotalCountSection, kCountKey, std::to_wstring(number), iniPath_);
   if (!IsAbsent(left)) iniStore_.WriteINI(kPositionSection, kLeftKey, AsWritten(left), iniPath_);

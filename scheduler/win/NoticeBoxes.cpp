@@ -8,10 +8,9 @@ namespace {
 
 // The ids a standard message box gives its text and icon, so that tools and
 // screen readers that know message boxes read these the same way.
-constexpr WORD kTextId = 0xFFFF;
-constexpr WORD kIconId = 0x0014;
-constexpr WORD kStaticClass = 0x0082;
-constexpr WORD kButtonClass = 0x0080;
+enum : WORD { kTextId = 0xFFFF, kIconId = 0x0014 };
+// The predefined window classes as a dialog template names them.
+enum : WORD { kButtonClass = 0x0080, kStaticClass = 0x0082 };
 
 // A box lists this many entries; further ones are counted.
 constexpr std::size_t kListedEntries = 8;
