@@ -110,8 +110,7 @@ std::optional<std::wstring> Controller::CatchUpWithStore() {
   storeRead_ = true;
   knownStamp_ = stamp;
   schedule_.InsertFront(std::move(loaded.entries));
-  view_.RefreshList(schedule_.Entries().size());
-  UpdateNextFiring(true);
+  ListChanged();
   return std::nullopt;
 }
 
@@ -133,8 +132,7 @@ Controller::Outside Controller::ReadAgainIfChanged(std::wstring& reason) {
   }
   knownStamp_ = stamp;
   schedule_.Reconcile(std::move(loaded.entries));
-  view_.RefreshList(schedule_.Entries().size());
-  UpdateNextFiring(true);
+  ListChanged();
   view_.Report({L"cue.ini was changed by another program and has been read again", kCaption, Severity::kWarning, {}});
   return Outside::kReadAgain;
 }
@@ -173,7 +171,12 @@ Controller::Written Controller::WriteStore(UnreadMoment moment) {
 // without pause.
 constexpr int kWriteRounds = 3;
 
-void Controller::ChangeAndWrite(const std::function<bool()>& change) {
+void Controller::ListChanged() {
+  view_.RefreshList(schedule_.Entries().size());
+  UpdateNextFiring(true);
+}
+
+void Controller::ChangeAndWrite(const std::function<Changed()>& change) {
   for (int round = 1;; ++round) {
     std::wstring reason;
     if (ReadAgainIfChanged(reason) == Outside::kUnreadable) {
@@ -183,8 +186,13 @@ void Controller::ChangeAndWrite(const std::function<bool()>& change) {
       return;
     }
     std::vector<SavedCommand> before = schedule_.Entries();
-    if (!change()) return;
-    UpdateNextFiring(true);
+    const Changed changed = change();
+    if (changed == Changed::kNothing) return;
+    if (changed == Changed::kList) {
+      ListChanged();
+    } else {
+      UpdateNextFiring(true);
+    }
     const Written written = WriteStore();
     if (written != Written::kChangedMeanwhile) return;
     if (round == kWriteRounds) {
@@ -216,8 +224,7 @@ void Controller::OnSaveClicked(const EditorFields& fields) {
   entry.remWhenDone = fields.removeWhenDone;
   ChangeAndWrite([&] {
     schedule_.Append(entry);
-    view_.RefreshList(schedule_.Entries().size());
-    return true;
+    return Changed::kList;
   });
   view_.ClearEditor();
 }
@@ -227,10 +234,9 @@ void Controller::OnRemoveConfirmed(EntryId id) {
   bool removed = false;
   ChangeAndWrite([&] {
     removed = schedule_.Remove(id);
-    if (!removed) return false;
+    if (!removed) return Changed::kNothing;
     executor_.DropQueued(id);
-    view_.RefreshList(schedule_.Entries().size());
-    return true;
+    return Changed::kList;
   });
   if (removed) view_.ClearEditor();
 }
@@ -250,10 +256,10 @@ void Controller::OnEntryChecked(EntryId id, bool ticked) {
   // restart; the editor is not concerned and stays as it is.
   ChangeAndWrite([&] {
     const std::optional<std::size_t> index = schedule_.IndexOf(id);
-    if (!index || schedule_.Entries()[*index].isChecked == ticked) return false;
+    if (!index || schedule_.Entries()[*index].isChecked == ticked) return Changed::kNothing;
     schedule_.SetChecked(id, ticked);
     view_.RedrawRow(*index);
-    return true;
+    return Changed::kRow;
   });
 }
 
@@ -311,11 +317,10 @@ void Controller::ExecutionEnded(const ExecutionRequest& request, const Execution
   if (status != PlayerStatus::kOk) return;
   ChangeAndWrite([&] {
     const SavedCommand* entry = schedule_.Find(id);
-    if (!entry || !entry->remWhenDone) return false;
+    if (!entry || !entry->remWhenDone) return Changed::kNothing;
     schedule_.Remove(id);
     executor_.DropQueued(id);
-    view_.RefreshList(schedule_.Entries().size());
-    return true;
+    return Changed::kList;
   });
 }
 

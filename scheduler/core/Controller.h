@@ -180,10 +180,13 @@ class Controller final : private ExecutorHost {
   // program last read or wrote it, and tells the user so.
   Outside ReadAgainIfChanged(std::wstring& reason);
   // A change of the user's (or a removal after execution) made to the list
-  // and written. change applies it to the list as it then stands and
-  // returns false when there is nothing to do; after another program's
+  // and written. change applies it to the list as it then stands and says
+  // what it changed (a row it has redrawn itself); after another program's
   // change it is applied to what the file holds.
-  void ChangeAndWrite(const std::function<bool()>& change);
+  enum class Changed { kNothing, kRow, kList };
+  void ChangeAndWrite(const std::function<Changed()>& change);
+  // The list shown anew, and the next firing found again.
+  void ListChanged();
   std::optional<StoreStamp> StampNow() const;
   void ReportUnreadStore(const std::wstring& reason, UnreadMoment moment);
 
