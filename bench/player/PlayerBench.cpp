@@ -20,7 +20,6 @@ namespace {
 using cuelark::PlayerStatus;
 using cuelark::test::App;
 using cuelark::test::TempFolder;
-namespace remote = cuelark::PlayerRemote;
 
 constexpr int kRoundTrips = 2000;
 constexpr int kExecutions = 50;
@@ -75,7 +74,7 @@ void Run() {
     const App standIn = cuelark::test::LaunchStandIn(folder.Path(), L"--entry C:\\Music\\own.mp3");
     const double roundTrip = MedianOf(kRoundTrips, [] {
       std::int32_t position = 0;
-      Check(remote::GetPlayListPos(position), "GetPlayListPos");
+      Check(cuelark::WindowPlayer().GetPlayListPos(position), "GetPlayListPos");
     });
     std::printf("bench: player.roundtrip_ms %.3f ms\n", roundTrip);
     cuelark::WindowPlayer player;
@@ -90,7 +89,7 @@ void Run() {
   const ULONGLONG processorBefore = ProcessorTime100ns();
   const auto start = std::chrono::steady_clock::now();
   HWND window = nullptr;
-  const PlayerStatus found = remote::FindPlayerWindow(window);
+  const PlayerStatus found = cuelark::WindowPlayer().FindPlayerWindow(window);
   const double wallMs = Milliseconds(std::chrono::steady_clock::now() - start);
   const double processorMs = static_cast<double>(ProcessorTime100ns() - processorBefore) / 10'000.0;
   const App late = cuelark::test::AdoptStandIn(folder.Path());

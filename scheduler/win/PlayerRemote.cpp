@@ -11,7 +11,7 @@
 #include "common/win32/Handles.h"
 #include "scheduler/win/WinText.h"
 
-namespace cuelark::PlayerRemote {
+namespace cuelark {
 namespace {
 
 constexpr wchar_t kPlayerProgram[] = L"Winamp.exe";
@@ -34,7 +34,7 @@ struct Reply {
   LRESULT answer = 0;
 };
 
-Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const Settings& settings) {
+Reply Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const PlayerLinkSettings& settings) {
   const auto timeout = static_cast<UINT>(
       std::clamp<std::chrono::milliseconds::rep>(settings.reply.count(), 1, std::numeric_limits<UINT>::max()));
   DWORD_PTR answer = 0;
@@ -82,7 +82,7 @@ PlayerStatus Launch(const wchar_t* program, std::wstring commandLine) {
 
 // A player installed in a folder of its own, off the search path, is not
 // found by its bare name; the one the user picked is.
-PlayerStatus LaunchChosen(const Settings& settings) {
+PlayerStatus LaunchChosen(const PlayerLinkSettings& settings) {
   if (!settings.chosenPlayer) return PlayerStatus::kNotStarted;
   const std::wstring path = settings.chosenPlayer();
   // A choice that is gone, or names a folder, is no player to start.
@@ -102,7 +102,7 @@ PlayerStatus LaunchThroughShell() {
   return ShellExecuteExW(&info) ? PlayerStatus::kOk : PlayerStatus::kNotStarted;
 }
 
-PlayerStatus StartPlayer(const Settings& settings) {
+PlayerStatus StartPlayer(const PlayerLinkSettings& settings) {
   // First by its bare name, so that the ordinary program search finds the
   // player: the program's folder, the current folder, the system, PATH.
   // When every way fails, the first cause other than "not found" is told.
@@ -143,9 +143,17 @@ PlayerStatus WaitForPlayerWindow(HWND& window, std::chrono::milliseconds bound) 
   }
 }
 
-Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const Settings& settings) {
+PlayerStatus FindWindowOrStart(HWND& window, const PlayerLinkSettings& settings) {
+  window = FindWindowW(kWindowClass, nullptr);
+  if (window) return PlayerStatus::kOk;
+  if (!settings.mayStart) return PlayerStatus::kNotStarted;
+  if (const PlayerStatus started = StartPlayer(settings); started != PlayerStatus::kOk) return started;
+  return WaitForPlayerWindow(window, settings.startWait);
+}
+
+Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const PlayerLinkSettings& settings) {
   HWND window = nullptr;
-  if (const PlayerStatus found = FindPlayerWindow(window, settings); found != PlayerStatus::kOk) return {found, 0};
+  if (const PlayerStatus found = FindWindowOrStart(window, settings); found != PlayerStatus::kOk) return {found, 0};
   return Send(window, message, wParam, lParam, settings);
 }
 
@@ -153,9 +161,9 @@ Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const Settings& se
 // version, then sends the operation, or tells the user the player is too old
 // (which is not a failure: the caller carries on, with the answer 0).
 Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WPARAM wParam, LPARAM lParam,
-                      const Settings& settings) {
+                      const PlayerLinkSettings& settings) {
   HWND window = nullptr;
-  if (const PlayerStatus found = FindPlayerWindow(window, settings); found != PlayerStatus::kOk) return {found, 0};
+  if (const PlayerStatus found = FindWindowOrStart(window, settings); found != PlayerStatus::kOk) return {found, 0};
   const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, settings);
   if (version.status != PlayerStatus::kOk) return version;
   if (static_cast<std::int32_t>(version.answer) >= minimumVersion) {
@@ -171,15 +179,9 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
 
 }  // namespace
 
-PlayerStatus FindPlayerWindow(HWND& window, const Settings& settings) {
-  window = FindWindowW(kWindowClass, nullptr);
-  if (window) return PlayerStatus::kOk;
-  if (!settings.mayStart) return PlayerStatus::kNotStarted;
-  if (const PlayerStatus started = StartPlayer(settings); started != PlayerStatus::kOk) return started;
-  return WaitForPlayerWindow(window, settings.startWait);
-}
+PlayerStatus WindowPlayer::FindPlayerWindow(HWND& window) const { return FindWindowOrStart(window, settings_); }
 
-PlayerStatus AddToPlayList(const std::wstring& entry, const Settings& settings) {
+PlayerStatus WindowPlayer::AddToPlayList(const std::wstring& entry) {
   // Text the code page cannot hold is refused rather than sent as a
   // lookalike that names some other file.
   std::optional<std::string> bytes = win32::ToAnsiExactly(entry);
@@ -188,64 +190,38 @@ PlayerStatus AddToPlayList(const std::wstring& entry, const Settings& settings) 
   // not characters: in a multi-byte code page the two differ.
   bytes->push_back('\0');
   COPYDATASTRUCT record{kIpcPlayFile, static_cast<DWORD>(bytes->size()), bytes->data()};
-  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), settings).status;
+  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), settings_).status;
 }
 
-PlayerStatus ClearPlayList(const Settings& settings) {
-  return FindAndSend(WM_USER, 0, kIpcDelete, settings).status;
+PlayerStatus WindowPlayer::ClearPlayList() {
+  return FindAndSend(WM_USER, 0, kIpcDelete, settings_).status;
 }
 
-PlayerStatus WritePlayList(std::int32_t& position, const Settings& settings) {
-  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, settings);
+PlayerStatus WindowPlayer::WritePlayList(std::int32_t& position) {
+  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, settings_);
   // Whole 32 bits: long playlists have positions past 32767.
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
-PlayerStatus SetPlayListPos(std::int32_t position, const Settings& settings) {
+PlayerStatus WindowPlayer::SetPlayListPos(std::int32_t position) {
   return SendIfNewEnough(kSetPlaylistPosVersion, kSetPosTooOld, static_cast<WPARAM>(position), kIpcSetPlaylistPos,
-                         settings)
+                         settings_)
       .status;
 }
 
-PlayerStatus GetPlayListPos(std::int32_t& position, const Settings& settings) {
-  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, settings);
+PlayerStatus WindowPlayer::GetPlayListPos(std::int32_t& position) {
+  const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, settings_);
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
-PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const Settings& settings) {
+PlayerStatus WindowPlayer::PressButton(std::int32_t button, std::int32_t offset) {
   const std::int64_t command = kFirstButtonCommand + button + offset;
   if (command < std::numeric_limits<std::int32_t>::min() || command > std::numeric_limits<std::int32_t>::max()) {
     return PlayerStatus::kTextRefused;
   }
-  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, settings).status;
-}
-
-}  // namespace cuelark::PlayerRemote
-
-namespace cuelark {
-
-PlayerStatus WindowPlayer::GetPlayListPos(std::int32_t& position) {
-  return PlayerRemote::GetPlayListPos(position, settings_);
-}
-
-PlayerStatus WindowPlayer::WritePlayList(std::int32_t& position) {
-  return PlayerRemote::WritePlayList(position, settings_);
-}
-
-PlayerStatus WindowPlayer::ClearPlayList() { return PlayerRemote::ClearPlayList(settings_); }
-
-PlayerStatus WindowPlayer::AddToPlayList(const std::wstring& entry) {
-  return PlayerRemote::AddToPlayList(entry, settings_);
-}
-
-PlayerStatus WindowPlayer::PressButton(std::int32_t button, std::int32_t offset) {
-  return PlayerRemote::PressButton(button, offset, settings_);
-}
-
-PlayerStatus WindowPlayer::SetPlayListPos(std::int32_t position) {
-  return PlayerRemote::SetPlayListPos(position, settings_);
+  return FindAndSend(WM_COMMAND, static_cast<WPARAM>(command), 0, settings_).status;
 }
 
 }  // namespace cuelark

@@ -1,7 +1,7 @@
-// The link to the media player: free procedures that find the player's main
-// window (starting the player when it is not running) and drive it with
-// synchronous window messages. Nothing is kept between calls; each procedure
-// looks the window up afresh.
+// The link to the media player: finds the player's main window (starting the
+// player when it is not running) and drives it with synchronous window
+// messages. No window is kept between calls; each operation looks it up
+// afresh.
 #pragma once
 
 #include <windows.h>
@@ -14,9 +14,9 @@
 
 #include "scheduler/core/Player.h"
 
-namespace cuelark::PlayerRemote {
+namespace cuelark {
 
-struct Settings {
+struct PlayerLinkSettings {
   // How long to wait for the window of a player just started. The player
   // normally needs well under a second; a cold start from a slow disk can
   // take several.
@@ -36,54 +36,38 @@ struct Settings {
   std::function<void(const std::wstring& text, const std::wstring& title)> tell;
 };
 
-// kOk with the window. A player that is not running is started by its bare
-// name through the ordinary program search, else from the executable the
-// user chose, else by the name as the shell resolves it (its registered
-// application paths); kNotStarted when all of these fail or its window does
-// not appear within settings.startWait. While waiting, the calling thread's
-// window events run.
-PlayerStatus FindPlayerWindow(HWND& window, const Settings& settings = {});
-
-// Appends an entry (a file, a playlist file or anything else the player
-// accepts). kTextRefused, with nothing sent, when the ANSI code page cannot hold
-// the text.
-PlayerStatus AddToPlayList(const std::wstring& entry, const Settings& settings = {});
-
-PlayerStatus ClearPlayList(const Settings& settings = {});
-
-// Has the player write its playlist file; position receives the player's
-// answer, its playlist position. A player too old for this is told so in a
-// message box, and position is 0.
-PlayerStatus WritePlayList(std::int32_t& position, const Settings& settings = {});
-
-// A player too old for this is told so in a message box; kOk all the same.
-PlayerStatus SetPlayListPos(std::int32_t position, const Settings& settings = {});
-
-PlayerStatus GetPlayListPos(std::int32_t& position, const Settings& settings = {});
-
-// Sends the player command 40044 + button + offset (1, 0 is Play). kTextRefused,
-// before anything is looked up or sent, when that sum leaves the 32-bit range.
-PlayerStatus PressButton(std::int32_t button, std::int32_t offset, const Settings& settings = {});
-
-}  // namespace cuelark::PlayerRemote
-
-namespace cuelark {
-
 // The scheduler's player, driven through its window.
 class WindowPlayer : public Player {
  public:
-  explicit WindowPlayer(PlayerRemote::Settings settings = {}) : settings_(std::move(settings)) {}
+  explicit WindowPlayer(PlayerLinkSettings settings = {}) : settings_(std::move(settings)) {}
+
+  // kOk with the window. A player that is not running is started by its bare
+  // name through the ordinary program search, else from the executable the
+  // user chose, else by the name as the shell resolves it (its registered
+  // application paths); kNotStarted when all of these fail or its window
+  // does not appear within startWait. While waiting, the calling thread's
+  // window events run.
+  PlayerStatus FindPlayerWindow(HWND& window) const;
 
   PlayerStatus GetPlayListPos(std::int32_t& position) override;
+  // position receives the player's answer, its playlist position. A player
+  // too old for this is told so, and position is 0.
   PlayerStatus WritePlayList(std::int32_t& position) override;
   PlayerStatus ClearPlayList() override;
+  // Appends an entry (a file, a playlist file or anything else the player
+  // accepts). kTextRefused, with nothing sent, when the ANSI code page cannot
+  // hold the text.
   PlayerStatus AddToPlayList(const std::wstring& entry) override;
+  // Sends the player command 40044 + button + offset (1, 0 is Play).
+  // kTextRefused, before anything is looked up or sent, when that sum leaves
+  // the 32-bit range.
   PlayerStatus PressButton(std::int32_t button, std::int32_t offset) override;
+  // A player too old for this is told so; kOk all the same.
   PlayerStatus SetPlayListPos(std::int32_t position) override;
   void ForbidStarts() override { settings_.mayStart = false; }
 
  private:
-  PlayerRemote::Settings settings_;
+  PlayerLinkSettings settings_;
 };
 
 }  // namespace cuelark

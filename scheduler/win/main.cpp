@@ -109,7 +109,7 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   const std::wstring storePath = folder + L"\\cue.ini";
   cuelark::PlayerSettings playerSettings(*iniStore, folder + L"\\winamp.ini");
   cuelark::MainWindow window(instance, playerSettings);
-  cuelark::PlayerRemote::Settings playerLink;
+  cuelark::PlayerLinkSettings playerLink;
   playerLink.tell = [&window](const std::wstring& text, const std::wstring& title) {
     window.TellPlayerNotice(text, title);
   };

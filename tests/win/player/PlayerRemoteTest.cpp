@@ -22,20 +22,19 @@
 namespace cuelark::test {
 namespace {
 
-namespace remote = cuelark::PlayerRemote;
 using standin::LoggedKind;
 using standin::LoggedMessage;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-remote::Settings Limits(milliseconds startWait, milliseconds reply) {
-  remote::Settings settings;
+PlayerLinkSettings Limits(milliseconds startWait, milliseconds reply) {
+  PlayerLinkSettings settings;
   settings.startWait = startWait;
   settings.reply = reply;
   return settings;
 }
 
-const remote::Settings kLimits = Limits(seconds(20), seconds(5));
+const PlayerLinkSettings kLimits = Limits(seconds(20), seconds(5));
 constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
 
@@ -88,8 +87,8 @@ TEST_F(PlayerRemoteTest, VersionGatesSendOrExplainInABoxOfTheCallersActiveWindow
     std::vector<BoxAnswerer::Box> boxes;
     {
       BoxAnswerer answerer;
-      const PlayerStatus status = test.writePlayList ? remote::WritePlayList(answer, kLimits)
-                                                     : remote::SetPlayListPos(4, kLimits);
+      const PlayerStatus status = test.writePlayList ? WindowPlayer(kLimits).WritePlayList(answer)
+                                                     : WindowPlayer(kLimits).SetPlayListPos(4);
       EXPECT_EQ(status, PlayerStatus::kOk);
       boxes = answerer.Boxes();
     }
@@ -117,7 +116,7 @@ TEST_F(PlayerRemoteTest, CopyDataCarriesTheAnsiBytesAndTheirZero) {
   for (const auto& [text, bytes] : cases) {
     SCOPED_TRACE(testing::PrintToString(text));
     App player = LaunchStandIn(folder_.Path());
-    EXPECT_EQ(remote::AddToPlayList(text, kLimits), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).AddToPlayList(text), PlayerStatus::kOk);
     const std::vector<LoggedMessage> messages = StandInMessages(folder_.Path());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, LoggedKind::kCopyData);
@@ -131,11 +130,12 @@ TEST_F(PlayerRemoteTest, RefusesBeforeLookingForThePlayer) {
   // The player is findable, so a start would show.
   InstallStandIn(folder_.Path());
   const PathOverride path(folder_.Path().wstring());
-  EXPECT_EQ(remote::PressButton(kMaxInt - 40044, 1, kLimits), PlayerStatus::kTextRefused) << "above the 32-bit range";
-  EXPECT_EQ(remote::PressButton(kMinInt, -40045, kLimits), PlayerStatus::kTextRefused) << "below the 32-bit range";
+  EXPECT_EQ(WindowPlayer(kLimits).PressButton(kMaxInt - 40044, 1), PlayerStatus::kTextRefused)
+      << "above the 32-bit range";
+  EXPECT_EQ(WindowPlayer(kLimits).PressButton(kMinInt, -40045), PlayerStatus::kTextRefused) << "below the 32-bit range";
   // No ANSI code page but UTF-8 has the Tibetan letters.
   if (GetACP() != CP_UTF8) {
-    EXPECT_EQ(remote::AddToPlayList(L"C:\\\u0F00.mp3", kLimits), PlayerStatus::kTextRefused);
+    EXPECT_EQ(WindowPlayer(kLimits).AddToPlayList(L"C:\\\u0F00.mp3"), PlayerStatus::kTextRefused);
   }
   if (std::filesystem::exists(StandInLogPath(folder_.Path()))) {
     AdoptStandIn(folder_.Path()).Kill();
@@ -147,14 +147,14 @@ TEST_F(PlayerRemoteTest, WithoutPlayerOrProgramTheProceduresReportNotStartedAtOn
   // A long bound: a procedure that waited for a player after a failed start
   // would be caught by the time check below. The chosen player is a folder,
   // which no start can run.
-  remote::Settings longWait = Limits(seconds(60), seconds(5));
+  PlayerLinkSettings longWait = Limits(seconds(60), seconds(5));
   longWait.chosenPlayer = [this] { return emptyFolder_.Path().wstring(); };
   const auto start = std::chrono::steady_clock::now();
   // The two ways a procedure reaches the player: straight, and after asking
   // its version.
-  EXPECT_EQ(remote::ClearPlayList(longWait), PlayerStatus::kNotStarted);
+  EXPECT_EQ(WindowPlayer(longWait).ClearPlayList(), PlayerStatus::kNotStarted);
   std::int32_t position = 0;
-  EXPECT_EQ(remote::WritePlayList(position, longWait), PlayerStatus::kNotStarted);
+  EXPECT_EQ(WindowPlayer(longWait).WritePlayList(position), PlayerStatus::kNotStarted);
   EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(30));
   EXPECT_EQ(FindWindowW(kWindowClass, nullptr), nullptr);
 }
@@ -163,7 +163,7 @@ TEST_F(PlayerRemoteTest, AFileUnderThePlayersNameThatIsNoProgramIsReportedAsSuch
   std::ofstream(folder_.Path() / "Winamp.exe") << "not a program";
   const PathOverride path(folder_.Path().wstring());
   HWND window = nullptr;
-  EXPECT_EQ(remote::FindPlayerWindow(window, kLimits), PlayerStatus::kNotAProgram);
+  EXPECT_EQ(WindowPlayer(kLimits).FindPlayerWindow(window), PlayerStatus::kNotAProgram);
 }
 
 // Registers a program under a name in the shell's application paths for
@@ -213,10 +213,10 @@ TEST_F(PlayerRemoteTest, StartsThePlayerFromTheFirstPlaceThatHasIt) {
       registration.emplace(L"Winamp.exe", folder_ / L"Winamp.exe");
       ASSERT_TRUE(registration->Registered());
     }
-    remote::Settings settings = kLimits;
+    PlayerLinkSettings settings = kLimits;
     settings.chosenPlayer = [&chosen] { return chosen.wstring(); };
 
-    EXPECT_EQ(remote::ClearPlayList(settings), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(settings).ClearPlayList(), PlayerStatus::kOk);
     EXPECT_FALSE(std::filesystem::exists(StandInLogPath(other.Path()))) << "the other player started";
     ASSERT_TRUE(std::filesystem::exists(StandInLogPath(folder_.Path()))) << "the expected player did not start";
     App player = AdoptStandIn(folder_.Path());
@@ -231,7 +231,7 @@ TEST_F(PlayerRemoteTest, StartsThePlayerFromTheFirstPlaceThatHasIt) {
 TEST_F(PlayerRemoteTest, GivesUpWaitingForTheWindowAtTheBound) {
   InstallStandIn(folder_.Path(), L"--late-ms 4000");
   const PathOverride path(folder_.Path().wstring());
-  const PlayerStatus status = remote::ClearPlayList(Limits(milliseconds(500), seconds(5)));
+  const PlayerStatus status = WindowPlayer(Limits(milliseconds(500), seconds(5))).ClearPlayList();
   const bool windowYet = FindWindowW(kWindowClass, nullptr) != nullptr;
   App player = AdoptStandIn(folder_.Path());
   player.Kill();
@@ -244,7 +244,7 @@ TEST_F(PlayerRemoteTest, QuitDuringTheWaitIsHandedBackToTheProgram) {
   const PathOverride path(folder_.Path().wstring());
   PostQuitMessage(7);
   HWND window = nullptr;
-  const PlayerStatus status = remote::FindPlayerWindow(window, kLimits);
+  const PlayerStatus status = WindowPlayer(kLimits).FindPlayerWindow(window);
   MSG message{};
   const bool quitAgain = PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   App player = AdoptStandIn(folder_.Path());
@@ -258,12 +258,12 @@ TEST_F(PlayerRemoteTest, AHungPlayerIsReportedWithinTheTimeLimit) {
   InstallStandIn(folder_.Path());
   // It answers the version query, then hangs on the request itself.
   App player = LaunchStandIn(folder_.Path(), L"--hang-after 1");
-  const remote::Settings shortReply = Limits(seconds(20), milliseconds(1000));
+  const PlayerLinkSettings shortReply = Limits(seconds(20), milliseconds(1000));
   std::int32_t position = 0;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(remote::WritePlayList(position, shortReply), PlayerStatus::kNotResponding);
+  EXPECT_EQ(WindowPlayer(shortReply).WritePlayList(position), PlayerStatus::kNotResponding);
   EXPECT_LT(std::chrono::steady_clock::now() - start, seconds(5));
-  EXPECT_EQ(remote::WritePlayList(position, shortReply), PlayerStatus::kNotResponding) << "still hung";
+  EXPECT_EQ(WindowPlayer(shortReply).WritePlayList(position), PlayerStatus::kNotResponding) << "still hung";
   const std::vector<LoggedMessage> messages = StandInMessages(folder_.Path());
   EXPECT_EQ(Exchange(messages), (std::vector<std::string>{"USER 0 0", "USER 0 120"}));
   ASSERT_FALSE(messages.empty());
@@ -278,9 +278,9 @@ TEST_F(PlayerRemoteTest, PositionsAndButtonCommandsTravelWholeIn32Bits) {
     App player = LaunchStandIn(folder_.Path(), L"--position " + std::to_wstring(position));
     std::int32_t written = 0;
     std::int32_t read = 0;
-    EXPECT_EQ(remote::WritePlayList(written, kLimits), PlayerStatus::kOk);
-    EXPECT_EQ(remote::GetPlayListPos(read, kLimits), PlayerStatus::kOk);
-    EXPECT_EQ(remote::SetPlayListPos(position, kLimits), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).WritePlayList(written), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).GetPlayListPos(read), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).SetPlayListPos(position), PlayerStatus::kOk);
     EXPECT_EQ(written, position);
     EXPECT_EQ(read, position);
     EXPECT_EQ(Exchange(StandInMessages(folder_.Path())).back(), "USER " + std::to_string(position) + " 121");
@@ -288,8 +288,8 @@ TEST_F(PlayerRemoteTest, PositionsAndButtonCommandsTravelWholeIn32Bits) {
   // The command is the first button's plus button and offset, up to the top
   // of the range.
   App player = LaunchStandIn(folder_.Path());
-  EXPECT_EQ(remote::PressButton(3, -2, kLimits), PlayerStatus::kOk);
-  EXPECT_EQ(remote::PressButton(kMaxInt - 40044, 0, kLimits), PlayerStatus::kOk);
+  EXPECT_EQ(WindowPlayer(kLimits).PressButton(3, -2), PlayerStatus::kOk);
+  EXPECT_EQ(WindowPlayer(kLimits).PressButton(kMaxInt - 40044, 0), PlayerStatus::kOk);
   EXPECT_EQ(Exchange(StandInMessages(folder_.Path())),
             (std::vector<std::string>{"COMMAND 40045 0", "COMMAND 2147483647 0"}));
 }
