@@ -111,7 +111,6 @@ class HistoryLog {
   HistoryLog(HistoryFiles& files, std::filesystem::path folder);
 
   const std::filesystem::path& File() const { return file_; }
-  const std::filesystem::path& OlderFile() const { return olderFile_; }
 
   // Appends the lines in order, as few writes as the size limit allows, each
   // holding whole lines. False when some could not be written; a file that

@@ -59,8 +59,6 @@ class SavedCommandStore {
   std::optional<TwipsPosition> ReadPosition();
   StoreResult WritePosition(const TwipsPosition& position);
 
-  const std::wstring& Path() const { return iniPath_; }
-
  private:
   IniStore& iniStore_;
   std::wstring iniPath_;
