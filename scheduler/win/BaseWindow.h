@@ -68,22 +68,33 @@ LRESULT GuardedCall(HWND hwnd, Body&& body) noexcept {
 template <typename Window>
 class BaseWindow {
  public:
-  HWND Handle() const { return hwnd_; }
+  HWND Handle() const { return hwnd_.get(); }
 
  protected:
+  BaseWindow() = default;
+  BaseWindow(const BaseWindow&) = delete;
+  BaseWindow& operator=(const BaseWindow&) = delete;
+  // A window still open when its object goes goes with it; by then the
+  // object's own members are gone, so its last messages reach only the
+  // default procedure.
+  ~BaseWindow() {
+    if (hwnd_) SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
+  }
+
   // The object is passed as the creation parameter; from WM_NCCREATE on,
   // the window's user data finds it, until the window is gone.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
       auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      self->hwnd_ = hwnd;
+      self->hwnd_.reset(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      self->hwnd_ = nullptr;
+      // The system is destroying it already.
+      static_cast<void>(self->hwnd_.release());
       return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return GuardedCall(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
@@ -93,7 +104,7 @@ class BaseWindow {
     return RegisterWindowClassOnce(instance, className, WindowProc, icon);
   }
 
-  HWND hwnd_ = nullptr;
+  win32::unique_hwnd hwnd_;
 };
 
 // One control as the window designer placed it.

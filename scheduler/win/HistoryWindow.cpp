@@ -31,12 +31,8 @@ std::unique_ptr<HistoryWindow> HistoryWindow::Create(HINSTANCE instance, Control
                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                        window.get()))
     return nullptr;
-  ShowWindow(window->hwnd_, SW_SHOWNORMAL);
+  ShowWindow(window->hwnd_.get(), SW_SHOWNORMAL);
   return window;
-}
-
-HistoryWindow::~HistoryWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
 }
 
 LRESULT HistoryWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -50,27 +46,27 @@ LRESULT HistoryWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
       // Esc, through the dialog keys of the message loop.
-      if (LOWORD(wParam) == IDCANCEL) DestroyWindow(hwnd_);
+      if (LOWORD(wParam) == IDCANCEL) DestroyWindow(hwnd_.get());
       return 0;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   }
 }
 
 bool HistoryWindow::OnCreate() {
-  dpi_ = DpiOf(hwnd_);
+  dpi_ = DpiOf(hwnd_.get());
   font_ = CreateDesignFont(L"Arial", 825, dpi_);
   RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
-  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_, GWL_STYLE), FALSE, GetWindowLongW(hwnd_, GWL_EXSTYLE), dpi_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_.get(), GWL_STYLE), FALSE, GetWindowLongW(hwnd_.get(), GWL_EXSTYLE), dpi_);
+  SetWindowPos(hwnd_.get(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  nextLine_ = CreateControl(hwnd_, instance_, {ids::kHistoryNextLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}},
+  nextLine_ = CreateControl(hwnd_.get(), instance_, {ids::kHistoryNextLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}},
                             dpi_, font_.get());
-  problemLine_ = CreateControl(hwnd_, instance_,
+  problemLine_ = CreateControl(hwnd_.get(), instance_,
                                {ids::kHistoryProblemLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}}, dpi_,
                                font_.get());
-  list_ = CreateControl(hwnd_, instance_,
+  list_ = CreateControl(hwnd_.get(), instance_,
                         {ids::kHistoryList, WC_LISTVIEWW, L"",
                          WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA, WS_EX_CLIENTEDGE,
                          {}},
@@ -99,7 +95,7 @@ bool HistoryWindow::OnCreate() {
 void HistoryWindow::OnSize() {
   if (!list_) return;
   RECT client{};
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd_.get(), &client);
   const int margin = TwipsToPixels(kMargin, dpi_);
   const int line = TwipsToPixels(kLineHeight, dpi_);
   MoveWindow(nextLine_, margin, margin, client.right - 2 * margin, line, TRUE);

@@ -22,7 +22,6 @@ class HistoryWindow final : public BaseWindow<HistoryWindow> {
   // Creates and shows the window, filled from the history file.
   static std::unique_ptr<HistoryWindow> Create(HINSTANCE instance, Controller& controller);
   HistoryWindow(HINSTANCE instance, Controller& controller) : instance_(instance), controller_(controller) {}
-  ~HistoryWindow();
   HistoryWindow(const HistoryWindow&) = delete;
   HistoryWindow& operator=(const HistoryWindow&) = delete;
 

@@ -46,9 +46,7 @@ UINT ShowRequestMessage() {
 MainWindow::MainWindow(HINSTANCE instance, PlayerSettings& playerSettings)
     : instance_(instance), playerSettings_(playerSettings) {}
 
-MainWindow::~MainWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
-}
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::Create(Controller& controller, int showCommand) {
   controller_ = &controller;
@@ -89,7 +87,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       // Minimised, the window lives in the tray only.
-      if (wParam == SIZE_MINIMIZED) ShowWindow(hwnd_, SW_HIDE);
+      if (wParam == SIZE_MINIMIZED) ShowWindow(hwnd_.get(), SW_HIDE);
       statusBar_.OnParentSized();
       return 0;
     case WM_TIMECHANGE:
@@ -111,14 +109,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       if (wParam) {
         closing_ = true;
-        controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
+        controller_->OnShutdown(PositionToSave(hwnd_.get(), dpi_));
       }
       return 0;
     case WM_DESTROY:
-      KillTimer(hwnd_, kClockTimer);
-      KillTimer(hwnd_, kResumeTimer);
-      KillTimer(hwnd_, kTrayRetryTimer);
-      KillTimer(hwnd_, kFolderChangeTimer);
+      KillTimer(hwnd_.get(), kClockTimer);
+      KillTimer(hwnd_.get(), kResumeTimer);
+      KillTimer(hwnd_.get(), kTrayRetryTimer);
+      KillTimer(hwnd_.get(), kFolderChangeTimer);
       folderWatch_.reset();
       trayIcon_.Remove();
       PostQuitMessage(0);
@@ -132,45 +130,45 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowFromOutside();
         return 0;
       }
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   }
 }
 
 bool MainWindow::OnCreate() {
-  dpi_ = DpiOf(hwnd_);
+  dpi_ = DpiOf(hwnd_.get());
   windowFont_ = CreateDesignFont(L"Arial", 825, dpi_);
   frameFont_ = CreateDesignFont(L"Arial", 675, dpi_);
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-  if (!AttachMainMenu(hwnd_)) return false;
+  SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  if (!AttachMainMenu(hwnd_.get())) return false;
   // The designed client width under the menu bar, and the designed outer height.
   RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), 100};
-  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_, GWL_STYLE), TRUE, GetWindowLongW(hwnd_, GWL_EXSTYLE), dpi_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(kWindowHeight, dpi_),
+  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_.get(), GWL_STYLE), TRUE, GetWindowLongW(hwnd_.get(), GWL_EXSTYLE), dpi_);
+  SetWindowPos(hwnd_.get(), nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(kWindowHeight, dpi_),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   const TabFonts fonts{windowFont_.get(), frameFont_.get()};
   // The frames lie above the tab strip, created later, so that the tab
   // order runs from the tab strip into the visible frame.
-  if (!savedList_.Create(hwnd_, instance_, dpi_, fonts, *controller_) ||
-      !editor_.Create(hwnd_, instance_, dpi_, fonts, *controller_) ||
-      !statusBar_.Create(hwnd_, instance_, dpi_, windowFont_.get()) || !CreateTabStrip())
+  if (!savedList_.Create(hwnd_.get(), instance_, dpi_, fonts, *controller_) ||
+      !editor_.Create(hwnd_.get(), instance_, dpi_, fonts, *controller_) ||
+      !statusBar_.Create(hwnd_.get(), instance_, dpi_, windowFont_.get()) || !CreateTabStrip())
     return false;
   ShowWindow(editor_.Frame(), SW_SHOW);
   editor_.SetUpPickers();
-  MoveToSavedPosition(hwnd_, dpi_, controller_->SavedPosition());
+  MoveToSavedPosition(hwnd_.get(), dpi_, controller_->SavedPosition());
   ShowTrayIcon();
   return true;
 }
 
 void MainWindow::ShowTrayIcon() {
-  if (trayIcon_.Add(hwnd_, LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon))))
-    KillTimer(hwnd_, kTrayRetryTimer);
+  if (trayIcon_.Add(hwnd_.get(), LoadIconW(instance_, MAKEINTRESOURCEW(kIdAppIcon))))
+    KillTimer(hwnd_.get(), kTrayRetryTimer);
   else
-    SetTimer(hwnd_, kTrayRetryTimer, kTrayRetryMs, nullptr);
+    SetTimer(hwnd_.get(), kTrayRetryTimer, kTrayRetryMs, nullptr);
 }
 
 bool MainWindow::CreateTabStrip() {
-  const HWND tabs = CreateControl(hwnd_, instance_,
+  const HWND tabs = CreateControl(hwnd_.get(), instance_,
                                   {ids::kTabs, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0, kTabStripRect},
                                   dpi_, windowFont_.get());
   if (!tabs) return false;
@@ -201,7 +199,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
 }
 
 void MainWindow::OnTabChanged() {
-  const bool editing = TabCtrl_GetCurSel(GetDlgItem(hwnd_, ids::kTabs)) == 0;
+  const bool editing = TabCtrl_GetCurSel(GetDlgItem(hwnd_.get(), ids::kTabs)) == 0;
   ShowWindow(editor_.Frame(), editing ? SW_SHOW : SW_HIDE);
   ShowWindow(savedList_.Frame(), editing ? SW_HIDE : SW_SHOW);
 }
@@ -217,7 +215,7 @@ void MainWindow::OnTimer(UINT_PTR timer) {
   } else if (timer == kTrayRetryTimer) {
     ShowTrayIcon();
   } else if (timer == kFolderChangeTimer) {
-    KillTimer(hwnd_, kFolderChangeTimer);
+    KillTimer(hwnd_.get(), kFolderChangeTimer);
     controller_->OnStoreFolderChanged();
   }
 }
@@ -225,7 +223,7 @@ void MainWindow::OnTimer(UINT_PTR timer) {
 void MainWindow::ArmClock() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  if (!SetTimer(hwnd_, kClockTimer, 1000 - now.wMilliseconds + kClockSlackMs, nullptr))
+  if (!SetTimer(hwnd_.get(), kClockTimer, 1000 - now.wMilliseconds + kClockSlackMs, nullptr))
     Report({L"The schedule clock could not be started (the system has no timer left); saved commands will not "
             L"fire until Cuelark is started again.",
             kCaption, Severity::kStop, {}});
@@ -243,21 +241,21 @@ void MainWindow::OnFolderChanged() {
     return;
   }
   // Restarted by each change, so that a burst is read once, after it.
-  SetTimer(hwnd_, kFolderChangeTimer, kFolderSettleMs, nullptr);
+  SetTimer(hwnd_.get(), kFolderChangeTimer, kFolderSettleMs, nullptr);
 }
 
 void MainWindow::OnTrayClicked() {
-  if (!IsIconic(hwnd_)) return;
-  ShowWindow(hwnd_, SW_SHOW);
-  ShowWindow(hwnd_, SW_RESTORE);
-  SetForegroundWindow(hwnd_);
+  if (!IsIconic(hwnd_.get())) return;
+  ShowWindow(hwnd_.get(), SW_SHOW);
+  ShowWindow(hwnd_.get(), SW_RESTORE);
+  SetForegroundWindow(hwnd_.get());
 }
 
 void MainWindow::ShowFromOutside() {
-  if (IsIconic(hwnd_)) {
+  if (IsIconic(hwnd_.get())) {
     OnTrayClicked();
-  } else if (IsWindowVisible(hwnd_)) {
-    SetForegroundWindow(hwnd_);
+  } else if (IsWindowVisible(hwnd_.get())) {
+    SetForegroundWindow(hwnd_.get());
   } else if (playerDialog_ && playerDialog_->IsOpen()) {
     SetForegroundWindow(playerDialog_->Handle());
   }
@@ -266,7 +264,7 @@ void MainWindow::ShowFromOutside() {
 void MainWindow::OnSelectPlayerClicked() {
   // Every opening starts afresh, with a dialog window of its own.
   playerDialog_ = PlayerDialog::Create(instance_, playerSettings_, [this] { OnPlayerDialogClosed(); });
-  if (playerDialog_) ShowWindow(hwnd_, SW_HIDE);
+  if (playerDialog_) ShowWindow(hwnd_.get(), SW_HIDE);
 }
 
 void MainWindow::OnHistoryClicked() {
@@ -279,21 +277,21 @@ void MainWindow::OnHistoryClicked() {
 }
 
 void MainWindow::OnPlayerDialogClosed() {
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
+  ShowWindow(hwnd_.get(), SW_SHOW);
+  SetForegroundWindow(hwnd_.get());
 }
 
 void MainWindow::OnExitClicked() {
   // Ends at once: no position is written.
   closing_ = true;
   controller_->OnShutdown(std::nullopt);
-  DestroyWindow(hwnd_);
+  DestroyWindow(hwnd_.get());
 }
 
 void MainWindow::OnClose() {
   closing_ = true;
-  controller_->OnShutdown(PositionToSave(hwnd_, dpi_));
-  DestroyWindow(hwnd_);
+  controller_->OnShutdown(PositionToSave(hwnd_.get(), dpi_));
+  DestroyWindow(hwnd_.get());
 }
 
 void MainWindow::RefreshList(std::size_t count) { savedList_.RefreshList(count); }
@@ -305,7 +303,7 @@ void MainWindow::ClearEditor() { editor_.Clear(); }
 void MainWindow::Report(const UserMessage& message) {
   if (!closing_ && notices_.Show(instance_, message)) return;
   // A box owned by a window in the tray would stay out of sight.
-  const HWND owner = hwnd_ && IsWindowVisible(hwnd_) && !IsIconic(hwnd_) ? hwnd_ : nullptr;
+  const HWND owner = hwnd_.get() && IsWindowVisible(hwnd_.get()) && !IsIconic(hwnd_.get()) ? hwnd_.get() : nullptr;
   const UINT icon = message.severity == Severity::kStop ? MB_ICONSTOP : MB_ICONWARNING;
   const std::wstring text = message.about.empty() ? message.text : message.text + L"\n" + message.about;
   MessageBoxW(owner, text.c_str(), message.title.c_str(), MB_OK | icon | MB_SETFOREGROUND);
@@ -316,12 +314,12 @@ void MainWindow::TellPlayerNotice(const std::wstring& text, const std::wstring& 
 }
 
 void MainWindow::ArmResumeTimer() {
-  if (!SetTimer(hwnd_, kResumeTimer, kResumeDelayMs, nullptr))
+  if (!SetTimer(hwnd_.get(), kResumeTimer, kResumeDelayMs, nullptr))
     Report({L"The player's playlist cannot be restored after this command (the system has no timer left).",
             kCaption, Severity::kWarning, {}});
 }
 
-void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_, kResumeTimer); }
+void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_.get(), kResumeTimer); }
 
 void MainWindow::ShowNextFiring(const std::wstring& text) {
   trayIcon_.SetTip(text);

@@ -30,6 +30,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
  public:
   // The player dialog edits `playerSettings`.
   MainWindow(HINSTANCE instance, PlayerSettings& playerSettings);
+  // Where the dialogs it owns are complete types.
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;

@@ -37,13 +37,6 @@ std::unique_ptr<PlayerDialog> PlayerDialog::Create(HINSTANCE instance, PlayerSet
   return dialog;
 }
 
-PlayerDialog::~PlayerDialog() {
-  if (hwnd_) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
-}
-
 LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -55,21 +48,21 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kCancelSaveButton) OnCancelSaveClicked();
       return 0;
     case WM_CLOSE:
-      DestroyWindow(hwnd_);
+      DestroyWindow(hwnd_.get());
       return 0;
     case WM_DESTROY:
       onClosed_();
       return 0;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   }
 }
 
 void PlayerDialog::CreateControls() {
-  const UINT dpi = DpiOf(hwnd_);
+  const UINT dpi = DpiOf(hwnd_.get());
   windowFont_ = CreateDesignFont(L"Arial", 825, dpi);
   controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+  SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
   // A fixed client area, centred on the work area.
   RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
@@ -78,27 +71,27 @@ void PlayerDialog::CreateControls() {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+  SetWindowPos(hwnd_.get(), nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
-  for (const ControlPlacement& control : kControls) CreateControl(hwnd_, instance_, control, dpi, controlFont_.get());
+  for (const ControlPlacement& control : kControls) CreateControl(hwnd_.get(), instance_, control, dpi, controlFont_.get());
 }
 
 void PlayerDialog::LoadSettings() {
   exePath_ = settings_.ReadExe();
-  SetDlgItemTextW(hwnd_, ids::kPlayerPathBox, exePath_.c_str());
+  SetDlgItemTextW(hwnd_.get(), ids::kPlayerPathBox, exePath_.c_str());
 }
 
 void PlayerDialog::OnBrowseClicked() {
   constexpr wchar_t kFilter[] = L"Winamp Executable\0winamp.exe\0All .exe\0*.exe\0";
   playListPath_.clear();
-  AskForFile(hwnd_, kFilter, dialogFileName_);
+  AskForFile(hwnd_.get(), kFilter, dialogFileName_);
   exePath_ = dialogFileName_;
   if (exePath_.empty()) return;
   // The player keeps its own playlist beside its executable.
   playListPath_ = exePath_.substr(0, exePath_.size() - std::min<std::size_t>(3, exePath_.size())) + L"m3u";
-  SetDlgItemTextW(hwnd_, ids::kPlayerPathBox, exePath_.c_str());
-  SetDlgItemTextW(hwnd_, ids::kCancelSaveButton, L"Save");
+  SetDlgItemTextW(hwnd_.get(), ids::kPlayerPathBox, exePath_.c_str());
+  SetDlgItemTextW(hwnd_.get(), ids::kCancelSaveButton, L"Save");
   saveOffered_ = true;
 }
 
@@ -107,14 +100,14 @@ void PlayerDialog::OnCancelSaveClicked() {
     const StoreResult written = settings_.Write(exePath_, playListPath_);
     if (!written.ok) {
       // Stay open: closing would look as if the choice had been saved.
-      MessageBoxW(hwnd_,
+      MessageBoxW(hwnd_.get(),
                   (L"The player settings could not be written to " + settings_.File() + L":\n" + written.reason)
                       .c_str(),
                   kCaption, MB_OK | MB_ICONWARNING);
       return;
     }
   }
-  DestroyWindow(hwnd_);
+  DestroyWindow(hwnd_.get());
 }
 
 }  // namespace cuelark

@@ -22,7 +22,6 @@ class PlayerDialog final : public BaseWindow<PlayerDialog> {
                                               std::function<void()> onClosed);
   PlayerDialog(HINSTANCE instance, PlayerSettings& settings, std::function<void()> onClosed)
       : instance_(instance), settings_(settings), onClosed_(std::move(onClosed)) {}
-  ~PlayerDialog();
   PlayerDialog(const PlayerDialog&) = delete;
   PlayerDialog& operator=(const PlayerDialog&) = delete;
 

@@ -235,13 +235,13 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
         return Answer(LoggedKind::kCopyData, wParam, lParam,
                       [&] { return OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)); });
       case WM_COMMAND:
-        if (lParam != 0 && IsChild(hwnd_, reinterpret_cast<HWND>(lParam))) break;
+        if (lParam != 0 && IsChild(hwnd_.get(), reinterpret_cast<HWND>(lParam))) break;
         return Answer(LoggedKind::kCommand, wParam, lParam, [&] { return OnCommand(wParam); });
       case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   }
 
   // Logs the message with its answer; or, once the hang point is reached,
@@ -321,11 +321,11 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
   }
 
   bool CreateControls() {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_.get(), GWLP_HINSTANCE));
     status_ = CreateWindowExW(0, L"STATIC", L"Stopped", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 0, 0, 0, 0,
-                              hwnd_, nullptr, instance, nullptr);
+                              hwnd_.get(), nullptr, instance, nullptr);
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                            0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
+                            0, 0, 0, 0, hwnd_.get(), nullptr, instance, nullptr);
     if (!status_ || !list_) return false;
     const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     SendMessageW(status_, WM_SETFONT, font, FALSE);
