@@ -12,8 +12,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "common/win32/DispatchArguments.h"
 #include "common/win32/ModulePath.h"
 #include "inicontrol/BrevoniIds.h"
 
@@ -49,25 +49,10 @@ inline HRESULT CreateFromFile(const std::filesystem::path& dll, Microsoft::WRL::
 // Invokes a member with text arguments given in their natural order.
 inline HRESULT Call(IDispatch* control, DISPID member, std::initializer_list<std::wstring_view> args,
                     VARIANT* result = nullptr, WORD flags = DISPATCH_METHOD, EXCEPINFO* exception = nullptr) {
-  std::vector<VARIANT> variants(args.size());
-  std::size_t slot = args.size();
-  HRESULT hr = S_OK;
-  for (std::wstring_view arg : args) {
-    VARIANT& v = variants[--slot];  // Invoke takes the last argument first
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(arg.data(), static_cast<UINT>(arg.size()));
-    if (v.bstrVal == nullptr) hr = E_OUTOFMEMORY;
-  }
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
-  if (flags == DISPATCH_PROPERTYPUT) {
-    params.rgdispidNamedArgs = &named;
-    params.cNamedArgs = 1;
-  }
-  if (SUCCEEDED(hr)) hr = control->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception, nullptr);
-  for (VARIANT& v : variants) VariantClear(&v);
-  return hr;
+  win32::DispatchTextArguments arguments(args);
+  if (!arguments.Complete()) return E_OUTOFMEMORY;
+  return control->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, arguments.Params(flags == DISPATCH_PROPERTYPUT),
+                         result, exception, nullptr);
 }
 
 // The text a member returned, or "<vt N>" when it returned no text.

@@ -21,6 +21,20 @@ inline RECT ToPixels(const TwipsRect& r, UINT dpi) {
   return RECT{left, top, left + TwipsToPixels(r.width, dpi), top + TwipsToPixels(r.height, dpi)};
 }
 
+// The outer size of a window whose client area has the given size in pixels,
+// for the window's own styles and menu bar.
+inline SIZE OuterSize(HWND window, int clientWidth, int clientHeight, UINT dpi) {
+  RECT outer{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectExForDpi(&outer, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), GetMenu(window) != nullptr,
+                           static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)), dpi);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The same for a client area designed in twips.
+inline SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, UINT dpi) {
+  return OuterSize(window, TwipsToPixels(clientWidth, dpi), TwipsToPixels(clientHeight, dpi), dpi);
+}
+
 // A font height in hundredths of a point, as the window designer gives it
 // (8.25 pt is 825), turned into a LOGFONT height for the DPI.
 inline int FontHeight(int centiPoints, UINT dpi) { return -MulDiv(centiPoints, static_cast<int>(dpi), 7200); }

@@ -1,7 +1,6 @@
 #include "scheduler/win/DispatchIniStore.h"
 
-#include <vector>
-
+#include "common/win32/DispatchArguments.h"
 #include "common/win32/ModulePath.h"
 #include "inicontrol/BrevoniIds.h"
 #include "scheduler/win/Resources.h"
@@ -27,30 +26,48 @@ HRESULT CreateControl(Microsoft::WRL::ComPtr<IDispatch>& control) {
   return SUCCEEDED(hr) ? CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)) : hr;
 }
 
+// An activation context made from a manifest, active on this thread for as
+// long as the object lives.
+class ActivatedContext {
+ public:
+  explicit ActivatedContext(const ACTCTXW& description) : context_(CreateActCtxW(&description)) {
+    if (context_ == INVALID_HANDLE_VALUE) {
+      result_ = HRESULT_FROM_WIN32(GetLastError());
+    } else if (!ActivateActCtx(context_, &cookie_)) {
+      result_ = HRESULT_FROM_WIN32(GetLastError());
+    } else {
+      result_ = S_OK;
+    }
+  }
+  ActivatedContext(const ActivatedContext&) = delete;
+  ActivatedContext& operator=(const ActivatedContext&) = delete;
+  ~ActivatedContext() {
+    if (SUCCEEDED(result_)) DeactivateActCtx(0, cookie_);
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+  }
+
+  HRESULT Result() const { return result_; }
+
+ private:
+  HANDLE context_;
+  ULONG_PTR cookie_ = 0;
+  HRESULT result_ = E_FAIL;
+};
+
 // The control beside the program is used without registration, through the
 // private assembly that the program's resources describe.
 HRESULT CreateControlBesideProgram(Microsoft::WRL::ComPtr<IDispatch>& control) {
   const std::wstring folder = ProgramFolder();
   const std::wstring program = win32::ModulePath();
   if (program.empty()) return HRESULT_FROM_WIN32(GetLastError());
-  ACTCTXW context{};
-  context.cbSize = sizeof(context);
-  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
-  context.lpSource = program.c_str();
-  context.lpResourceName = MAKEINTRESOURCEW(kIdBrevoniManifest);
-  context.lpAssemblyDirectory = folder.c_str();
-  const HANDLE handle = CreateActCtxW(&context);
-  if (handle == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
-  ULONG_PTR cookie = 0;
-  HRESULT hr = E_FAIL;
-  if (ActivateActCtx(handle, &cookie)) {
-    hr = CreateControl(control);
-    DeactivateActCtx(0, cookie);
-  } else {
-    hr = HRESULT_FROM_WIN32(GetLastError());
-  }
-  ReleaseActCtx(handle);
-  return hr;
+  ACTCTXW description{};
+  description.cbSize = sizeof(description);
+  description.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
+  description.lpSource = program.c_str();
+  description.lpResourceName = MAKEINTRESOURCEW(kIdBrevoniManifest);
+  description.lpAssemblyDirectory = folder.c_str();
+  const ActivatedContext context(description);
+  return SUCCEEDED(context.Result()) ? CreateControl(control) : context.Result();
 }
 
 }  // namespace
@@ -75,24 +92,11 @@ HRESULT DispatchIniStore::Fail(HRESULT hr, std::wstring reason) {
   return hr;
 }
 
-HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result) {
-  // Invoke takes its arguments last first.
-  std::vector<VARIANT> variants(args.size());
-  std::vector<win32::unique_bstr> strings;
-  strings.reserve(args.size());
-  std::size_t slot = args.size();
-  for (const std::wstring* arg : args) {
-    BSTR text = SysAllocStringLen(arg->data(), static_cast<UINT>(arg->size()));
-    if (!text) return Fail(E_OUTOFMEMORY, {});
-    strings.emplace_back(text);
-    VARIANT& v = variants[--slot];
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = text;
-  }
-  DISPPARAMS params{variants.data(), nullptr, static_cast<UINT>(variants.size()), 0};
+HRESULT DispatchIniStore::Call(DISPID member, std::initializer_list<std::wstring_view> args, VARIANT* result) {
+  win32::DispatchTextArguments arguments(args);
+  if (!arguments.Complete()) return Fail(E_OUTOFMEMORY, {});
   EXCEPINFO exception{};
-  const HRESULT hr = control_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
+  const HRESULT hr = control_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, arguments.Params(), result,
                                       &exception, nullptr);
   const win32::unique_bstr source(exception.bstrSource), description(exception.bstrDescription),
       helpFile(exception.bstrHelpFile);
@@ -106,7 +110,7 @@ std::wstring DispatchIniStore::ReadINI(const std::wstring& section, const std::w
                                        const std::wstring& file) {
   VARIANT result;
   VariantInit(&result);
-  if (FAILED(Call(brevoni::kDispIdReadINI, {&section, &key, &file}, &result))) return std::wstring(kNotFound);
+  if (FAILED(Call(brevoni::kDispIdReadINI, {section, key, file}, &result))) return std::wstring(kNotFound);
   std::wstring text;
   if (result.vt == VT_BSTR && result.bstrVal) text.assign(result.bstrVal, SysStringLen(result.bstrVal));
   VariantClear(&result);
@@ -115,17 +119,17 @@ std::wstring DispatchIniStore::ReadINI(const std::wstring& section, const std::w
 
 void DispatchIniStore::WriteINI(const std::wstring& section, const std::wstring& key, const std::wstring& data,
                                 const std::wstring& file) {
-  if (!BatchFailed()) Call(brevoni::kDispIdWriteINI, {&section, &key, &data, &file}, nullptr);
+  if (!BatchFailed()) Call(brevoni::kDispIdWriteINI, {section, key, data, file}, nullptr);
 }
 
 void DispatchIniStore::DeleteINI(const std::wstring& section, const std::wstring& key, const std::wstring& file) {
-  if (!BatchFailed()) Call(brevoni::kDispIdDeleteINI, {&section, &key, &file}, nullptr);
+  if (!BatchFailed()) Call(brevoni::kDispIdDeleteINI, {section, key, file}, nullptr);
 }
 
 void DispatchIniStore::BeginUpdate(const std::wstring& file) {
   batchOpen_ = true;
   failed_ = false;
-  Call(brevoni::kDispIdBeginUpdate, {&file}, nullptr);
+  Call(brevoni::kDispIdBeginUpdate, {file}, nullptr);
 }
 
 bool DispatchIniStore::CommitUpdate(std::wstring& reason) {

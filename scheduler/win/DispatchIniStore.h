@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "scheduler/core/IniStore.h"
 
@@ -34,7 +35,7 @@ class DispatchIniStore final : public IniStore {
   // Calls one member with text arguments in their declared order. Every
   // way a call can fail passes through Fail, so that the batch it belongs
   // to cannot commit as if it had worked.
-  HRESULT Call(DISPID member, std::initializer_list<const std::wstring*> args, VARIANT* result);
+  HRESULT Call(DISPID member, std::initializer_list<std::wstring_view> args, VARIANT* result);
   HRESULT Fail(HRESULT hr, std::wstring reason);
   // Inside a batch that has already failed, edits are not sent: the batch
   // will not commit, and after a failed BeginUpdate they would go straight

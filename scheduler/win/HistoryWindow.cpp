@@ -4,6 +4,7 @@
 
 #include "scheduler/core/Digits.h"
 #include "scheduler/win/ControlIds.h"
+#include "scheduler/win/ListColumns.h"
 #include "scheduler/win/Resources.h"
 
 namespace cuelark {
@@ -14,7 +15,7 @@ constexpr int kClientWidth = 9600;  // twips
 constexpr int kClientHeight = 4800;
 constexpr int kMargin = 120;
 constexpr int kLineHeight = 285;
-constexpr std::array<std::pair<const wchar_t*, int>, 5> kColumns{
+constexpr std::array<ListColumn, 5> kColumns{
     {{L"Due", 1900}, {L"Started", 2200}, {L"Name", 1900}, {L"Outcome", 1300}, {L"Detail", 1850}}};
 
 std::wstring TimeText(const LocalDateTime& moment) {
@@ -56,9 +57,8 @@ LRESULT HistoryWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 bool HistoryWindow::OnCreate() {
   dpi_ = DpiOf(hwnd_.get());
   font_ = CreateDesignFont(L"Arial", 825, dpi_);
-  RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
-  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_.get(), GWL_STYLE), FALSE, GetWindowLongW(hwnd_.get(), GWL_EXSTYLE), dpi_);
-  SetWindowPos(hwnd_.get(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+  const SIZE outer = win32::OuterSizeForClient(hwnd_.get(), kClientWidth, kClientHeight, dpi_);
+  SetWindowPos(hwnd_.get(), nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   nextLine_ = CreateControl(hwnd_.get(), instance_, {ids::kHistoryNextLine, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, {}},
@@ -74,14 +74,7 @@ bool HistoryWindow::OnCreate() {
   if (!nextLine_ || !problemLine_ || !list_) return false;
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP,
                LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
-  for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(kColumns[static_cast<std::size_t>(i)].first);
-    column.cx = TwipsToPixels(kColumns[static_cast<std::size_t>(i)].second, dpi_);
-    column.iSubItem = i;
-    if (SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column)) != i) return false;
-  }
+  if (!AddListColumns(list_, kColumns, dpi_)) return false;
   ShowNextFiring(controller_.NextFiringText());
   const std::vector<HistoryEvent> newestFirst = controller_.HistoryForShowing(&problem_);
   SetWindowTextW(problemLine_, problem_.c_str());

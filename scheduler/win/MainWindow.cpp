@@ -141,9 +141,8 @@ bool MainWindow::OnCreate() {
   SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
   if (!AttachMainMenu(hwnd_.get())) return false;
   // The designed client width under the menu bar, and the designed outer height.
-  RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi_), 100};
-  AdjustWindowRectExForDpi(&outer, GetWindowLongW(hwnd_.get(), GWL_STYLE), TRUE, GetWindowLongW(hwnd_.get(), GWL_EXSTYLE), dpi_);
-  SetWindowPos(hwnd_.get(), nullptr, 0, 0, outer.right - outer.left, TwipsToPixels(kWindowHeight, dpi_),
+  const SIZE outer = win32::OuterSizeForClient(hwnd_.get(), kClientWidth, 0, dpi_);
+  SetWindowPos(hwnd_.get(), nullptr, 0, 0, outer.cx, TwipsToPixels(kWindowHeight, dpi_),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   const TabFonts fonts{windowFont_.get(), frameFont_.get()};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/win32/Twips.h"
+
 namespace cuelark {
 namespace {
 
@@ -160,10 +162,8 @@ void NoticeBoxes::Layout(HWND dialog, const std::wstring& text) {
   MoveWindow(textControl, 2 * margin + icon, margin, textRect.right, textHeight, TRUE);
   MoveWindow(button, (width - buttonRect.right) / 2, 2 * margin + textHeight, buttonRect.right, buttonRect.bottom,
              TRUE);
-  RECT outer{0, 0, width, height};
-  AdjustWindowRectExForDpi(&outer, static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE)), GetDpiForWindow(dialog));
-  SetWindowPos(dialog, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+  const SIZE outer = win32::OuterSize(dialog, width, height, GetDpiForWindow(dialog));
+  SetWindowPos(dialog, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

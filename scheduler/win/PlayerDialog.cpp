@@ -65,12 +65,11 @@ void PlayerDialog::CreateControls() {
   SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
   // A fixed client area, centred on the work area.
-  RECT outer{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-  AdjustWindowRectExForDpi(&outer, kStyle, FALSE, kExStyle, dpi);
+  const SIZE outer = win32::OuterSizeForClient(hwnd_.get(), kClientWidth, kClientHeight, dpi);
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
+  const int width = outer.cx;
+  const int height = outer.cy;
   SetWindowPos(hwnd_.get(), nullptr, work.left + (work.right - work.left - width) / 2,
                work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 

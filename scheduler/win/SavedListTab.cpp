@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "scheduler/win/ControlIds.h"
+#include "scheduler/win/ListColumns.h"
 
 namespace cuelark {
 namespace {
@@ -21,7 +22,7 @@ constexpr std::array kControls{
                  {ids::kExecuteButton, WC_BUTTONW, L"Execute selected", kButton, 0, {3840, 2160, 1575, 285}}},
 };
 
-constexpr std::array<std::pair<const wchar_t*, int>, 4> kColumns{
+constexpr std::array<ListColumn, 4> kColumns{
     {{L"Name", 1700}, {L"Command", 3200}, {L"Day/Date", 1200}, {L"Time", 800}}};
 
 }  // namespace
@@ -30,24 +31,17 @@ bool SavedListTab::Create(HWND parent, HINSTANCE instance, UINT dpi, const TabFo
   controller_ = &controller;
   frame_ = CreateFrame(parent, instance, ids::kSavedFrame, dpi, fonts, kControls);
   if (!frame_) return false;
-  AddColumns(dpi);
-  return SetWindowSubclass(Control(ids::kSavedList), ListProc, 0, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  return SetUpList(dpi) &&
+         SetWindowSubclass(Control(ids::kSavedList), ListProc, 0, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
 }
 
-void SavedListTab::AddColumns(UINT dpi) {
+bool SavedListTab::SetUpList(UINT dpi) {
   const HWND list = Control(ids::kSavedList);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   // The check boxes show the schedule's ticks as well.
   SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
-  for (int i = 0; i < static_cast<int>(kColumns.size()); ++i) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(kColumns[i].first);
-    column.cx = TwipsToPixels(kColumns[i].second, dpi);
-    column.iSubItem = i;
-    SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-  }
+  return AddListColumns(list, kColumns, dpi);
 }
 
 bool SavedListTab::OnCommand(int id, int notification) {

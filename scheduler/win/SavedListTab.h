@@ -25,7 +25,7 @@ class SavedListTab {
 
  private:
   HWND Control(int id) const { return GetDlgItem(frame_, id); }
-  void AddColumns(UINT dpi);
+  bool SetUpList(UINT dpi);
   void FillRow(LVITEMW& item) const;
   std::optional<EntryId> EntryAt(int row) const;
   void ToggleChecked(int row);

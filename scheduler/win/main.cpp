@@ -3,11 +3,11 @@
 // Everything the program keeps is built here and handed to the window.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <optional>
 #include <string>
 
+#include "common/win32/ComApartment.h"
 #include "common/win32/Handles.h"
 #include "scheduler/core/Controller.h"
 #include "scheduler/core/DiskHistoryFiles.h"
@@ -142,10 +142,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                             ICC_DATE_CLASSES | ICC_BAR_CLASSES};
   if (!InitCommonControlsEx(&controls)) return EndAtStartUp(L"the common controls could not be loaded.", std::nullopt);
-  if (const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); FAILED(hr)) {
-    return EndAtStartUp(L"COM could not be initialised.", static_cast<DWORD>(hr));
-  }
-  const int exitCode = RunProgram(instance, showCommand);
-  CoUninitialize();
-  return exitCode;
+  const win32::ComApartment com;
+  if (FAILED(com.Result())) return EndAtStartUp(L"COM could not be initialised.", static_cast<DWORD>(com.Result()));
+  return RunProgram(instance, showCommand);
 }
