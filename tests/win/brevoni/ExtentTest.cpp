@@ -10,26 +10,28 @@ namespace {
 using Microsoft::WRL::ComPtr;
 using Extent = ControlTest;
 
-constexpr LONG kFixed = 882;  // 500 twips = 500/1440 in = 8.82 mm
-
 TEST_F(Extent, StaysFixedWhateverTheContainerAsks) {
   ComPtr<IOleObject> object;
   ASSERT_EQ(control.As(&object), S_OK);
-  SIZEL size{};
-  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
-  EXPECT_EQ(size.cx, kFixed);
-  EXPECT_EQ(size.cy, kFixed);
+  SIZEL fixed{};
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &fixed), S_OK);
+  // 500 twips square, in the HIMETRIC units (0.01 mm) a container measures in.
+  const LONG designed = MulDiv(500, 2540, 1440);
+  EXPECT_EQ(fixed.cx, designed);
+  EXPECT_EQ(fixed.cy, designed);
 
-  const SIZEL asks[] = {{2000, 100}, {0, 0}, {100000, 100000}, {kFixed, 100}};
+  const SIZEL asks[] = {{2000, 100}, {0, 0}, {100000, 100000}, {fixed.cx, 100}};
   for (SIZEL ask : asks) {
     EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &ask), E_FAIL) << ask.cx << "x" << ask.cy;
+    SIZEL size{};
     ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
-    EXPECT_EQ(size.cx, kFixed);
-    EXPECT_EQ(size.cy, kFixed);
+    EXPECT_EQ(size.cx, fixed.cx);
+    EXPECT_EQ(size.cy, fixed.cy);
   }
-  SIZEL same{kFixed, kFixed};
+  SIZEL same = fixed;
   EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &same), S_OK);
-  EXPECT_EQ(object->GetExtent(DVASPECT_ICON, &size), E_INVALIDARG);
+  SIZEL icon{};
+  EXPECT_EQ(object->GetExtent(DVASPECT_ICON, &icon), E_INVALIDARG);
 }
 
 // What a container asks of a control before placing it; the one-line

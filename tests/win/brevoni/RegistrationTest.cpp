@@ -62,12 +62,10 @@ DWORD RunRegsvr32(const std::wstring& arguments) {
 
 TEST_F(Registration, RegisteringRecordsTheClassSoThatItsNameCreatesItAndUnregisteringRemovesIt) {
   ASSERT_EQ(Export("DllRegisterServer")(), S_OK);
+  // The name, the class and the type library are proved by using them; the
+  // threading model shows only on a caller in another apartment.
   const std::wstring clsidKey = L"CLSID\\" + GuidText(kClsid);
-  EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32"), client::BuiltControlPath().native());
   EXPECT_EQ(RegistryText(clsidKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-  EXPECT_EQ(RegistryText(clsidKey + L"\\ProgID"), kProgId);
-  EXPECT_EQ(RegistryText(clsidKey + L"\\TypeLib"), GuidText(kLibId));
-  EXPECT_EQ(RegistryText(std::wstring(kProgId) + L"\\CLSID"), GuidText(kClsid));
 
   CLSID clsid{};
   ASSERT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "tests/win/ui/CuelarkRun.h"
 
@@ -67,6 +68,39 @@ TEST_F(LayoutTest, EveryControlOfTheMainWindowSitsAtItsDesignedPlace) {
   ASSERT_EQ(edges.size(), 2u);
   EXPECT_NEAR(edges[0], TwipsToPixels(6210, dpi), 1);
   EXPECT_NEAR(edges[1], TwipsToPixels(6210 + 1440, dpi), 1);
+}
+
+std::vector<HWND> DirectChildren(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) children.push_back(child);
+  return children;
+}
+
+bool IsLabel(HWND control) { return _wcsicmp(ClassName(control).c_str(), L"Static") == 0; }
+
+// What must hold at any DPI and for any rounding: each control lies wholly
+// inside its frame or dialog, and none that takes input covers another (a
+// label's lower edge, as designed, reaches into the box below it).
+TEST_F(LayoutTest, ControlsLieInsideTheirContainerAndNoneCoversAnother) {
+  SendMenuCommand(run.Main(), ids::kSelectPlayerCommand);
+  const HWND containers[] = {run[ids::kEditorFrame], run[ids::kSavedFrame], run.app().Window(ids::kPlayerDialogClass)};
+  for (const HWND container : containers) {
+    SCOPED_TRACE("container " + std::to_string(GetDlgCtrlID(container)));
+    const SIZE client = ClientSize(container);
+    const std::vector<HWND> children = DirectChildren(container);
+    ASSERT_GE(children.size(), 3u);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      const RECT r = RectInParent(children[i]);
+      SCOPED_TRACE("control " + std::to_string(GetDlgCtrlID(children[i])));
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.cx && r.bottom <= client.cy);
+      for (std::size_t j = i + 1; j < children.size(); ++j) {
+        if (IsLabel(children[i]) || IsLabel(children[j])) continue;
+        const RECT other = RectInParent(children[j]);
+        RECT overlap;
+        EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << "covers control " << GetDlgCtrlID(children[j]);
+      }
+    }
+  }
 }
 
 TEST_F(LayoutTest, WindowTabsListAndStatusBarAreAsDesigned) {
