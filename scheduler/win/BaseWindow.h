@@ -97,7 +97,13 @@ class BaseWindow {
       static_cast<void>(self->hwnd_.release());
       return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    return GuardedCall(hwnd, [&] { return self->HandleMessage(message, wParam, lParam); });
+    return GuardedCall(hwnd, [&]() -> LRESULT {
+      // A window that could not make its controls fails its creation.
+      if constexpr (requires { self->OnCreate(); }) {
+        if (message == WM_CREATE) return self->OnCreate() ? 0 : -1;
+      }
+      return self->HandleMessage(message, wParam, lParam);
+    });
   }
 
   static bool RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon = nullptr) {

@@ -38,8 +38,6 @@ std::unique_ptr<HistoryWindow> HistoryWindow::Create(HINSTANCE instance, Control
 
 LRESULT HistoryWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      return OnCreate() ? 0 : -1;
     case WM_SIZE:
       OnSize();
       return 0;

@@ -74,9 +74,6 @@ bool MainWindow::Create(Controller& controller, int showCommand) {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      // A window without its controls or menu could not do its work.
-      return OnCreate() ? 0 : -1;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;

@@ -37,12 +37,14 @@ std::unique_ptr<PlayerDialog> PlayerDialog::Create(HINSTANCE instance, PlayerSet
   return dialog;
 }
 
+bool PlayerDialog::OnCreate() {
+  CreateControls();
+  LoadSettings();
+  return true;
+}
+
 LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      CreateControls();
-      LoadSettings();
-      return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kPlayerBrowseButton) OnBrowseClicked();
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::kCancelSaveButton) OnCancelSaveClicked();

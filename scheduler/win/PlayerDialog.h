@@ -30,6 +30,7 @@ class PlayerDialog final : public BaseWindow<PlayerDialog> {
  private:
   friend class BaseWindow<PlayerDialog>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnCreate();
   void CreateControls();
   void LoadSettings();
   void OnBrowseClicked();
