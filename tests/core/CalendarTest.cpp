@@ -57,55 +57,57 @@ TEST(CalendarTest, EveryDayFrom1600To2400FollowsTheWallCalendar) {
   }
 }
 
-TEST(TextFormTest, OnlyTheFixedFormsReadBackAndTheyAreWhatIsWritten) {
-  const struct {
-    const wchar_t* text;
-    std::optional<CivilDate> date;
-  } kDates[] = {
-      {L"2026-12-06", CivilDate{2026, 12, 6}},
-      {L"2028-02-29", CivilDate{2028, 2, 29}},
-      {L"0987-01-01", CivilDate{987, 1, 1}},
-      {L"2027-02-29", std::nullopt},  // no leap day that year
-      {L"2026-04-31", std::nullopt},
-      {L"2026-13-01", std::nullopt},
-      {L"2026-00-10", std::nullopt},
-      {L"2026-12-00", std::nullopt},
-      {L"2026-2-09", std::nullopt},
-      {L"2026/12/06", std::nullopt},
-      {L"2026-12-06 ", std::nullopt},
-      {L"+026-12-06", std::nullopt},
-      {L"MONDAY", std::nullopt},
-      {L"", std::nullopt},
-  };
-  for (const auto& c : kDates) {
-    EXPECT_EQ(ParseDate(c.text), c.date) << testing::PrintToString(std::wstring(c.text));
-    if (c.date) {
-      EXPECT_EQ(FormatDate(*c.date), c.text);
-    }
-  }
+template <typename Value>
+struct TextCase {
+  const wchar_t* text;
+  std::optional<Value> value;
+};
 
-  const struct {
-    const wchar_t* text;
-    std::optional<TimeOfDay> time;
-  } kTimes[] = {
-      {L"00:00:00", TimeOfDay{0, 0, 0}},
-      {L"23:59:59", TimeOfDay{23, 59, 59}},
-      {L"09:05:07", TimeOfDay{9, 5, 7}},
-      {L"24:00:00", std::nullopt},
-      {L"12:60:00", std::nullopt},
-      {L"12:00:60", std::nullopt},
-      {L"9:05:07", std::nullopt},
-      {L"09:05", std::nullopt},
-      {L"09-05-07", std::nullopt},
-      {L" 9:05:07", std::nullopt},
-      {L"[ Not Found ]", std::nullopt},
-  };
-  for (const auto& c : kTimes) {
-    EXPECT_EQ(ParseTime(c.text), c.time) << testing::PrintToString(std::wstring(c.text));
-    if (c.time) {
-      EXPECT_EQ(FormatTime(*c.time), c.text);
+// A text that reads is written back exactly as it was read.
+template <typename Value, typename Parse, typename Format>
+void ExpectOnlyFixedFormsRead(std::initializer_list<TextCase<Value>> cases, Parse parse, Format format) {
+  for (const TextCase<Value>& c : cases) {
+    EXPECT_EQ(parse(c.text), c.value) << testing::PrintToString(std::wstring(c.text));
+    if (c.value) {
+      EXPECT_EQ(format(*c.value), c.text);
     }
   }
+}
+
+TEST(TextFormTest, OnlyTheFixedFormsReadBackAndTheyAreWhatIsWritten) {
+  ExpectOnlyFixedFormsRead<CivilDate>(
+      {
+          {L"2026-12-06", CivilDate{2026, 12, 6}},
+          {L"2028-02-29", CivilDate{2028, 2, 29}},
+          {L"0987-01-01", CivilDate{987, 1, 1}},
+          {L"2027-02-29", std::nullopt},  // no leap day that year
+          {L"2026-04-31", std::nullopt},
+          {L"2026-13-01", std::nullopt},
+          {L"2026-00-10", std::nullopt},
+          {L"2026-12-00", std::nullopt},
+          {L"2026-2-09", std::nullopt},
+          {L"2026/12/06", std::nullopt},
+          {L"2026-12-06 ", std::nullopt},
+          {L"+026-12-06", std::nullopt},
+          {L"MONDAY", std::nullopt},
+          {L"", std::nullopt},
+      },
+      [](const wchar_t* text) { return ParseDate(text); }, [](const CivilDate& date) { return FormatDate(date); });
+  ExpectOnlyFixedFormsRead<TimeOfDay>(
+      {
+          {L"00:00:00", TimeOfDay{0, 0, 0}},
+          {L"23:59:59", TimeOfDay{23, 59, 59}},
+          {L"09:05:07", TimeOfDay{9, 5, 7}},
+          {L"24:00:00", std::nullopt},
+          {L"12:60:00", std::nullopt},
+          {L"12:00:60", std::nullopt},
+          {L"9:05:07", std::nullopt},
+          {L"09:05", std::nullopt},
+          {L"09-05-07", std::nullopt},
+          {L" 9:05:07", std::nullopt},
+          {L"[ Not Found ]", std::nullopt},
+      },
+      [](const wchar_t* text) { return ParseTime(text); }, [](const TimeOfDay& time) { return FormatTime(time); });
 }
 
 }  // namespace
