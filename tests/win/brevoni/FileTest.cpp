@@ -7,19 +7,6 @@
 namespace brevoni::testing {
 namespace {
 
-// The names of the control's temporary files in a folder.
-std::vector<std::wstring> TemporaryFiles(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW((folder + L"\\brv*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.push_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
 std::string ReadAll(const std::wstring& file) {
   win32::unique_handle handle = win32::OwnFile(
       CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

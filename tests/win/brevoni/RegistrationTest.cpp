@@ -144,7 +144,8 @@ TEST_F(Registration, TheOtherBitnesssRecordsStayAndDoNotFailAnUnregistration) {
 }
 
 // As scripts and macros use it: the script host of the test's own bitness
-// (SysWOW64's for a 32-bit test) creates the registered control by name.
+// (SysWOW64's for a 32-bit test) creates the registered control by name,
+// writes, reads and lists sections and keys with For Each.
 TEST_F(Registration, AScriptHostOfTheSameBitnessCreatesTheRegisteredControlByName) {
   ASSERT_EQ(RunRegsvr32(L""), 0u);
   wchar_t temp[MAX_PATH];

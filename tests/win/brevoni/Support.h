@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/win32/Handles.h"
 #include "common/win32/TextConversion.h"
@@ -22,6 +23,19 @@ namespace brevoni::testing {
 
 inline std::wstring Wide(const std::string& ansi) { return win32::CodePageToWide(CP_ACP, ansi); }
 inline std::string Narrow(const std::wstring& wide) { return win32::WideToCodePage(CP_ACP, wide); }
+
+// The names of the control's temporary files in a folder.
+inline std::vector<std::wstring> TemporaryFiles(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((folder + L"\\brv*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
 
 // Starts a program; the process handle is empty when it could not start.
 inline win32::unique_handle StartProcess(std::wstring command) {

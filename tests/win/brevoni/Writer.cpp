@@ -8,6 +8,10 @@
 //   brevoni_writer rewrite FILE SOURCE
 //     writes SOURCE's bytes over FILE in place and gives FILE back its
 //     last-write time, as a write within the same clock tick leaves it.
+//   brevoni_writer hold SHARING READY RELEASE FILE...
+//     opens every FILE for reading and writing with the given sharing (the
+//     flags as a number), sets the event READY and keeps the files open
+//     until the event RELEASE is set.
 #include <windows.h>
 #include <objbase.h>
 
@@ -58,6 +62,20 @@ int RewriteKeepingTime(const std::wstring& file, const std::wstring& source) {
   return 0;
 }
 
+int HoldOpen(DWORD sharing, const wchar_t* ready, const wchar_t* release, wchar_t** files, int count) {
+  win32::unique_handle readyEvent(OpenEventW(EVENT_MODIFY_STATE, FALSE, ready));
+  win32::unique_handle releaseEvent(OpenEventW(SYNCHRONIZE, FALSE, release));
+  if (!readyEvent || !releaseEvent) return 9;
+  std::vector<win32::unique_handle> held;
+  for (int i = 0; i < count; ++i) {
+    held.push_back(win32::OwnFile(CreateFileW(files[i], GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (!held.back()) return 10;
+  }
+  if (!SetEvent(readyEvent.get())) return 11;
+  return WaitForSingleObject(releaseEvent.get(), INFINITE) == WAIT_OBJECT_0 ? 0 : 12;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -65,5 +83,6 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"versions" && argc == 4) return WriteVersions(argv[2], _wtoi(argv[3]));
   if (mode == L"profile" && argc == 6) return WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 8;
   if (mode == L"rewrite" && argc == 4) return RewriteKeepingTime(argv[2], argv[3]);
+  if (mode == L"hold" && argc >= 6) return HoldOpen(wcstoul(argv[2], nullptr, 0), argv[3], argv[4], argv + 5, argc - 5);
   return 2;
 }
