@@ -8,15 +8,7 @@
 namespace brevoni {
 namespace {
 
-constexpr wchar_t kMappingParent[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kMappingKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping";
-
-// The platform's own lookup reads the 64-bit view, also for 32-bit callers.
-win32::unique_hkey OpenMachineKey(const wchar_t* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return nullptr;
-  return win32::unique_hkey(key);
-}
 
 // The name that the mapping lists a file under: what follows its last
 // folder separator or drive colon, as the platform cuts it.
@@ -70,50 +62,34 @@ std::optional<std::string> Written(BOOL written, const std::filesystem::path& fi
 
 }  // namespace
 
-IniFileMapping::~IniFileMapping() {
-  // Waits for a callback under way, which uses this object.
-  if (wait_ != nullptr) UnregisterWaitEx(wait_, INVALID_HANDLE_VALUE);
-}
-
-void CALLBACK IniFileMapping::OnChanged(void* mapping, BOOLEAN) {
-  static_cast<IniFileMapping*>(mapping)->stale_ = true;
-}
-
 bool IniFileMapping::Maps(const std::filesystem::path& file) {
-  if (!changed_) {
-    // Auto-reset: each notice wakes the pool's wait once. Waiting on the
-    // event here instead would cost every call a trip to the kernel (under
-    // Wine, to its server).
-    changed_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!changed_ || !RegisterWaitForSingleObject(&wait_, changed_.get(), OnChanged, this, INFINITE, WT_EXECUTEDEFAULT)) {
-      throw std::runtime_error("cannot watch the INI file mapping: " + win32::DescribeError(GetLastError()));
+  // The platform's own lookup reads the 64-bit view, also for 32-bit callers.
+  if (!mapping_) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMappingKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+      return false;  // no mapping at all: looked for again on the next call
     }
+    mapping_.reset(key);
+    changed_.reset(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    if (!changed_) throw std::runtime_error("cannot watch the INI file mapping: " + win32::DescribeError(GetLastError()));
   }
-  if (stale_) Refresh();
+  if (WaitForSingleObject(changed_.get(), 0) == WAIT_OBJECT_0) Refresh();
   const std::wstring_view name = NameOf(file.native());
   return std::any_of(names_.begin(), names_.end(), [&](const std::wstring& mapped) { return SameName(mapped, name); });
 }
 
 void IniFileMapping::Refresh() {
-  // Watching again before reading the names: a change meanwhile marks the
-  // names stale once more, and the next call reads them again. Where there
-  // is no mapping at all (as under some systems' defaults) its parent is
-  // watched for it to appear, so that a call still costs no registry lookup.
-  stale_ = false;
+  // Watching again before reading the names: a change meanwhile sets the
+  // event once more, and the next call reads them again.
+  ResetEvent(changed_.get());
+  const LSTATUS watched = RegNotifyChangeKeyValue(mapping_.get(), FALSE, REG_NOTIFY_CHANGE_NAME, changed_.get(), TRUE);
+  if (watched != ERROR_SUCCESS) SetEvent(changed_.get());  // unwatched: read them on every call
   names_.clear();
-  watched_ = OpenMachineKey(kMappingKey);
-  const bool mapped = watched_ != nullptr;
-  if (!mapped) watched_ = OpenMachineKey(kMappingParent);
-  if (!watched_ ||
-      RegNotifyChangeKeyValue(watched_.get(), FALSE, REG_NOTIFY_CHANGE_NAME, changed_.get(), TRUE) != ERROR_SUCCESS) {
-    stale_ = true;  // unwatched: looked at on every call
-  }
-  if (!mapped) return;
   for (DWORD index = 0;; ++index) {
     wchar_t name[256];
     DWORD length = static_cast<DWORD>(std::size(name));
-    const LSTATUS status = RegEnumKeyExW(watched_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) break;
+    const LSTATUS status = RegEnumKeyExW(mapping_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) break;
     if (status == ERROR_SUCCESS) names_.emplace_back(name, length);
   }
 }

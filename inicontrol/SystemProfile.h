@@ -12,7 +12,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,26 +24,16 @@ namespace brevoni {
 
 class IniFileMapping {
  public:
-  IniFileMapping() = default;
-  IniFileMapping(const IniFileMapping&) = delete;
-  IniFileMapping& operator=(const IniFileMapping&) = delete;
-  ~IniFileMapping();
-
   // Whether the platform maps the file: its name has a key of its own under
   // the mapping. The names are looked up once and again whenever a key is
-  // added under the mapping or goes (or the mapping itself appears), so
-  // that a call costs no registry lookup.
+  // added under the mapping or goes, so that a call costs no registry lookup.
   bool Maps(const std::filesystem::path& file);
 
  private:
-  static void CALLBACK OnChanged(void* mapping, BOOLEAN timedOut);
   void Refresh();
 
-  // The mapping's key, or while there is none the key it would appear in.
-  win32::unique_hkey watched_;
-  win32::unique_handle changed_;  // set when a key below the watched one comes or goes
-  HANDLE wait_ = nullptr;         // the thread pool's wait on changed_
-  std::atomic<bool> stale_{true};
+  win32::unique_hkey mapping_;
+  win32::unique_handle changed_;  // set when a key below the mapping comes or goes
   std::vector<std::wstring> names_;
 };
 
