@@ -171,6 +171,13 @@ std::filesystem::path BrevoniControl::Chosen(BSTR INIFileName) const {
   return file.empty() ? session_.INIFileName() : file;
 }
 
+// A batch's file was found unmapped when the batch began, and its calls work
+// on the batch's copy until it lands: asking the registry again for each of
+// them would cost a round trip per call and could not change where they go.
+bool BrevoniControl::Mapped(const std::filesystem::path& file) {
+  return !session_.Batches(file) && mapping_.Maps(file);
+}
+
 void BrevoniControl::ReportWrite(const std::optional<std::string>& failure) {
   if (failure) {
     SetErrorDescription(win32::CodePageToWide(CP_UTF8, *failure).c_str());
@@ -190,7 +197,7 @@ STDMETHODIMP BrevoniControl::WriteINI(BSTR SectionName, BSTR KeyName, BSTR KeyDa
   if (result != nullptr) VariantInit(result);
   return Guard([&] {
     const std::filesystem::path file = Chosen(INIFileName);
-    ReportWrite(mapping_.Maps(file)
+    ReportWrite(Mapped(file)
                     ? system_profile::Write(BstrText(SectionName), BstrText(KeyName), BstrText(KeyData), file)
                     : SessionFailure(session_.WriteINI(BstrText(SectionName), BstrText(KeyName), BstrText(KeyData), file)));
     return S_OK;
@@ -202,7 +209,7 @@ STDMETHODIMP BrevoniControl::ReadINI(BSTR SectionName, BSTR KeyName, BSTR INIFil
   *result = nullptr;
   return Guard([&] {
     const std::filesystem::path file = Chosen(INIFileName);
-    const std::wstring value = mapping_.Maps(file)
+    const std::wstring value = Mapped(file)
                                    ? system_profile::Read(BstrText(SectionName), BstrText(KeyName), file)
                                    : session_.ReadINI(BstrText(SectionName), BstrText(KeyName), file);
     *result = MakeBstr(value).release();
@@ -249,7 +256,7 @@ STDMETHODIMP BrevoniControl::BeginUpdate(BSTR INIFileName) {
 STDMETHODIMP BrevoniControl::DeleteINI(BSTR SectionName, BSTR KeyName, BSTR INIFileName) {
   return Guard([&] {
     const std::filesystem::path file = Chosen(INIFileName);
-    ReportWrite(mapping_.Maps(file) ? system_profile::Delete(BstrText(SectionName), BstrText(KeyName), file)
+    ReportWrite(Mapped(file) ? system_profile::Delete(BstrText(SectionName), BstrText(KeyName), file)
                                     : SessionFailure(session_.DeleteINI(BstrText(SectionName), BstrText(KeyName), file)));
     return S_OK;
   });
@@ -279,7 +286,7 @@ STDMETHODIMP BrevoniControl::ReadSections(BSTR INIFileName, VARIANT* result) {
   VariantInit(result);
   return Guard([&] {
     const std::filesystem::path file = Chosen(INIFileName);
-    return ToArray(mapping_.Maps(file) ? system_profile::Sections(file) : session_.ReadSections(file), result);
+    return ToArray(Mapped(file) ? system_profile::Sections(file) : session_.ReadSections(file), result);
   });
 }
 
@@ -288,7 +295,7 @@ STDMETHODIMP BrevoniControl::ReadKeys(BSTR SectionName, BSTR INIFileName, VARIAN
   VariantInit(result);
   return Guard([&] {
     const std::filesystem::path file = Chosen(INIFileName);
-    return ToArray(mapping_.Maps(file) ? system_profile::Keys(BstrText(SectionName), file)
+    return ToArray(Mapped(file) ? system_profile::Keys(BstrText(SectionName), file)
                                        : session_.ReadKeys(BstrText(SectionName), file),
                    result);
   });

@@ -100,6 +100,7 @@ class BrevoniControl final : public _Brevoni2,
   HRESULT LoadTypeInfo();
   // The file a call names: its argument, else the stored INIFileName.
   std::filesystem::path Chosen(BSTR INIFileName) const;
+  bool Mapped(const std::filesystem::path& file);
   // Error info for a single write: cleared when it landed, else its reason.
   static void ReportWrite(const std::optional<std::string>& failure);
   std::optional<std::string> SessionFailure(bool succeeded) const;

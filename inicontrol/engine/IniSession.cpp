@@ -127,7 +127,7 @@ std::filesystem::path IniSession::Choose(const std::filesystem::path& file) {
 }
 
 IniSession::Batch* IniSession::BatchFor(const std::filesystem::path& file) {
-  return batch_ && SameFileName(batch_->image.file, file) ? &*batch_ : nullptr;
+  return Batches(file) ? &*batch_ : nullptr;
 }
 
 IniSession::Image* IniSession::CurrentImage(const std::filesystem::path& file) {

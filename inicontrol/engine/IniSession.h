@@ -167,6 +167,10 @@ class IniSession {
   bool CommitUpdate();
   void CancelUpdate();
   bool InUpdate() const { return batch_.has_value(); }
+  // Whether calls naming the file work on the open batch's copy.
+  bool Batches(const std::filesystem::path& file) const {
+    return batch_ && SameFileName(batch_->image.file, file);
+  }
 
   // Reason (UTF-8) of the most recent failure; successful calls leave it as it is.
   const std::string& LastError() const { return lastError_; }
