@@ -21,6 +21,7 @@ Outcome OutcomeOf(PlayerStatus status) {
     case PlayerStatus::kWindowClosed: return Outcome::kNotResponding;
     case PlayerStatus::kTextRefused: return Outcome::kRefused;
     case PlayerStatus::kInterrupted: return Outcome::kInterrupted;
+    case PlayerStatus::kNotPlaying: return Outcome::kNotPlaying;
     case PlayerStatus::kNotStarted:
     case PlayerStatus::kAccessDenied:
     case PlayerStatus::kNotAProgram:
@@ -37,6 +38,9 @@ constexpr std::int64_t kStoreRetrySeconds = 10;
 }  // namespace
 
 std::wstring FailureText(const Failure& failure) {
+  if (!failure.missingPlaylist.empty()) {
+    return L"Winamp's Playlist File " + failure.missingPlaylist + L" Was Not Found, Playlist not Restored!";
+  }
   const wchar_t* cause = L"Winamp Could Not Be Given The Text";
   switch (failure.status) {
     case PlayerStatus::kNotStarted: cause = L"Winamp Is Not Started"; break;
@@ -46,6 +50,7 @@ std::wstring FailureText(const Failure& failure) {
     case PlayerStatus::kStartFailed: cause = L"Winamp Could Not Be Started"; break;
     case PlayerStatus::kWindowClosed: cause = L"Winamp Was Closed"; break;
     case PlayerStatus::kInterrupted: cause = L"Cuelark Is Ending"; break;
+    case PlayerStatus::kNotPlaying: cause = L"Winamp Did Not Start Playing"; break;
     case PlayerStatus::kTextRefused:
     case PlayerStatus::kOk: break;
   }
@@ -54,7 +59,8 @@ std::wstring FailureText(const Failure& failure) {
 
 Controller::Controller(IniStore& iniStore, Player& player, PlayerSettings& playerSettings,
                        HistoryFiles& historyFiles, ControllerView& view, ControllerSettings settings)
-    : playerSettings_(playerSettings),
+    : iniStore_(iniStore),
+      playerSettings_(playerSettings),
       history_(historyFiles, settings.historyFolder),
       view_(view),
       settings_(std::move(settings)),
@@ -208,12 +214,6 @@ void Controller::ChangeAndWrite(const std::function<Changed()>& change) {
 
 void Controller::OnSaveClicked(const EditorFields& fields) {
   if (shuttingDown_) return;
-  if (!settings_.canStoreText(fields.name) || !settings_.canStoreText(fields.command)) {
-    view_.Report({L"The name or the command holds characters that " + settings_.storePath +
-                      L" cannot store in this system's code page.\nPlease use other characters; nothing was saved.",
-                  L"Save", Severity::kWarning, {}});
-    return;
-  }
   SavedCommand entry;
   entry.name = fields.name;
   entry.command = fields.command;
@@ -290,6 +290,8 @@ void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
 
 void Controller::OnResumeTick() { executor_.RequestResume(); }
 
+void Controller::OnPlayingCheckTick() { executor_.RequestPlayingCheck(); }
+
 void Controller::OnShutdown(std::optional<TwipsPosition> position) {
   if (shuttingDown_) return;
   executor_.Stop();
@@ -311,7 +313,7 @@ void Controller::ExecutionEnded(const ExecutionRequest& request, const Execution
   const EntryId id = request.id;
   const PlayerStatus status = result.status;
   WriteHistory({HistoryEvent{request.due, result.started, request.name, request.command, OutcomeOf(status),
-                             status == PlayerStatus::kOk ? request.detail : FailureText({status, false})}});
+                             status == PlayerStatus::kOk ? request.detail : FailureText({status, false, {}})}});
   // An entry meant to run once stays until it has run: when nothing played,
   // the user is told and can still execute it by hand.
   if (status != PlayerStatus::kOk) return;
@@ -328,9 +330,16 @@ void Controller::ArmResume() { view_.ArmResumeTimer(); }
 
 void Controller::DisarmResume() { view_.DisarmResumeTimer(); }
 
-std::wstring Controller::ReadPlaylistSetting() {
-  return playerSettings_.ReadPlaylist();
+void Controller::ArmPlayingCheck() { view_.ArmPlayingCheckTimer(); }
+
+void Controller::DisarmPlayingCheck() { view_.DisarmPlayingCheckTimer(); }
+
+std::wstring Controller::PlaylistFile(const std::optional<PlaylistFolder>& fromPlayer) {
+  return PlaylistFileToResume(fromPlayer, iniStore_, playerSettings_.ReadExe(), playerSettings_.ReadPlaylist(),
+                              settings_.playlistLookups);
 }
+
+bool Controller::CanReadPlaylist(const std::wstring& file) { return settings_.canReadFile(file); }
 
 void Controller::ReportFailure(const Failure& failure) {
   view_.Report({FailureText(failure), kErrorTitle, Severity::kStop, AboutRunning()});

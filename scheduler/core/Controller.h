@@ -18,6 +18,7 @@
 #include "scheduler/core/IniStore.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/PlayerSettings.h"
+#include "scheduler/core/PlaylistLocation.h"
 #include "scheduler/core/Schedule.h"
 #include "scheduler/core/ScheduleClock.h"
 #include "scheduler/core/Store.h"
@@ -70,6 +71,9 @@ class ControllerView {
   // (Re)starts the resume timer, whose tick is OnResumeTick.
   virtual void ArmResumeTimer() = 0;
   virtual void DisarmResumeTimer() = 0;
+  // (Re)starts the kPlayingCheckMs timer, whose tick is OnPlayingCheckTick.
+  virtual void ArmPlayingCheckTimer() = 0;
+  virtual void DisarmPlayingCheckTimer() = 0;
   // "Cuelark: next <name> <when>" or "Cuelark: nothing scheduled".
   virtual void ShowNextFiring(const std::wstring& text) = 0;
   // These executions and missed firings were added to the history, oldest
@@ -80,9 +84,10 @@ class ControllerView {
 struct ControllerSettings {
   std::wstring storePath;  // "cue.ini"
   WeekLocale weekLocale;
-  // Whether the store and the player can take this text unchanged (the ANSI
-  // code page); text that would come back as other characters is refused.
-  std::function<bool(std::wstring_view)> canStoreText;
+  // For finding the playlist file the player wrote, and whether it is there
+  // to be given back.
+  PlaylistLookups playlistLookups;
+  std::function<bool(const std::wstring& file)> canReadFile;
   // Where "history.tsv" lives (beside "cue.ini").
   std::filesystem::path historyFolder;
   // The local time now, to the millisecond.
@@ -132,6 +137,7 @@ class Controller final : private ExecutorHost {
   void OnResumedFromSleep() { skipReason_ = kAsleep; }
   void OnClockChanged() { skipReason_ = kClockChanged; }
   void OnResumeTick();
+  void OnPlayingCheckTick();
   // Something in the store's folder changed: when it is the store, written
   // by another program, the list shows what it holds now.
   void OnStoreFolderChanged();
@@ -155,7 +161,10 @@ class Controller final : private ExecutorHost {
   void ExecutionEnded(const ExecutionRequest& request, const ExecutionResult& result) override;
   void ArmResume() override;
   void DisarmResume() override;
-  std::wstring ReadPlaylistSetting() override;
+  void ArmPlayingCheck() override;
+  void DisarmPlayingCheck() override;
+  std::wstring PlaylistFile(const std::optional<PlaylistFolder>& fromPlayer) override;
+  bool CanReadPlaylist(const std::wstring& file) override;
   void ReportFailure(const Failure& failure) override;
 
   enum class UnreadMoment { kStartUp, kWrite, kShutDown };
@@ -190,6 +199,7 @@ class Controller final : private ExecutorHost {
   std::optional<StoreStamp> StampNow() const;
   void ReportUnreadStore(const std::wstring& reason, UnreadMoment moment);
 
+  IniStore& iniStore_;  // also reads the player's "paths.ini"
   PlayerSettings& playerSettings_;
   HistoryLog history_;
   ControllerView& view_;

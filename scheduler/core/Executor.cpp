@@ -1,5 +1,6 @@
 #include "scheduler/core/Executor.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -47,6 +48,12 @@ void Executor::Stop() {
   std::deque<Job> dropped;
   dropped.swap(queue_);
   if (running_) host_.ExecutionEnded(*lastStarted_, ResultOf(PlayerStatus::kInterrupted));
+  // A job waiting for playing has no call to return to that would end it.
+  if (playingWait_) {
+    host_.DisarmPlayingCheck();
+    playingWait_.reset();
+    running_ = false;
+  }
   for (const Job& job : dropped)
     if (!job.resume) host_.ExecutionEnded(job.execution, {PlayerStatus::kInterrupted, std::nullopt});
   // Inside a running job the resume follows when the job returns.
@@ -71,9 +78,10 @@ void Executor::DropQueued(EntryId id) {
 }
 
 void Executor::RunQueue() {
-  // While busy we are inside a player wait of the running job: the job
-  // already in progress drains the queue when it returns.
-  while (!busy_ && !queue_.empty()) {
+  // While busy we are inside a player wait of the running job, and while
+  // waiting for playing the running job has not ended yet: either way the
+  // job drains the queue when it ends.
+  while (!busy_ && !playingWait_ && !queue_.empty()) {
     const Job job = std::move(queue_.front());
     queue_.pop_front();
     std::optional<Failure> failure;
@@ -92,7 +100,58 @@ std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
   running_ = true;
   started_ = now_();
   reachedPlayer_ = false;
-  const PlayerStatus status = ExecutionSteps(request.command);
+  PlayerStatus status = ExecutionSteps(request.command);
+  if (status == PlayerStatus::kOk && !stopped_) {
+    // A player starting a file or a stream takes a moment; the window, the
+    // clock and the user go on meanwhile, the queue waits.
+    const std::optional<PlayerStatus> playing = LookAtPlaying();
+    if (!playing) {
+      playingWait_ = PlayingWait{0, now_()};
+      host_.ArmPlayingCheck();
+      return std::nullopt;
+    }
+    status = *playing;
+  }
+  return Finish(status);
+}
+
+void Executor::RequestPlayingCheck() {
+  if (!playingWait_ || busy_) return;
+  std::optional<Failure> failure;
+  {
+    const BusyScope busy(busy_);
+    const std::optional<PlayerStatus> playing = LookAtPlaying();
+    // Shut-down began while the player was asked: Stop has ended the job,
+    // and only the resume it could not run from inside is left.
+    if (stopped_) {
+      if (resumePending_) Resume(armings_);
+      return;
+    }
+    if (!playing) return;
+    host_.DisarmPlayingCheck();
+    playingWait_.reset();
+    failure = Finish(*playing);
+  }
+  if (failure && !stopped_) host_.ReportFailure(*failure);
+  RunQueue();
+}
+
+std::optional<PlayerStatus> Executor::LookAtPlaying() {
+  std::optional<std::int32_t> state;
+  if (const PlayerStatus status = player_.GetPlayingState(state); status != PlayerStatus::kOk) return status;
+  if (!state || *state == kPlaying) return PlayerStatus::kOk;
+  if (!playingWait_) return std::nullopt;
+  const StartedAt now = now_();
+  const std::int64_t gapMs = (SerialSecond(now.second) - SerialSecond(playingWait_->lastLook.second)) * 1000 +
+                             (now.millisecond - playingWait_->lastLook.millisecond);
+  playingWait_->waitedMs += std::clamp<std::int64_t>(gapMs, 0, 1000);
+  playingWait_->lastLook = now;
+  if (playingWait_->waitedMs >= kPlayingWaitMs) return PlayerStatus::kNotPlaying;
+  return std::nullopt;
+}
+
+std::optional<Failure> Executor::Finish(PlayerStatus status) {
+  const ExecutionRequest& request = *lastStarted_;
   running_ = false;
   // Shut-down began during a player wait: Stop has noted the execution, the
   // window that would show the outcome is gone, and the store has had its
@@ -109,7 +168,7 @@ std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
     host_.ArmResume();
   }
   host_.ExecutionEnded(request, ResultOf(status));
-  if (status != PlayerStatus::kOk) return Failure{status, false};
+  if (status != PlayerStatus::kOk) return Failure{status, false, {}};
   return std::nullopt;
 }
 
@@ -129,10 +188,18 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
       return status;
     }
     resumePending_ = true;
+    // Where the list went is asked right after it was written: a player
+    // that keeps it in the user's profile writes it there, not beside
+    // itself.
+    std::optional<PlaylistFolder> folder;
+    const PlayerStatus asked = Noted(player_.GetPlaylistFolder(folder));
+    resumeFile_ = host_.PlaylistFile(asked == PlayerStatus::kOk ? folder : std::nullopt);
+    if (asked != PlayerStatus::kOk) return asked;
   }
-  const std::array<std::function<PlayerStatus()>, 4> steps{
+  const std::array<std::function<PlayerStatus()>, 5> steps{
       [&] { return player_.ClearPlayList(); },
       [&] { return player_.AddToPlayList(command); },
+      [&] { return TookEntry(); },
       [&] { return player_.PressButton(1, 0); },  // Play
       // Leaves the playlist empty while the command plays, so the resume
       // rebuilds exactly the saved list and the saved position means the
@@ -144,6 +211,14 @@ PlayerStatus Executor::ExecutionSteps(const std::wstring& command) {
     if (const PlayerStatus status = Noted(step()); status != PlayerStatus::kOk) return status;
   }
   return PlayerStatus::kOk;
+}
+
+PlayerStatus Executor::TookEntry() {
+  // The list was just emptied: a player that took the entry holds at least
+  // it (a playlist file adds all of its entries).
+  std::optional<std::int32_t> length;
+  if (const PlayerStatus status = player_.GetListLength(length); status != PlayerStatus::kOk) return status;
+  return length && *length < 1 ? PlayerStatus::kTextRefused : PlayerStatus::kOk;
 }
 
 ExecutionResult Executor::ResultOf(PlayerStatus status) const {
@@ -159,6 +234,7 @@ PlayerStatus Executor::Noted(PlayerStatus status) {
     case PlayerStatus::kInterrupted:
     case PlayerStatus::kTextRefused: break;  // nothing was sent
     case PlayerStatus::kOk:
+    case PlayerStatus::kNotPlaying:
     case PlayerStatus::kNotResponding:
     case PlayerStatus::kWindowClosed: reachedPlayer_ = true; break;
   }
@@ -172,13 +248,21 @@ std::optional<Failure> Executor::Resume(std::uint64_t arming) {
   if (!resumePending_ || arming != armings_) return std::nullopt;
   host_.DisarmResume();
   resumePending_ = false;
-  const std::wstring playlist = host_.ReadPlaylistSetting();
   PlayerStatus status = PlayerStatus::kOk;
+  std::wstring missing;
   // No player settings saved yet: nothing to append, but the position is
-  // still set back.
-  if (!playlist.empty()) status = player_.AddToPlayList(playlist);
+  // still set back. A file that is not there is not added: the player would
+  // keep the empty list without a word.
+  if (!resumeFile_.empty()) {
+    if (host_.CanReadPlaylist(resumeFile_)) {
+      status = player_.AddToPlayList(resumeFile_);
+    } else {
+      missing = resumeFile_;
+    }
+  }
   if (status == PlayerStatus::kOk) status = player_.SetPlayListPos(savedPlayListPos_);
-  if (status != PlayerStatus::kOk) return Failure{status, true};
+  if (status != PlayerStatus::kOk) return Failure{status, true, {}};
+  if (!missing.empty()) return Failure{PlayerStatus::kOk, true, missing};
   return std::nullopt;
 }
 

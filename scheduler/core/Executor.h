@@ -4,7 +4,9 @@
 // started player, so a tick or a click can ask for another execution, or the
 // resume timer can fire, in the middle of an execution. Such requests are
 // queued and run after the current job: the player never sees two sequences
-// interleaved.
+// interleaved. An execution counts as played only once the player reports
+// playing; until then (at most kPlayingWaitMs) the job has not ended and the
+// queue waits, while the window's events go on.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +26,14 @@ namespace cuelark {
 struct Failure {
   PlayerStatus status;
   bool duringResume;
+  // A resume that found no playlist file to give back: the file it looked for.
+  std::wstring missingPlaylist;
 };
+
+// How long an execution waits for the player to report playing after Play,
+// and how often it asks meanwhile.
+inline constexpr std::int64_t kPlayingWaitMs = 10'000;
+inline constexpr std::int64_t kPlayingCheckMs = 100;
 
 // One execution asked for: the entry as it was when it fell due (or was
 // clicked), the second it was due and the note the history keeps of it. It
@@ -55,8 +64,13 @@ class ExecutorHost {
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
-  // The "Playlist" player setting; empty when there is none.
-  virtual std::wstring ReadPlaylistSetting() = 0;
+  // (Re)starts the kPlayingCheckMs timer, whose tick calls RequestPlayingCheck.
+  virtual void ArmPlayingCheck() = 0;
+  virtual void DisarmPlayingCheck() = 0;
+  // The playlist file the player has just written, from what it said of its
+  // folder; empty when there are no player settings at all.
+  virtual std::wstring PlaylistFile(const std::optional<PlaylistFolder>& fromPlayer) = 0;
+  virtual bool CanReadPlaylist(const std::wstring& file) = 0;
   // Tells the user and returns at once: a box left open on an unattended
   // machine must not hold up the executions behind it.
   virtual void ReportFailure(const Failure& failure) = 0;
@@ -72,6 +86,9 @@ class Executor {
   void RequestExecute(ExecutionRequest request);
   // The resume timer's tick.
   void RequestResume();
+  // The playing check's tick: the execution waiting for the player to play
+  // ends when it does, or when kPlayingWaitMs have passed without.
+  void RequestPlayingCheck();
   // The program is ending. Queued executions and a running one end as
   // kInterrupted (ExecutionEnded, now); a running job sends nothing more, and
   // no later request runs. A pending resume runs now, or as soon as the
@@ -94,9 +111,23 @@ class Executor {
     std::uint64_t arming = 0;  // resume: armings seen when the tick came
   };
 
+  // Time waited for playing, counted from tick to tick so that a change of
+  // the clock neither ends the wait early nor stretches it.
+  struct PlayingWait {
+    std::int64_t waitedMs = 0;
+    StartedAt lastLook{};
+  };
+
   void RunQueue();
   std::optional<Failure> Execute(const ExecutionRequest& request);
   PlayerStatus ExecutionSteps(const std::wstring& command);
+  // kOk when the player took the entry just added (or cannot tell).
+  PlayerStatus TookEntry();
+  // The player's answer settled: kOk playing (or it cannot tell), another
+  // status for a failure; nullopt while still waiting.
+  std::optional<PlayerStatus> LookAtPlaying();
+  // The rest of an execution, once its outcome is known.
+  std::optional<Failure> Finish(PlayerStatus status);
   // Notes whether a step's message went to the player's window.
   PlayerStatus Noted(PlayerStatus status);
   ExecutionResult ResultOf(PlayerStatus status) const;
@@ -110,6 +141,11 @@ class Executor {
   bool stopped_ = false;
   std::int32_t savedPlayListPos_ = 0;
   bool resumePending_ = false;
+  // The file the player wrote the user's playlist to, for the resume.
+  std::wstring resumeFile_;
+  // Set while the running execution waits for the player to play; the
+  // queue waits with it.
+  std::optional<PlayingWait> playingWait_;
   std::uint64_t armings_ = 0;
   std::optional<ExecutionRequest> lastStarted_;
   // The execution running now: when it began, and whether a message of it

@@ -37,10 +37,11 @@ enum class Outcome {
   kRefused,  // the text could not be given to the player
   kMissed,
   kInterrupted,  // the program ended before the execution was done
+  kNotPlaying,   // the player took the entry and Play, but never played
 };
 
 // "played", "not-started", "not-responding", "refused", "missed",
-// "interrupted".
+// "interrupted", "not-playing".
 std::wstring_view OutcomeText(Outcome outcome);
 
 struct StartedAt {

@@ -37,6 +37,8 @@ class FakeView : public ControllerView {
   }
   void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
   void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }
+  void ArmPlayingCheckTimer() override { log_.push_back(L"ArmPlayingCheckTimer"); }
+  void DisarmPlayingCheckTimer() override { log_.push_back(L"DisarmPlayingCheckTimer"); }
   void ShowNextFiring(const std::wstring& text) override { nextFiring = text; }
   void HistoryAdded(const std::vector<HistoryEvent>&) override {}
 
@@ -83,11 +85,8 @@ class ControllerTest : public testing::Test {
  protected:
   Controller& Start() {
     controller_.emplace(iniStore, player, playerSettings, historyFiles, view,
-                        ControllerSettings{store.wstring(), test::kMondayFirst,
-                                           [](std::wstring_view text) {
-                                             return std::all_of(text.begin(), text.end(),
-                                                                [](wchar_t c) { return c <= 0xFF; });
-                                           },
+                        ControllerSettings{store.wstring(), test::kMondayFirst, lookups,
+                                           [](const std::wstring& file) { return std::filesystem::exists(file); },
                                            folder.path(), [this] { return StartedAt{now, 250}; },
                                            [this] { return StampOf(store); }});
     controller_->Load();
@@ -108,6 +107,8 @@ class ControllerTest : public testing::Test {
   EngineIniStore iniStore{files};
   PlayerSettings playerSettings{iniStore, (folder / "winamp.ini").wstring()};
   Log log;
+  PlaylistLookups lookups{[](std::wstring_view) { return std::nullopt; }, [](int) { return std::nullopt; },
+                          [](const std::wstring& file) { return std::filesystem::exists(file); }};
   FakePlayer player{log};
   FakeView view{log};
   std::optional<Controller> controller_;
@@ -336,6 +337,31 @@ TEST_F(ControllerTest, FailureBoxesNameTheEntryAndItsDueSecond) {
                                            Severity::kStop, L"Noon, due 2026-12-07 12:00:00"}));
 }
 
+TEST_F(ControllerTest, AnEntryThePlayerNeverPlaysIsToldAndKeptAndItsPlaylistStillComesBack) {
+  Controller& controller = Start();
+  controller.OnSaveClicked(Fields(L"Silent", true));
+  WriteBytes(folder / "list.m3u", "C:\\m\\own.mp3\r\n");
+  ASSERT_TRUE(playerSettings.Write(L"C:\\Player\\winamp.exe", (folder / "list.m3u").wstring()).ok);
+  player.playingStates.assign(200, 0);
+  controller.OnExecuteClicked(controller.Entries().front().id);
+  EXPECT_TRUE(Logged(L"ArmPlayingCheckTimer"));
+  EXPECT_TRUE(view.messages.empty()) << "nothing is told while the player may still start";
+  for (int tick = 0; tick < 10 && view.messages.empty(); ++tick) {
+    now = FromSerialSecond(SerialSecond(now) + 1);
+    controller.OnPlayingCheckTick();
+  }
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, L"Winamp Did Not Start Playing, Command not Executed!");
+  EXPECT_TRUE(Logged(L"DisarmPlayingCheckTimer"));
+  const HistoryEvent last = controller.HistoryNewestFirst().front();
+  EXPECT_EQ(last.outcome, Outcome::kNotPlaying);
+  EXPECT_EQ(last.detail, view.messages[0].text);
+  EXPECT_EQ(controller.Entries().size(), 1u) << "an entry meant to run once stays until it has played";
+  controller.OnResumeTick();
+  EXPECT_EQ(log.back(), L"SetPlayListPos 0");
+  EXPECT_TRUE(Logged(L"AddToPlayList " + (folder / "list.m3u").wstring()));
+}
+
 TEST_F(ControllerTest, StartedIsEmptyWhenNoMessageReachedThePlayer) {
   Controller& controller = Start();
   controller.OnSaveClicked(Fields(L"Keep"));
@@ -402,7 +428,7 @@ TEST_F(ControllerTest, ExecutionsQueuedBehindASlowStartAreNotedMissedAfterTheirM
   EXPECT_FALSE(Logged(L"AddToPlayList C:\\b.mp3"));
 }
 
-TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCannotHold) {
+TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorInAnyScript) {
   struct Case {
     bool weekly, everyDay;
     std::wstring day;
@@ -420,12 +446,17 @@ TEST_F(ControllerTest, SaveBuildsTheEntryFromTheEditorAndRefusesTextTheStoreCann
     EXPECT_EQ(controller.Entries().back().startTime, L"07:05:09");
     EXPECT_TRUE(controller.Entries().back().isChecked);
   }
-  const std::string before = ReadBytes(store);
-  controller.OnSaveClicked(Fields(L"\u4e2d\u6587 name"));
-  EXPECT_EQ(controller.Entries().size(), 4u);
-  EXPECT_EQ(ReadBytes(store), before);
-  ASSERT_FALSE(view.messages.empty());
-  EXPECT_EQ(view.messages.back().title, L"Save");
+  EXPECT_EQ(ReadBytes(store).front(), '[') << "a store the code page holds stays in it";
+  EditorFields wide = Fields(L"\u4e2d\u6587 name");
+  wide.command = L"C:\\\u97f3\u697d\\\ud55c.mp3";
+  controller.OnSaveClicked(wide);
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(ReadBytes(store).substr(0, 3), "\xEF\xBB\xBF");
+  SavedCommandStore check(iniStore, store.wstring(), test::kMondayFirst);
+  const std::vector<SavedCommand> saved = check.LoadSavedCommands().entries;
+  ASSERT_EQ(saved.size(), 5u);
+  EXPECT_EQ(saved.back().name, wide.name);
+  EXPECT_EQ(saved.back().command, wide.command);
 }
 
 TEST_F(ControllerTest, DueEntriesFireThroughTheClockAndTicksAreSavedAtOnce) {

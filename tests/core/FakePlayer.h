@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,28 @@ class FakePlayer : public Player {
   }
   PlayerStatus SetPlayListPos(std::int32_t newPosition) override {
     return Record(L"SetPlayListPos " + std::to_wstring(newPosition));
+  }
+  // What the player says of its folder, its list and its playing; by default
+  // it says nothing of its folder, took the entry and plays at once.
+  std::optional<PlaylistFolder> playlistFolder;
+  std::optional<std::int32_t> listLength = 1;
+  // The answers to the playing question, one per call; then kPlaying.
+  std::deque<std::optional<std::int32_t>> playingStates;
+  PlayerStatus GetPlaylistFolder(std::optional<PlaylistFolder>& folder) override {
+    folder = playlistFolder;
+    return Record(L"GetPlaylistFolder");
+  }
+  PlayerStatus GetListLength(std::optional<std::int32_t>& length) override {
+    length = listLength;
+    return Record(L"GetListLength");
+  }
+  PlayerStatus GetPlayingState(std::optional<std::int32_t>& state) override {
+    state = kPlaying;
+    if (!playingStates.empty()) {
+      state = playingStates.front();
+      playingStates.pop_front();
+    }
+    return Record(L"GetPlayingState");
   }
   void ForbidStarts() override { startsForbidden = true; }
   bool startsForbidden = false;
