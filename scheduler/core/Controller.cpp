@@ -330,7 +330,7 @@ void Controller::ArmResume() { view_.ArmResumeTimer(); }
 
 void Controller::DisarmResume() { view_.DisarmResumeTimer(); }
 
-void Controller::ArmPlayingCheck() { view_.ArmPlayingCheckTimer(); }
+bool Controller::ArmPlayingCheck() { return view_.ArmPlayingCheckTimer(); }
 
 void Controller::DisarmPlayingCheck() { view_.DisarmPlayingCheckTimer(); }
 

@@ -71,8 +71,9 @@ class ControllerView {
   // (Re)starts the resume timer, whose tick is OnResumeTick.
   virtual void ArmResumeTimer() = 0;
   virtual void DisarmResumeTimer() = 0;
-  // (Re)starts the kPlayingCheckMs timer, whose tick is OnPlayingCheckTick.
-  virtual void ArmPlayingCheckTimer() = 0;
+  // (Re)starts the kPlayingCheckMs timer, whose tick is OnPlayingCheckTick;
+  // false when no timer can be had.
+  virtual bool ArmPlayingCheckTimer() = 0;
   virtual void DisarmPlayingCheckTimer() = 0;
   // "Cuelark: next <name> <when>" or "Cuelark: nothing scheduled".
   virtual void ShowNextFiring(const std::wstring& text) = 0;
@@ -161,7 +162,7 @@ class Controller final : private ExecutorHost {
   void ExecutionEnded(const ExecutionRequest& request, const ExecutionResult& result) override;
   void ArmResume() override;
   void DisarmResume() override;
-  void ArmPlayingCheck() override;
+  bool ArmPlayingCheck() override;
   void DisarmPlayingCheck() override;
   std::wstring PlaylistFile(const std::optional<PlaylistFolder>& fromPlayer) override;
   bool CanReadPlaylist(const std::wstring& file) override;

@@ -104,11 +104,14 @@ std::optional<Failure> Executor::Execute(const ExecutionRequest& request) {
   if (status == PlayerStatus::kOk && !stopped_) {
     // A player starting a file or a stream takes a moment; the window, the
     // clock and the user go on meanwhile, the queue waits.
-    const std::optional<PlayerStatus> playing = LookAtPlaying();
+    std::optional<PlayerStatus> playing = LookAtPlaying();
     if (!playing) {
       playingWait_ = PlayingWait{0, now_()};
-      host_.ArmPlayingCheck();
-      return std::nullopt;
+      if (host_.ArmPlayingCheck()) return std::nullopt;
+      // Without a timer the wait would never end and every later execution
+      // would wait behind it; the player has had all it needs.
+      playingWait_.reset();
+      playing = PlayerStatus::kOk;
     }
     status = *playing;
   }

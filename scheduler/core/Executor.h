@@ -64,8 +64,9 @@ class ExecutorHost {
   // (Re)starts the 3000 ms resume timer, whose tick calls RequestResume.
   virtual void ArmResume() = 0;
   virtual void DisarmResume() = 0;
-  // (Re)starts the kPlayingCheckMs timer, whose tick calls RequestPlayingCheck.
-  virtual void ArmPlayingCheck() = 0;
+  // (Re)starts the kPlayingCheckMs timer, whose tick calls RequestPlayingCheck;
+  // false when no timer can be had.
+  virtual bool ArmPlayingCheck() = 0;
   virtual void DisarmPlayingCheck() = 0;
   // The playlist file the player has just written, from what it said of its
   // folder; empty when there are no player settings at all.

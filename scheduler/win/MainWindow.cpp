@@ -22,6 +22,7 @@ constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT_PTR kResumeTimer = 2;
 constexpr UINT_PTR kTrayRetryTimer = 3;
 constexpr UINT_PTR kFolderChangeTimer = 4;
+constexpr UINT_PTR kPlayingCheckTimer = 5;
 // A program that writes a file in several steps is given this long to
 // finish before the file is read.
 constexpr UINT kFolderSettleMs = 500;
@@ -112,6 +113,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       KillTimer(hwnd_.get(), kClockTimer);
       KillTimer(hwnd_.get(), kResumeTimer);
+      KillTimer(hwnd_.get(), kPlayingCheckTimer);
       KillTimer(hwnd_.get(), kTrayRetryTimer);
       KillTimer(hwnd_.get(), kFolderChangeTimer);
       folderWatch_.reset();
@@ -208,6 +210,8 @@ void MainWindow::OnTimer(UINT_PTR timer) {
     OnClockTick();
   } else if (timer == kResumeTimer) {
     controller_->OnResumeTick();
+  } else if (timer == kPlayingCheckTimer) {
+    controller_->OnPlayingCheckTick();
   } else if (timer == kTrayRetryTimer) {
     ShowTrayIcon();
   } else if (timer == kFolderChangeTimer) {
@@ -316,6 +320,12 @@ void MainWindow::ArmResumeTimer() {
 }
 
 void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_.get(), kResumeTimer); }
+
+bool MainWindow::ArmPlayingCheckTimer() {
+  return SetTimer(hwnd_.get(), kPlayingCheckTimer, static_cast<UINT>(kPlayingCheckMs), nullptr) != 0;
+}
+
+void MainWindow::DisarmPlayingCheckTimer() { KillTimer(hwnd_.get(), kPlayingCheckTimer); }
 
 void MainWindow::ShowNextFiring(const std::wstring& text) {
   trayIcon_.SetTip(text);

@@ -75,6 +75,8 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   void Report(const UserMessage& message) override;
   void ArmResumeTimer() override;
   void DisarmResumeTimer() override;
+  bool ArmPlayingCheckTimer() override;
+  void DisarmPlayingCheckTimer() override;
   void ShowNextFiring(const std::wstring& text) override;
   void HistoryAdded(const std::vector<HistoryEvent>& events) override;
 

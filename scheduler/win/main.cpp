@@ -18,6 +18,7 @@
 #include "scheduler/win/MainWindow.h"
 #include "scheduler/win/PlayerRemote.h"
 #include "scheduler/win/SystemClock.h"
+#include "scheduler/win/SystemPaths.h"
 #include "scheduler/win/SystemWeekLocale.h"
 #include "scheduler/win/WinText.h"
 
@@ -120,7 +121,7 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   cuelark::DiskHistoryFiles historyFiles;
   cuelark::Controller controller(*iniStore, player, playerSettings, historyFiles, window,
                                  {storePath, cuelark::SystemWeekLocale(),
-                                  [](std::wstring_view text) { return cuelark::CanStoreAsAnsi(text); },
+                                  cuelark::SystemPlaylistLookups(), cuelark::CanReadFile,
                                   std::filesystem::path(folder), cuelark::CurrentTime,
                                   [storePath] { return StampOf(storePath); }});
   return window.Create(controller, showCommand) ? RunMessageLoop(window) : 1;

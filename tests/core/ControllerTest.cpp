@@ -37,7 +37,10 @@ class FakeView : public ControllerView {
   }
   void ArmResumeTimer() override { log_.push_back(L"ArmResumeTimer"); }
   void DisarmResumeTimer() override { log_.push_back(L"DisarmResumeTimer"); }
-  void ArmPlayingCheckTimer() override { log_.push_back(L"ArmPlayingCheckTimer"); }
+  bool ArmPlayingCheckTimer() override {
+    log_.push_back(L"ArmPlayingCheckTimer");
+    return true;
+  }
   void DisarmPlayingCheckTimer() override { log_.push_back(L"DisarmPlayingCheckTimer"); }
   void ShowNextFiring(const std::wstring& text) override { nextFiring = text; }
   void HistoryAdded(const std::vector<HistoryEvent>&) override {}

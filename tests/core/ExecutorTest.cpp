@@ -42,7 +42,11 @@ class FakeHost : public ExecutorHost {
   }
   void ArmResume() override { log_.push_back(L"ArmResume"); }
   void DisarmResume() override { log_.push_back(L"DisarmResume"); }
-  void ArmPlayingCheck() override { log_.push_back(L"ArmPlayingCheck"); }
+  bool timerAvailable = true;
+  bool ArmPlayingCheck() override {
+    log_.push_back(L"ArmPlayingCheck");
+    return timerAvailable;
+  }
   void DisarmPlayingCheck() override { log_.push_back(L"DisarmPlayingCheck"); }
   std::wstring PlaylistFile(const std::optional<PlaylistFolder>& fromPlayer) override {
     return fromPlayer ? fromPlayer->folder + L"\\winamp.m3u8" : playlistSetting;
@@ -327,6 +331,14 @@ TEST_F(ExecutorTest, WhileWaitingForPlayingOtherRequestsWaitAndShutDownEndsTheWa
   EXPECT_EQ(log, Joined({{L"Ended 3 " + StatusName(PlayerStatus::kInterrupted), L"DisarmPlayingCheck"}, kResume}));
   stopping.RequestPlayingCheck();
   EXPECT_EQ(log.size(), 2 + kResume.size()) << "a tick after shut-down asks nothing";
+
+  // Without a timer the execution ends at once rather than holding the queue.
+  host.timerAvailable = false;
+  Executor untimed(player, host, now);
+  player.playingStates = {0};
+  untimed.RequestExecute(RequestFor(1));
+  untimed.RequestExecute(RequestFor(2));
+  EXPECT_EQ(log.back(), L"Ended 2 0");
 }
 
 TEST_F(ExecutorTest, APlayerThatTookNothingRefusesTheTextBeforePlay) {
