@@ -16,7 +16,7 @@ constexpr std::size_t kColumns = 6;
 constexpr std::wstring_view kStartedWord = L"started";
 constexpr std::wstring_view kStoppedWord = L"stopped";
 constexpr std::array kOutcomes = {Outcome::kPlayed, Outcome::kNotStarted, Outcome::kNotResponding, Outcome::kRefused,
-                                  Outcome::kMissed, Outcome::kInterrupted};
+                                  Outcome::kMissed, Outcome::kInterrupted, Outcome::kCheckFailed};
 
 void AppendEscaped(std::wstring& line, std::wstring_view text) {
   for (const wchar_t c : text) {
@@ -114,6 +114,7 @@ std::wstring_view OutcomeText(Outcome outcome) {
     case Outcome::kRefused: return L"refused";
     case Outcome::kMissed: return L"missed";
     case Outcome::kInterrupted: return L"interrupted";
+    case Outcome::kCheckFailed: return L"check-failed";
   }
   return L"";
 }

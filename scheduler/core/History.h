@@ -37,10 +37,11 @@ enum class Outcome {
   kRefused,  // the text could not be given to the player
   kMissed,
   kInterrupted,  // the program ended before the execution was done
+  kCheckFailed,  // the input was found unable to play before or when it was due
 };
 
 // "played", "not-started", "not-responding", "refused", "missed",
-// "interrupted".
+// "interrupted", "check-failed".
 std::wstring_view OutcomeText(Outcome outcome);
 
 struct StartedAt {
