@@ -87,11 +87,14 @@ std::wstring_view Trimmed(std::wstring_view text) {
 
 // The value of a "FileN=" line, N being digits; nothing for other lines.
 std::optional<std::wstring_view> PlsFileValue(std::wstring_view line) {
-  if (!StartsWithIgnoringCase(line, L"file")) return std::nullopt;
-  std::size_t at = 4;
-  while (at < line.size() && line[at] >= L'0' && line[at] <= L'9') ++at;
-  if (at == 4 || at >= line.size() || line[at] != L'=') return std::nullopt;
-  return Trimmed(line.substr(at + 1));
+  const std::size_t equals = line.find(L'=');
+  if (equals == std::wstring_view::npos) return std::nullopt;
+  const std::wstring_view key = Trimmed(line.substr(0, equals));
+  constexpr std::wstring_view kFileKey = L"file";
+  if (key.size() <= kFileKey.size() || !StartsWithIgnoringCase(key, kFileKey) ||
+      !std::all_of(key.begin() + kFileKey.size(), key.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+    return std::nullopt;
+  return Trimmed(line.substr(equals + 1));
 }
 
 bool IsPath(CommandKind kind) {
