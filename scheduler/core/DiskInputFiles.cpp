@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <utility>
 
 namespace cuelark {
@@ -21,7 +20,9 @@ std::optional<std::wstring> DiskInputFiles::ReadPlaylist(const std::wstring& pat
   if (error || size > kMaxPlaylistBytes) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(size));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
   return PlaylistText(bytes, format, ansi_);
 }
