@@ -1,7 +1,7 @@
 #include "scheduler/core/WakeTime.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 
 #include "scheduler/core/ScheduleClock.h"
 
@@ -35,16 +35,16 @@ UtcInstant FiringInstant(const LocalDateTime& due, UtcInstant now, const UtcOffs
   const int later = offsetAt({local + kOffsetSpan});
   const UtcInstant inEarlier = At(local, earlier);
   const UtcInstant inLater = At(local, later);
-  const bool earlierHolds = offsetAt(inEarlier) == earlier;
-  const bool laterHolds = offsetAt(inLater) == later;
-  if (earlier != later && !earlierHolds && !laterHolds) {
-    // Skipped: in the later offset the second lies after the change, in the
-    // earlier one before it; the clock fires it on the first tick after.
+  // The clock passes the second once, twice in the hour that repeats, or
+  // never in the hour that is skipped.
+  std::vector<UtcInstant> passes;
+  if (offsetAt(inEarlier) == earlier) passes.push_back(inEarlier);
+  if (later != earlier && offsetAt(inLater) == later) passes.push_back(inLater);
+  if (passes.empty()) {
+    // In the later offset the second lies after the change, in the earlier
+    // one before it; the clock fires it on the first tick after.
     return std::max(now, ChangeBetween(std::min(inEarlier, inLater), std::max(inEarlier, inLater), offsetAt));
   }
-  std::array<UtcInstant, 2> passes = {inEarlier, inLater};
-  if (earlier == later || !laterHolds) passes = {inEarlier, inEarlier};
-  if (!earlierHolds) passes = {inLater, inLater};
   std::sort(passes.begin(), passes.end());
   // A pass the clock has only just gone by still fires on its next tick.
   for (const UtcInstant pass : passes) {
