@@ -33,26 +33,5 @@ TEST(FallbackTest, OnlyAnInputThatCannotPlayIsReplacedAndNeverTwice) {
   }
 }
 
-TEST(FallbackTest, AStatusOfThePlayerNamesWhatFailed) {
-  const struct {
-    PlayerStatus status;
-    std::optional<PlayFailure> failure;
-  } kCases[] = {
-      {PlayerStatus::kOk, std::nullopt},
-      {PlayerStatus::kTextRefused, PlayFailure::kInputRefused},
-      {PlayerStatus::kInterrupted, PlayFailure::kInterrupted},
-      {PlayerStatus::kNotStarted, PlayFailure::kPlayerFailed},
-      {PlayerStatus::kNotResponding, PlayFailure::kPlayerFailed},
-      {PlayerStatus::kAccessDenied, PlayFailure::kPlayerFailed},
-      {PlayerStatus::kNotAProgram, PlayFailure::kPlayerFailed},
-      {PlayerStatus::kStartFailed, PlayFailure::kPlayerFailed},
-      {PlayerStatus::kWindowClosed, PlayFailure::kPlayerFailed},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(static_cast<int>(c.status));
-    EXPECT_EQ(FailureOf(c.status), c.failure);
-  }
-}
-
 }  // namespace
 }  // namespace cuelark

@@ -88,14 +88,5 @@ TEST_F(OptionsTest, TheSavedCommandsRewriteKeepsTheOptions) {
             "[Position]\r\nLeft=300\r\nTop=400\r\n");
 }
 
-TEST_F(OptionsTest, AFailedWriteSaysWhyAndLeavesTheFile) {
-  WriteBytes(file, "[Options]\r\nCheckAhead=1\r\n");
-  files.failReplace = true;
-  const StoreResult result = options.Write({});
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.reason.find(L"no space left"), std::wstring::npos);
-  EXPECT_EQ(ReadBytes(file), "[Options]\r\nCheckAhead=1\r\n");
-}
-
 }  // namespace
 }  // namespace cuelark
