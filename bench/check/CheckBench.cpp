@@ -83,7 +83,8 @@ int Run() {
         ++checked;
         if (CheckCommand(entries[firing.id - 1].command, files, addresses)) ++failed;
       }
-      milliseconds.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+      const auto elapsed = std::chrono::steady_clock::now() - start;
+      milliseconds.push_back(std::chrono::duration<double, std::milli>(elapsed).count());
       if (checked != kEntries || failed != 0) {
         std::fprintf(stderr, "check bench: %zu entries checked, %zu failed\n", checked, failed);
         status = 1;

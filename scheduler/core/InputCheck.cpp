@@ -139,7 +139,8 @@ CommandKind ClassifyCommand(std::wstring_view command) {
 
 std::optional<PlaylistFormat> PlaylistFormatOf(std::wstring_view path) {
   const auto endsWith = [&](std::wstring_view extension) {
-    return path.size() > extension.size() && StartsWithIgnoringCase(path.substr(path.size() - extension.size()), extension);
+    return path.size() > extension.size() &&
+           StartsWithIgnoringCase(path.substr(path.size() - extension.size()), extension);
   };
   if (endsWith(L".m3u")) return PlaylistFormat::kM3u;
   if (endsWith(L".m3u8")) return PlaylistFormat::kM3u8;
@@ -181,7 +182,8 @@ std::optional<std::wstring> CheckCommand(const std::wstring& command, InputFiles
     case CommandKind::kPlaylist:
       return CheckPlaylist(command, *PlaylistFormatOf(command), files);
     case CommandKind::kAddress:
-      if (std::optional<std::wstring> reason = addresses.Reach(command)) return L"no answer from " + command + L": " + *reason;
+      if (std::optional<std::wstring> reason = addresses.Reach(command))
+        return L"no answer from " + command + L": " + *reason;
       return std::nullopt;
     case CommandKind::kOther:
       return std::nullopt;

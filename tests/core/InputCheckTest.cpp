@@ -210,7 +210,8 @@ TEST(DueForCheckAheadTest, EachTickedEntryOnceFiveMinutesAhead) {
     LocalDateTime now;
     Seconds due;
   } kCases[] = {
-      {"first look takes what is due soon", std::nullopt, at(9, 11, 59, 59), Seconds{{1, at(9, 12, 0, 0)}, {3, at(9, 12, 4, 59)}}},
+      {"first look takes what is due soon", std::nullopt, at(9, 11, 59, 59),
+       Seconds{{1, at(9, 12, 0, 0)}, {3, at(9, 12, 4, 59)}}},
       {"first look, nothing soon", std::nullopt, at(9, 11, 54, 59), Seconds{}},
       {"first look, due now", std::nullopt, at(9, 12, 0, 0), Seconds{{3, at(9, 12, 4, 59)}}},
       {"on the second", at(9, 11, 54, 59), at(9, 11, 55, 0), Seconds{{1, at(9, 12, 0, 0)}}},
@@ -224,7 +225,8 @@ TEST(DueForCheckAheadTest, EachTickedEntryOnceFiveMinutesAhead) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     Seconds due;
-    for (const Firing& firing : DueForCheckAhead(entries, c.lastLooked, c.now)) due.emplace_back(firing.id, firing.second);
+    for (const Firing& firing : DueForCheckAhead(entries, c.lastLooked, c.now))
+      due.emplace_back(firing.id, firing.second);
     EXPECT_EQ(due, c.due);
   }
 }

@@ -29,12 +29,12 @@ struct Zone {
 };
 
 // The last Sunday of March and of October at 01:00 UTC.
-inline const Zone kBerlin{"Europe/Berlin", 60, 120, Serial({2026, 3, 29}, {1, 0, 0}), Serial({2026, 10, 25}, {1, 0, 0}),
-                          {2, 0, 0}, {2, 0, 0}};
+inline const Zone kBerlin{"Europe/Berlin", 60, 120, Serial({2026, 3, 29}, {1, 0, 0}),
+                          Serial({2026, 10, 25}, {1, 0, 0}), {2, 0, 0}, {2, 0, 0}};
 // The second Sunday of March at 02:00 standard time, the first of November
 // at 02:00 daylight time.
-inline const Zone kNewYork{"America/New_York", -300, -240, Serial({2026, 3, 8}, {7, 0, 0}), Serial({2026, 11, 1}, {6, 0, 0}),
-                           {2, 0, 0}, {1, 0, 0}};
+inline const Zone kNewYork{"America/New_York", -300, -240, Serial({2026, 3, 8}, {7, 0, 0}),
+                           Serial({2026, 11, 1}, {6, 0, 0}), {2, 0, 0}, {1, 0, 0}};
 inline const Zone* const kZones[] = {&kBerlin, &kNewYork};
 
 struct Fired {
