@@ -16,7 +16,8 @@ constexpr std::size_t kColumns = 6;
 constexpr std::wstring_view kStartedWord = L"started";
 constexpr std::wstring_view kStoppedWord = L"stopped";
 constexpr std::array kOutcomes = {Outcome::kPlayed, Outcome::kNotStarted, Outcome::kNotResponding, Outcome::kRefused,
-                                  Outcome::kMissed, Outcome::kInterrupted, Outcome::kNotPlaying};
+                                  Outcome::kMissed, Outcome::kInterrupted, Outcome::kNotPlaying,
+                                  Outcome::kCheckFailed};
 
 void AppendEscaped(std::wstring& line, std::wstring_view text) {
   for (const wchar_t c : text) {
@@ -115,6 +116,7 @@ std::wstring_view OutcomeText(Outcome outcome) {
     case Outcome::kMissed: return L"missed";
     case Outcome::kInterrupted: return L"interrupted";
     case Outcome::kNotPlaying: return L"not-playing";
+    case Outcome::kCheckFailed: return L"check-failed";
   }
   return L"";
 }

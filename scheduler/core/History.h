@@ -38,10 +38,11 @@ enum class Outcome {
   kMissed,
   kInterrupted,  // the program ended before the execution was done
   kNotPlaying,   // the player took the entry and Play, but never played
+  kCheckFailed,  // the input was found unable to play before or when it was due
 };
 
 // "played", "not-started", "not-responding", "refused", "missed",
-// "interrupted", "not-playing".
+// "interrupted", "not-playing", "check-failed".
 std::wstring_view OutcomeText(Outcome outcome);
 
 struct StartedAt {

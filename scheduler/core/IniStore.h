@@ -15,6 +15,18 @@ inline constexpr std::wstring_view kNotFound = L"[ Not Found ]";
 // so that files written by hand with a bracketed placeholder read the same.
 inline bool IsAbsent(std::wstring_view value) { return !value.empty() && value.front() == L'['; }
 
+// The reader drops blanks at either end of a value and one pair of matching
+// quotes around it, so a quoted path or a name with an edge blank would come
+// back changed. Such a text is written inside one more pair of double quotes,
+// the pair the reader then drops.
+inline std::wstring AsWritten(const std::wstring& text) {
+  if (text.empty()) return text;
+  const auto blank = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == L'\x1a'; };
+  const bool quoted =
+      text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front();
+  return quoted || blank(text.front()) || blank(text.back()) ? L'"' + text + L'"' : text;
+}
+
 class IniStore {
  public:
   virtual ~IniStore() = default;

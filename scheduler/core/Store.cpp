@@ -33,18 +33,6 @@ bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
                     [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
 }
 
-// The reader drops blanks at either end of a value and one pair of matching
-// quotes around it, so a quoted path or a name with an edge blank would come
-// back changed. Such a text is written inside one more pair of double quotes,
-// the pair the reader then drops.
-std::wstring AsWritten(const std::wstring& text) {
-  if (text.empty()) return text;
-  const auto blank = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == L'\x1a'; };
-  const bool quoted =
-      text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front();
-  return quoted || blank(text.front()) || blank(text.back()) ? L'"' + text + L'"' : text;
-}
-
 // Files written by hand or by older tools may hold "true", "0" or "-1" here,
 // as well as the "True"/"False" this program writes.
 bool ReadFlag(std::wstring_view text) {

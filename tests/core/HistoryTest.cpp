@@ -53,6 +53,9 @@ TEST(HistoryFormatTest, LinesAreWrittenInTheDocumentedColumns) {
        HistoryEvent{{{2026, 1, 2}, {3, 4, 5}}, StartedAt{{{2026, 1, 2}, {3, 4, 5}}, 999}, L"N", L"c",
                     Outcome::kNotResponding, L"Winamp Is Not Responding"},
        "2026-01-02 03:04:05\t2026-01-02 03:04:05.999\tN\tc\tnot-responding\tWinamp Is Not Responding\r\n"},
+      {"check failed",
+       HistoryEvent{{{2026, 1, 2}, {3, 4, 5}}, std::nullopt, L"N", L"c", Outcome::kCheckFailed, L"not found: c"},
+       "2026-01-02 03:04:05\t\tN\tc\tcheck-failed\tnot found: c\r\n"},
       {"run started", Started({{2026, 12, 9}, {6, 0, 0}}), "2026-12-09 06:00:00\t\t\t\tstarted\t\r\n"},
       {"run stopped", Stopped({{2026, 12, 9}, {23, 0, 59}}), "2026-12-09 23:00:59\t\t\t\tstopped\t\r\n"},
   };
