@@ -381,19 +381,21 @@ TEST_F(PlayerRemoteTest, ListLengthAndPlayingStateAreAskedOnlyOfAVersionThatKnow
     std::wstring entry;
     bool play;
     std::optional<std::int32_t> state;
+    std::wstring options = L"";
   };
   const Case cases[] = {
       {"an existing file", 0x2900, song.wstring(), true, kPlaying},
       {"a missing file", 0x2900, (folder_ / L"gone.mp3").wstring(), true, 0},
       {"an address", 0x2900, L"http://radio.example/stream", true, kPlaying},
       {"before Play", 0x2900, song.wstring(), false, 0},
+      {"not yet playing", 0x2900, song.wstring(), true, 0, L" --playing-after-ms 600000"},
       {"an old version", 0x2000, song.wstring(), true, std::nullopt},
   };
   InstallStandIn(folder_.Path());
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     App player = LaunchStandIn(folder_.Path(), L"--version " + std::to_wstring(test.version) + L" --entry " +
-                                                   Quoted(test.entry) + L" --entry second");
+                                                   Quoted(test.entry) + L" --entry second" + test.options);
     if (test.play) {
       ASSERT_EQ(WindowPlayer(kLimits).PressButton(1, 0), PlayerStatus::kOk);
     }
@@ -446,6 +448,13 @@ TEST_F(PlayerRemoteTest, ThePlayerWritesItsPlaylistFilesIntoItsFolder) {
     if (test.utf8) {
       EXPECT_EQ(ReadFileText(settings / L"winamp.m3u8"), *test.utf8);
     }
+    // Added back, the file the player reads best gives the same list.
+    const std::filesystem::path written = settings / (test.utf8 ? L"winamp.m3u8" : L"winamp.m3u");
+    const std::string before = ReadFileText(written);
+    ASSERT_EQ(WindowPlayer(kLimits).ClearPlayList(), PlayerStatus::kOk);
+    ASSERT_EQ(WindowPlayer(kLimits).AddToPlayList(written.wstring()), PlayerStatus::kOk);
+    ASSERT_EQ(WindowPlayer(kLimits).WritePlayList(position), PlayerStatus::kOk);
+    EXPECT_EQ(ReadFileText(written), before);
   }
 }
 
