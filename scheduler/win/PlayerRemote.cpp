@@ -8,7 +8,6 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
-#include <string_view>
 
 #include "scheduler/win/PlayerMessages.h"
 #include "common/win32/Handles.h"
