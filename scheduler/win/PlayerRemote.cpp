@@ -3,9 +3,11 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 
 #include "scheduler/win/PlayerMessages.h"
 #include "common/win32/Handles.h"
@@ -21,8 +23,23 @@ constexpr wchar_t kSetPosTooOld[] = L"SetPlayListPos is only available in Winamp
 
 using namespace cuelark::player;
 
-constexpr std::int32_t kWritePlaylistVersion = 0x16B4;
-constexpr std::int32_t kSetPlaylistPosVersion = 0x2000;
+// The folder queries in the order they are asked: the playlist folder is
+// where newer players write, and the UTF-16 forms hold any folder name.
+struct FolderQuery {
+  Capability capability;
+  LPARAM message;
+  bool wide;
+};
+constexpr std::array<FolderQuery, 4> kFolderQueries{{
+    {Capability::kGetM3uDirectoryW, kIpcGetM3uDirectoryW, true},
+    {Capability::kGetM3uDirectory, kIpcGetM3uDirectory, false},
+    {Capability::kGetIniDirectoryW, kIpcGetIniDirectoryW, true},
+    {Capability::kGetIniDirectory, kIpcGetIniDirectory, false},
+}};
+
+// Nothing is mapped in the first page of a process; an answer there (1 is
+// that of a player that did not know the message) is no address.
+constexpr std::uintptr_t kLowestAddress = 4096;
 
 // Between looks for a starting player's window. Long enough that the wait
 // costs no measurable processor time, short enough that the caller goes on
@@ -157,18 +174,30 @@ Reply FindAndSend(UINT message, WPARAM wParam, LPARAM lParam, const PlayerLinkSe
   return Send(window, message, wParam, lParam, settings);
 }
 
+struct VersionedWindow {
+  PlayerStatus status = PlayerStatus::kOk;
+  HWND window = nullptr;
+  std::int32_t version = 0;
+};
+
+VersionedWindow FindWithVersion(const PlayerLinkSettings& settings) {
+  VersionedWindow player;
+  player.status = FindWindowOrStart(player.window, settings);
+  if (player.status != PlayerStatus::kOk) return player;
+  const Reply version = Send(player.window, WM_USER, 0, kIpcGetVersion, settings);
+  player.status = version.status;
+  player.version = static_cast<std::int32_t>(version.answer);
+  return player;
+}
+
 // For the operations a player has only from some version on: asks the
 // version, then sends the operation, or tells the user the player is too old
 // (which is not a failure: the caller carries on, with the answer 0).
-Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WPARAM wParam, LPARAM lParam,
+Reply SendIfNewEnough(Capability capability, const wchar_t* tooOldText, WPARAM wParam, LPARAM lParam,
                       const PlayerLinkSettings& settings) {
-  HWND window = nullptr;
-  if (const PlayerStatus found = FindWindowOrStart(window, settings); found != PlayerStatus::kOk) return {found, 0};
-  const Reply version = Send(window, WM_USER, 0, kIpcGetVersion, settings);
-  if (version.status != PlayerStatus::kOk) return version;
-  if (static_cast<std::int32_t>(version.answer) >= minimumVersion) {
-    return Send(window, WM_USER, wParam, lParam, settings);
-  }
+  const VersionedWindow player = FindWithVersion(settings);
+  if (player.status != PlayerStatus::kOk) return {player.status, 0};
+  if (Knows(player.version, capability)) return Send(player.window, WM_USER, wParam, lParam, settings);
   // The box only informs; when it cannot be shown the execution still goes on.
   if (settings.tell)
     settings.tell(tooOldText, kTooOldTitle);
@@ -177,20 +206,89 @@ Reply SendIfNewEnough(std::int32_t minimumVersion, const wchar_t* tooOldText, WP
   return {PlayerStatus::kOk, 0};
 }
 
+// A question some versions cannot answer: those are not asked, and the
+// answer stays empty.
+PlayerStatus AskIfKnown(Capability capability, LPARAM message, std::optional<std::int32_t>& answer,
+                        const PlayerLinkSettings& settings) {
+  answer.reset();
+  const VersionedWindow player = FindWithVersion(settings);
+  if (player.status != PlayerStatus::kOk || !Knows(player.version, capability)) return player.status;
+  const Reply reply = Send(player.window, WM_USER, 0, message, settings);
+  if (reply.status == PlayerStatus::kOk) answer = static_cast<std::int32_t>(reply.answer);
+  return reply.status;
+}
+
+// The player reads up to the zero, so it travels too. cbData counts bytes,
+// not characters: in a multi-byte code page or UTF-16 the two differ.
+template <typename Char>
+Reply SendEntry(HWND window, ULONG_PTR kind, std::basic_string<Char> text, const PlayerLinkSettings& settings) {
+  text.push_back(Char{});
+  COPYDATASTRUCT record{kind, static_cast<DWORD>(text.size() * sizeof(Char)), text.data()};
+  return Send(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), settings);
+}
+
+// A text of MAX_PATH characters at the address, up to its zero; nothing when
+// the memory cannot be read or holds no zero.
+template <typename Char>
+std::optional<std::basic_string<Char>> ReadZeroEnded(HANDLE process, std::uintptr_t address) {
+  std::array<Char, MAX_PATH> buffer{};
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(address), buffer.data(), sizeof(buffer), &read) ||
+      read != sizeof(buffer)) {
+    return std::nullopt;
+  }
+  const auto end = std::find(buffer.begin(), buffer.end(), Char{});
+  if (end == buffer.end()) return std::nullopt;
+  return std::basic_string<Char>(buffer.begin(), end);
+}
+
+std::optional<std::wstring> FromAnsi(const std::string& bytes) {
+  try {
+    return win32::CodePageToWide(CP_ACP, bytes);
+  } catch (const std::runtime_error&) {
+    return std::nullopt;
+  }
+}
+
+// The folder whose address the player answered, read from its memory; nothing
+// when the answer is no readable, non-empty folder.
+std::optional<std::wstring> ReadFolderAnswer(HWND window, LRESULT answer, bool wide) {
+  DWORD processId = 0;
+  if (GetWindowThreadProcessId(window, &processId) == 0) return std::nullopt;
+  const win32::unique_handle process(
+      OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) return std::nullopt;
+  auto address = static_cast<std::uintptr_t>(answer);
+  // A 32-bit player's answer arrives sign-extended; its addresses have 32 bits.
+  BOOL wow64 = FALSE;
+  if (IsWow64Process(process.get(), &wow64) && wow64) address = static_cast<std::uint32_t>(address);
+  if (address < kLowestAddress) return std::nullopt;
+  std::optional<std::wstring> folder;
+  if (wide) {
+    folder = ReadZeroEnded<wchar_t>(process.get(), address);
+  } else if (const std::optional<std::string> bytes = ReadZeroEnded<char>(process.get(), address)) {
+    folder = FromAnsi(*bytes);
+  }
+  if (folder && folder->empty()) return std::nullopt;
+  return folder;
+}
+
 }  // namespace
 
 PlayerStatus WindowPlayer::FindPlayerWindow(HWND& window) const { return FindWindowOrStart(window, settings_); }
 
 PlayerStatus WindowPlayer::AddToPlayList(const std::wstring& entry) {
-  // Text the code page cannot hold is refused rather than sent as a
-  // lookalike that names some other file.
-  std::optional<std::string> bytes = win32::ToAnsiExactly(entry);
-  if (!bytes) return PlayerStatus::kTextRefused;
-  // The player reads up to the zero, so it travels too. cbData counts bytes,
-  // not characters: in a multi-byte code page the two differ.
-  bytes->push_back('\0');
-  COPYDATASTRUCT record{kIpcPlayFile, static_cast<DWORD>(bytes->size()), bytes->data()};
-  return FindAndSend(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), settings_).status;
+  // Text the code page cannot hold is never sent as a lookalike that names
+  // some other file: it goes in UTF-16, or not at all.
+  if (std::optional<std::string> bytes = win32::ToAnsiExactly(entry)) {
+    HWND window = nullptr;
+    if (const PlayerStatus found = FindWindowOrStart(window, settings_); found != PlayerStatus::kOk) return found;
+    return SendEntry(window, kIpcPlayFile, std::move(*bytes), settings_).status;
+  }
+  const VersionedWindow player = FindWithVersion(settings_);
+  if (player.status != PlayerStatus::kOk) return player.status;
+  if (!Knows(player.version, Capability::kPlayFileW)) return PlayerStatus::kTextRefused;
+  return SendEntry(player.window, kIpcPlayFileW, entry, settings_).status;
 }
 
 PlayerStatus WindowPlayer::ClearPlayList() {
@@ -198,14 +296,14 @@ PlayerStatus WindowPlayer::ClearPlayList() {
 }
 
 PlayerStatus WindowPlayer::WritePlayList(std::int32_t& position) {
-  const Reply reply = SendIfNewEnough(kWritePlaylistVersion, kWriteTooOld, 0, kIpcWritePlaylist, settings_);
+  const Reply reply = SendIfNewEnough(Capability::kWritePlaylist, kWriteTooOld, 0, kIpcWritePlaylist, settings_);
   // Whole 32 bits: long playlists have positions past 32767.
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
 }
 
 PlayerStatus WindowPlayer::SetPlayListPos(std::int32_t position) {
-  return SendIfNewEnough(kSetPlaylistPosVersion, kSetPosTooOld, static_cast<WPARAM>(position), kIpcSetPlaylistPos,
+  return SendIfNewEnough(Capability::kSetPlaylistPos, kSetPosTooOld, static_cast<WPARAM>(position), kIpcSetPlaylistPos,
                          settings_)
       .status;
 }
@@ -214,6 +312,30 @@ PlayerStatus WindowPlayer::GetPlayListPos(std::int32_t& position) {
   const Reply reply = FindAndSend(WM_USER, 1, kIpcGetListPos, settings_);
   position = static_cast<std::int32_t>(reply.answer);
   return reply.status;
+}
+
+PlayerStatus WindowPlayer::GetPlaylistFolder(std::optional<PlaylistFolder>& folder) {
+  folder.reset();
+  const VersionedWindow player = FindWithVersion(settings_);
+  if (player.status != PlayerStatus::kOk) return player.status;
+  for (const FolderQuery& query : kFolderQueries) {
+    if (!Knows(player.version, query.capability)) continue;
+    const Reply reply = Send(player.window, WM_USER, 0, query.message, settings_);
+    if (reply.status != PlayerStatus::kOk) return reply.status;
+    if (std::optional<std::wstring> path = ReadFolderAnswer(player.window, reply.answer, query.wide)) {
+      folder = PlaylistFolder{std::move(*path), Knows(player.version, Capability::kWritesM3u8)};
+      return PlayerStatus::kOk;
+    }
+  }
+  return PlayerStatus::kOk;
+}
+
+PlayerStatus WindowPlayer::GetListLength(std::optional<std::int32_t>& length) {
+  return AskIfKnown(Capability::kGetListLength, kIpcGetListLength, length, settings_);
+}
+
+PlayerStatus WindowPlayer::GetPlayingState(std::optional<std::int32_t>& state) {
+  return AskIfKnown(Capability::kIsPlaying, kIpcIsPlaying, state, settings_);
 }
 
 PlayerStatus WindowPlayer::PressButton(std::int32_t button, std::int32_t offset) {

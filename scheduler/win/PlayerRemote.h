@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -55,8 +56,10 @@ class WindowPlayer : public Player {
   PlayerStatus WritePlayList(std::int32_t& position) override;
   PlayerStatus ClearPlayList() override;
   // Appends an entry (a file, a playlist file or anything else the player
-  // accepts). kTextRefused, with nothing sent, when the ANSI code page cannot
-  // hold the text.
+  // accepts). Text the ANSI code page holds travels in it, as every player
+  // version reads it; other text in UTF-16, to a player that reads that.
+  // kTextRefused, with only the version asked, when the player reads
+  // neither.
   PlayerStatus AddToPlayList(const std::wstring& entry) override;
   // Sends the player command 40044 + button + offset (1, 0 is Play).
   // kTextRefused, before anything is looked up or sent, when that sum leaves
@@ -64,6 +67,12 @@ class WindowPlayer : public Player {
   PlayerStatus PressButton(std::int32_t button, std::int32_t offset) override;
   // A player too old for this is told so; kOk all the same.
   PlayerStatus SetPlayListPos(std::int32_t position) override;
+  // Asks the folder queries the player's version knows, the UTF-16 and the
+  // playlist folder ones first; the first answer that reads as a folder in
+  // the player's memory counts.
+  PlayerStatus GetPlaylistFolder(std::optional<PlaylistFolder>& folder) override;
+  PlayerStatus GetListLength(std::optional<std::int32_t>& length) override;
+  PlayerStatus GetPlayingState(std::optional<std::int32_t>& state) override;
   void ForbidStarts() override { settings_.mayStart = false; }
 
  private:

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "common/win32/Handles.h"
 #include "common/win32/TextConversion.h"
 
@@ -85,12 +87,21 @@ std::string CopyDataText(const standin::LoggedMessage& message) {
   return text;
 }
 
+std::wstring CopyDataWideText(const standin::LoggedMessage& message) {
+  std::wstring text(message.data.size() / sizeof(wchar_t), L'\0');
+  std::memcpy(text.data(), message.data.data(), text.size() * sizeof(wchar_t));
+  if (!text.empty() && text.back() == L'\0') text.pop_back();
+  return text;
+}
+
 std::vector<std::string> Exchange(const std::vector<standin::LoggedMessage>& messages) {
   std::vector<std::string> lines;
   for (const standin::LoggedMessage& message : messages) {
     switch (message.kind) {
       case standin::LoggedKind::kCopyData:
-        lines.push_back("COPYDATA " + std::to_string(message.dwData) + " " + CopyDataText(message));
+        lines.push_back("COPYDATA " + std::to_string(message.dwData) + " " +
+                        (message.dwData == player::kIpcPlayFileW ? win32::WideToCodePage(CP_UTF8, CopyDataWideText(message))
+                                                                 : CopyDataText(message)));
         break;
       case standin::LoggedKind::kCommand:
         lines.push_back("COMMAND " + std::to_string(message.wParam) + " " + std::to_string(message.lParam));

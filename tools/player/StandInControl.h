@@ -72,10 +72,12 @@ class StandIn {
 
 // The text of a copy-data message, without its final zero.
 std::string CopyDataText(const standin::LoggedMessage& message);
+// The text of a UTF-16 copy-data message, without its final zero.
+std::wstring CopyDataWideText(const standin::LoggedMessage& message);
 // One line per message, in the terms of the player's interface, so that a
 // failure shows the whole exchange: "USER <wParam> <lParam>", "COMMAND
 // <wParam> <lParam>", "COPYDATA <dwData> <text>" (its lParam is an address in
-// the player).
+// the player; a UTF-16 text is shown in UTF-8).
 std::vector<std::string> Exchange(const std::vector<standin::LoggedMessage>& messages);
 
 // Replaces PATH for this process, and so for the programs it starts.

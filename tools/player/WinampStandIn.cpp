@@ -13,13 +13,32 @@
 //   --position N        initial playlist position (default 0)
 //   --late-ms N         create the window only after N ms
 //   --hang-after N      answer N window messages, then stop answering for good
+//   --ini-dir DIR       its settings folder, which the settings folder queries
+//                       answer; without one they answer an empty text
+//   --m3u-dir DIR       its playlist folder, which the playlist folder queries
+//                       answer (default: the settings folder)
+//   --playing-after-ms N  how long after Play the playing query first answers 1
+//
+// With a settings folder, the write-playlist message of a version that has
+// one writes "winamp.m3u" in the ANSI code page (names it cannot hold lose
+// those characters) into the settings folder, from the version with the
+// playlist folder query into that one, and from the version that writes
+// UTF-8 also "winamp.m3u8" there: plain UTF-8 lines, no byte-order mark,
+// which is what readers of that format expect. Without one it writes
+// --playlist-file in the ANSI code page.
+//
+// A message its version does not know (PlayerMessages.h) is answered with 1
+// and changes nothing, as with the player.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,11 +46,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/win32/Handles.h"
 #include "common/win32/ModulePath.h"
 #include "common/win32/TextConversion.h"
+#include "scheduler/core/Player.h"
 #include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/PlayerMessages.h"
 #include "tools/player/StandInLog.h"
@@ -55,6 +76,9 @@ struct Options {
   std::int32_t position = 0;
   DWORD lateMs = 0;
   std::optional<std::uint32_t> hangAfter;
+  std::optional<std::filesystem::path> iniFolder;
+  std::optional<std::filesystem::path> m3uFolder;
+  DWORD playingAfterMs = 0;
 };
 
 std::optional<long long> ParseInteger(const std::wstring& text) {
@@ -113,46 +137,99 @@ std::optional<Options> ParseOptions(const std::filesystem::path& programPath, co
       options.lateMs = static_cast<DWORD>(*number);
     } else if (name == L"--hang-after" && number && *number >= 0) {
       options.hangAfter = static_cast<std::uint32_t>(*number);
+    } else if (name == L"--ini-dir" && value.size() < MAX_PATH) {
+      options.iniFolder = value;
+    } else if (name == L"--m3u-dir" && value.size() < MAX_PATH) {
+      options.m3uFolder = value;
+    } else if (name == L"--playing-after-ms" && number && *number >= 0) {
+      options.playingAfterMs = static_cast<DWORD>(*number);
     } else {
       return std::nullopt;
     }
   }
+  if (!options.m3uFolder) options.m3uFolder = options.iniFolder;
   return options;
 }
 
-std::string ToAnsi(const std::wstring& text) { return win32::WideToCodePage(CP_ACP, text); }
-
 std::wstring FromAnsi(const std::string& bytes) { return win32::CodePageToWide(CP_ACP, bytes); }
 
-bool EndsWithM3u(const std::string& entry) {
-  constexpr std::string_view kExtension = ".m3u";
-  if (entry.size() < kExtension.size()) return false;
-  for (std::size_t i = 0; i < kExtension.size(); ++i) {
-    const char c = entry[entry.size() - kExtension.size() + i];
-    const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    if (lower != kExtension[i]) return false;
-  }
-  return true;
+bool HasExtension(const std::wstring& entry, std::wstring_view extension) {
+  return entry.size() >= extension.size() &&
+         CompareStringOrdinal(entry.data() + entry.size() - extension.size(), static_cast<int>(extension.size()),
+                              extension.data(), static_cast<int>(extension.size()), TRUE) == CSTR_EQUAL;
 }
 
 // Lines of a playlist file that name entries, in order; comment lines start
-// with '#'. A file that cannot be read adds nothing, as with the player.
-std::vector<std::string> ReadM3u(const std::filesystem::path& path) {
-  std::vector<std::string> entries;
-  std::ifstream file(path, std::ios::binary);
+// with '#'. A ".m3u8" is UTF-8 (a byte-order mark is skipped), any other the
+// ANSI code page. A file that cannot be read adds nothing, as with the player.
+std::vector<std::wstring> ReadM3u(const std::wstring& path) {
+  const bool utf8 = HasExtension(path, L".m3u8");
+  std::vector<std::wstring> entries;
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
   for (std::string line; std::getline(file, line);) {
+    if (utf8 && entries.empty() && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line.front() != '#') entries.push_back(line);
+    if (!line.empty() && line.front() != '#') entries.push_back(win32::CodePageToWide(utf8 ? CP_UTF8 : CP_ACP, line));
   }
   return entries;
 }
 
-bool WriteM3u(const std::filesystem::path& path, const std::vector<std::string>& entries) {
+bool WriteM3u(const std::filesystem::path& path, const std::vector<std::wstring>& entries, UINT codePage) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << "#EXTM3U\r\n";
-  for (const std::string& entry : entries) file << entry << "\r\n";
+  for (const std::wstring& entry : entries) file << win32::WideToCodePage(codePage, entry) << "\r\n";
   file.close();
   return !file.fail();
+}
+
+// An address ("scheme://...") or a file that exists: what plays.
+bool IsPlayable(const std::wstring& entry) {
+  const std::size_t scheme = entry.find(L"://");
+  if (scheme != std::wstring::npos && scheme > 0 &&
+      std::all_of(entry.begin(), entry.begin() + static_cast<std::ptrdiff_t>(scheme),
+                  [](wchar_t c) { return std::iswalnum(c) || c == L'+' || c == L'-' || c == L'.'; })) {
+    return true;
+  }
+  const DWORD attributes = GetFileAttributesW(entry.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder queries answer addresses in the player's memory; these are
+// the stand-in's, filled before its window exists and never changed.
+struct FolderAnswer {
+  std::array<char, MAX_PATH> ansi{};
+  std::array<wchar_t, MAX_PATH> wide{};
+
+  // An empty text when there is no folder. The ANSI form loses what the code
+  // page cannot hold, as the player's does.
+  bool Set(const std::optional<std::filesystem::path>& folder) {
+    const std::wstring path = folder ? folder->wstring() : std::wstring();
+    const std::string bytes = win32::WideToCodePage(CP_ACP, path);
+    if (path.size() >= wide.size() || bytes.size() >= ansi.size()) return false;
+    std::copy(path.begin(), path.end(), wide.begin());
+    std::copy(bytes.begin(), bytes.end(), ansi.begin());
+    return true;
+  }
+};
+
+FolderAnswer iniFolderAnswer;
+FolderAnswer m3uFolderAnswer;
+
+LRESULT AddressOf(const void* buffer) { return reinterpret_cast<LRESULT>(buffer); }
+
+// What a message in lParam of WM_USER needs of the version.
+std::optional<Capability> CapabilityOf(LPARAM message) {
+  switch (message) {
+    case kIpcWritePlaylist: return Capability::kWritePlaylist;
+    case kIpcSetPlaylistPos: return Capability::kSetPlaylistPos;
+    case kIpcIsPlaying: return Capability::kIsPlaying;
+    case kIpcGetListLength: return Capability::kGetListLength;
+    case kIpcGetIniDirectory: return Capability::kGetIniDirectory;
+    case kIpcGetM3uDirectory: return Capability::kGetM3uDirectory;
+    case kIpcGetM3uDirectoryW: return Capability::kGetM3uDirectoryW;
+    case kIpcGetIniDirectoryW: return Capability::kGetIniDirectoryW;
+  }
+  return std::nullopt;
 }
 
 class MessageLog {
@@ -208,7 +285,7 @@ class MessageLog {
 class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
  public:
   StandInWindow(const Options& options, MessageLog& log) : options_(options), log_(log) {
-    for (const std::wstring& entry : options.entries) playlist_.push_back(ToAnsi(entry));
+    playlist_ = options.entries;
     position_ = options.position;
   }
 
@@ -270,7 +347,12 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
     return result;
   }
 
+  bool Knows(Capability capability) const { return cuelark::player::Knows(options_.version, capability); }
+
   LRESULT OnUser(WPARAM wParam, LPARAM lParam) {
+    if (const std::optional<Capability> needed = CapabilityOf(lParam); needed && !Knows(*needed)) {
+      return kUnknownMessageAnswer;
+    }
     switch (lParam) {
       case kIpcGetVersion:
         return options_.version;
@@ -280,9 +362,7 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
         ShowPlaylist();
         return 0;
       case kIpcWritePlaylist:
-        if (!WriteM3u(options_.playlistPath, playlist_)) {
-          ShowStatus(L"Could not write " + options_.playlistPath.wstring());
-        }
+        WritePlaylist();
         return position_;
       case kIpcSetPlaylistPos:
         position_ = static_cast<std::int32_t>(wParam);
@@ -290,18 +370,49 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
         return 0;
       case kIpcGetListPos:
         return position_;
+      case kIpcGetListLength:
+        return static_cast<LRESULT>(playlist_.size());
+      case kIpcIsPlaying:
+        return playingSince_ && GetTickCount64() - *playingSince_ >= options_.playingAfterMs ? cuelark::kPlaying : 0;
+      case kIpcGetIniDirectory:
+        return AddressOf(iniFolderAnswer.ansi.data());
+      case kIpcGetIniDirectoryW:
+        return AddressOf(iniFolderAnswer.wide.data());
+      case kIpcGetM3uDirectory:
+        return AddressOf(m3uFolderAnswer.ansi.data());
+      case kIpcGetM3uDirectoryW:
+        return AddressOf(m3uFolderAnswer.wide.data());
     }
-    return 0;
+    return kUnknownMessageAnswer;
+  }
+
+  void WritePlaylist() {
+    std::vector<std::pair<std::filesystem::path, UINT>> files;
+    if (!options_.iniFolder || !Knows(Capability::kGetIniDirectory)) {
+      files.emplace_back(options_.playlistPath, CP_ACP);
+    } else {
+      const std::filesystem::path folder =
+          Knows(Capability::kGetM3uDirectory) ? *options_.m3uFolder : *options_.iniFolder;
+      files.emplace_back(folder / L"winamp.m3u", CP_ACP);
+      if (Knows(Capability::kWritesM3u8)) files.emplace_back(folder / L"winamp.m3u8", CP_UTF8);
+    }
+    for (const auto& [path, codePage] : files) {
+      if (!WriteM3u(path, playlist_, codePage)) ShowStatus(L"Could not write " + path.wstring());
+    }
   }
 
   LRESULT OnCopyData(const COPYDATASTRUCT& record) {
-    if (record.dwData != kIpcPlayFile) return FALSE;
-    const auto* bytes = static_cast<const char*>(record.lpData);
-    std::string entry(bytes, bytes ? record.cbData : 0);
-    entry.resize(entry.find('\0') == std::string::npos ? entry.size() : entry.find('\0'));
+    std::wstring entry;
+    if (record.dwData == kIpcPlayFile) {
+      entry = FromAnsi(UpToZero(static_cast<const char*>(record.lpData), record.cbData));
+    } else if (record.dwData == kIpcPlayFileW && Knows(Capability::kPlayFileW)) {
+      entry = UpToZero(static_cast<const wchar_t*>(record.lpData), record.cbData / sizeof(wchar_t));
+    } else {
+      return kUnknownMessageAnswer;
+    }
     const std::size_t first = playlist_.size();
-    if (EndsWithM3u(entry)) {
-      const std::vector<std::string> added = ReadM3u(std::filesystem::path(FromAnsi(entry)));
+    if (HasExtension(entry, L".m3u") || HasExtension(entry, L".m3u8")) {
+      const std::vector<std::wstring> added = ReadM3u(entry);
       playlist_.insert(playlist_.end(), added.begin(), added.end());
     } else {
       playlist_.push_back(entry);
@@ -310,10 +421,21 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
     return TRUE;
   }
 
+  template <typename Char>
+  static std::basic_string<Char> UpToZero(const Char* text, std::size_t count) {
+    if (!text) return {};
+    const Char* const end = std::find(text, text + count, Char{});
+    return std::basic_string<Char>(text, end);
+  }
+
   LRESULT OnCommand(WPARAM command) {
     if (command != kPlayCommand) return 0;
+    // Clearing the playlist later leaves the entry playing, as with the player.
+    playingSince_.reset();
     if (position_ >= 0 && static_cast<std::size_t>(position_) < playlist_.size()) {
-      ShowStatus(L"Playing: " + FromAnsi(playlist_[static_cast<std::size_t>(position_)]));
+      const std::wstring& entry = playlist_[static_cast<std::size_t>(position_)];
+      if (IsPlayable(entry)) playingSince_ = GetTickCount64();
+      ShowStatus((playingSince_ ? L"Playing: " : L"Cannot play: ") + entry);
     } else {
       ShowStatus(L"Nothing to play");
     }
@@ -343,7 +465,7 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
 
   void ShowAdded(std::size_t first) {
     for (std::size_t i = first; i < playlist_.size(); ++i) {
-      const LRESULT added = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FromAnsi(playlist_[i]).c_str()));
+      const LRESULT added = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(playlist_[i].c_str()));
       if (added == LB_ERR || added == LB_ERRSPACE) break;
     }
     ShowPosition();
@@ -358,8 +480,10 @@ class StandInWindow : public cuelark::BaseWindow<StandInWindow> {
   MessageLog& log_;
   HWND status_ = nullptr;
   HWND list_ = nullptr;
-  std::vector<std::string> playlist_;  // ANSI bytes, as the messages carry them
+  std::vector<std::wstring> playlist_;
   std::int32_t position_ = 0;
+  // When Play started an entry that plays; nothing before that.
+  std::optional<ULONGLONG> playingSince_;
   std::uint32_t answered_ = 0;
 };
 
@@ -373,6 +497,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     OutputDebugStringW(L"Winamp stand-in: unknown option or missing value\n");
     return 2;
   }
+  if (!iniFolderAnswer.Set(options->iniFolder) || !m3uFolderAnswer.Set(options->m3uFolder)) return 2;
   MessageLog log;
   if (!log.Open(options->logPath)) return 3;
   LoggedMessage started = MessageLog::Stamp(LoggedKind::kStarted);

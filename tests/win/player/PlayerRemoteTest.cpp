@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -16,6 +17,7 @@
 
 #include "scheduler/win/PlayerRemote.h"
 #include "common/win32/Handles.h"
+#include "common/win32/TextConversion.h"
 #include "tests/win/player/BoxAnswerer.h"
 #include "tools/player/StandInControl.h"
 
@@ -43,6 +45,20 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
   bytes.push_back(0);
   return bytes;
 }
+
+// UTF-16 in memory order, with the terminating zero.
+std::vector<std::uint8_t> WideBytes(const std::wstring& text) {
+  const auto* first = reinterpret_cast<const std::uint8_t*>(text.c_str());
+  return std::vector<std::uint8_t>(first, first + (text.size() + 1) * sizeof(wchar_t));
+}
+
+std::wstring Quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
+
+std::string Utf8(const std::wstring& text) { return win32::WideToCodePage(CP_UTF8, text); }
+
+// No ANSI code page but UTF-8 has the Tibetan letters.
+const bool kAnsiIsUtf8 = GetACP() == CP_UTF8;
+const std::wstring kTibetan = L"\u0F00";
 
 class PlayerRemoteTest : public ::testing::Test {
  protected:
@@ -133,10 +149,6 @@ TEST_F(PlayerRemoteTest, RefusesBeforeLookingForThePlayer) {
   EXPECT_EQ(WindowPlayer(kLimits).PressButton(kMaxInt - 40044, 1), PlayerStatus::kTextRefused)
       << "above the 32-bit range";
   EXPECT_EQ(WindowPlayer(kLimits).PressButton(kMinInt, -40045), PlayerStatus::kTextRefused) << "below the 32-bit range";
-  // No ANSI code page but UTF-8 has the Tibetan letters.
-  if (GetACP() != CP_UTF8) {
-    EXPECT_EQ(WindowPlayer(kLimits).AddToPlayList(L"C:\\\u0F00.mp3"), PlayerStatus::kTextRefused);
-  }
   if (std::filesystem::exists(StandInLogPath(folder_.Path()))) {
     AdoptStandIn(folder_.Path()).Kill();
     ADD_FAILURE() << "the player was started";
@@ -292,6 +304,158 @@ TEST_F(PlayerRemoteTest, PositionsAndButtonCommandsTravelWholeIn32Bits) {
   EXPECT_EQ(WindowPlayer(kLimits).PressButton(kMaxInt - 40044, 0), PlayerStatus::kOk);
   EXPECT_EQ(Exchange(StandInMessages(folder_.Path())),
             (std::vector<std::string>{"COMMAND 40045 0", "COMMAND 2147483647 0"}));
+}
+
+TEST_F(PlayerRemoteTest, ThePlaylistFolderIsAskedWithTheQueriesTheVersionKnows) {
+  const std::filesystem::path settings = folder_ / L"settings";
+  const std::filesystem::path playlists = folder_ / L"playlists";
+  const std::filesystem::path outsideAnsi = folder_ / (L"settings " + kTibetan);
+  const std::wstring both = L" --ini-dir " + Quoted(settings) + L" --m3u-dir " + Quoted(playlists);
+  struct Case {
+    std::int32_t version;
+    std::wstring folders;  // the stand-in's options
+    std::vector<std::string> sent;
+    std::optional<std::filesystem::path> folder;
+    bool unicode;
+  };
+  std::vector<Case> cases = {
+      {0x2000, both, {"USER 0 0"}, std::nullopt, false},
+      {0x2900, both, {"USER 0 0", "USER 0 335"}, settings, false},
+      {0x5011, both, {"USER 0 0", "USER 0 337"}, playlists, false},
+      {0x5030, both, {"USER 0 0", "USER 0 338"}, playlists, true},
+      {0x5058, L" --ini-dir " + Quoted(settings), {"USER 0 0", "USER 0 338"}, settings, true},
+      // Every answer is an empty folder: each query in turn, then none.
+      {0x5058, L"", {"USER 0 0", "USER 0 338", "USER 0 337", "USER 0 1335", "USER 0 335"}, std::nullopt, false},
+  };
+  if (!kAnsiIsUtf8) cases.push_back({0x5030, L" --ini-dir " + Quoted(outsideAnsi), {"USER 0 0", "USER 0 338"}, outsideAnsi, true});
+  InstallStandIn(folder_.Path());
+  for (const Case& test : cases) {
+    SCOPED_TRACE("version " + std::to_string(test.version) + Utf8(test.folders));
+    App player = LaunchStandIn(folder_.Path(), L"--version " + std::to_wstring(test.version) + test.folders);
+    std::optional<PlaylistFolder> folder = PlaylistFolder{L"stale", true};
+    EXPECT_EQ(WindowPlayer(kLimits).GetPlaylistFolder(folder), PlayerStatus::kOk);
+    EXPECT_EQ(Exchange(StandInMessages(folder_.Path())), test.sent);
+    ASSERT_EQ(folder.has_value(), test.folder.has_value());
+    if (!folder) continue;
+    EXPECT_EQ(folder->folder, test.folder->wstring());
+    EXPECT_EQ(folder->unicode, test.unicode);
+  }
+}
+
+TEST_F(PlayerRemoteTest, ANameTheCodePageCannotHoldTravelsInUtf16ToAPlayerThatReadsIt) {
+  if (kAnsiIsUtf8) GTEST_SKIP() << "the ANSI code page holds every name";
+  const std::wstring outside = L"C:\\Music\\" + kTibetan + L".mp3";
+  struct Case {
+    std::int32_t version;
+    std::wstring entry;
+    PlayerStatus status;
+    std::vector<std::string> sent;
+    std::vector<std::uint8_t> data;  // of the copy-data message, if any
+  };
+  const std::vector<Case> cases = {
+      {0x5030, outside, PlayerStatus::kOk, {"USER 0 0", "COPYDATA 1100 " + Utf8(outside)}, WideBytes(outside)},
+      // Unchanged: no version asked, the same bytes.
+      {0x5030, L"C:\\Music\\a.mp3", PlayerStatus::kOk, {"COPYDATA 100 C:\\Music\\a.mp3"}, Bytes("C:\\Music\\a.mp3")},
+      {0x5011, outside, PlayerStatus::kTextRefused, {"USER 0 0"}, {}},
+  };
+  InstallStandIn(folder_.Path());
+  for (const Case& test : cases) {
+    SCOPED_TRACE("version " + std::to_string(test.version) + " " + Utf8(test.entry));
+    App player = LaunchStandIn(folder_.Path(), L"--version " + std::to_wstring(test.version));
+    EXPECT_EQ(WindowPlayer(kLimits).AddToPlayList(test.entry), test.status);
+    const std::vector<LoggedMessage> messages = StandInMessages(folder_.Path());
+    EXPECT_EQ(Exchange(messages), test.sent);
+    if (test.data.empty()) continue;
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().cbData, test.data.size());
+    EXPECT_EQ(messages.back().data, test.data);
+  }
+}
+
+TEST_F(PlayerRemoteTest, ListLengthAndPlayingStateAreAskedOnlyOfAVersionThatKnowsThem) {
+  const std::filesystem::path song = folder_ / L"song.mp3";
+  std::ofstream(song) << "audio";
+  struct Case {
+    const char* name;
+    std::int32_t version;
+    std::wstring entry;
+    bool play;
+    std::optional<std::int32_t> state;
+    std::wstring options = L"";
+  };
+  const Case cases[] = {
+      {"an existing file", 0x2900, song.wstring(), true, kPlaying},
+      {"a missing file", 0x2900, (folder_ / L"gone.mp3").wstring(), true, 0},
+      {"an address", 0x2900, L"http://radio.example/stream", true, kPlaying},
+      {"before Play", 0x2900, song.wstring(), false, 0},
+      {"not yet playing", 0x2900, song.wstring(), true, 0, L" --playing-after-ms 600000"},
+      {"an old version", 0x2000, song.wstring(), true, std::nullopt},
+  };
+  InstallStandIn(folder_.Path());
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    App player = LaunchStandIn(folder_.Path(), L"--version " + std::to_wstring(test.version) + L" --entry " +
+                                                   Quoted(test.entry) + L" --entry second" + test.options);
+    if (test.play) {
+      ASSERT_EQ(WindowPlayer(kLimits).PressButton(1, 0), PlayerStatus::kOk);
+    }
+    std::optional<std::int32_t> length = -1;
+    std::optional<std::int32_t> state = -1;
+    EXPECT_EQ(WindowPlayer(kLimits).GetListLength(length), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).GetPlayingState(state), PlayerStatus::kOk);
+    EXPECT_EQ(state, test.state);
+    if (!test.state) {
+      EXPECT_EQ(length, std::nullopt);
+      EXPECT_EQ(Exchange(StandInMessages(folder_.Path())),
+                (std::vector<std::string>{"COMMAND 40045 0", "USER 0 0", "USER 0 0"}));
+      continue;
+    }
+    EXPECT_EQ(length, 2);
+    // The entry goes on playing from an emptied list.
+    ASSERT_EQ(WindowPlayer(kLimits).ClearPlayList(), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).GetListLength(length), PlayerStatus::kOk);
+    EXPECT_EQ(WindowPlayer(kLimits).GetPlayingState(state), PlayerStatus::kOk);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(state, test.state);
+  }
+}
+
+TEST_F(PlayerRemoteTest, ThePlayerWritesItsPlaylistFilesIntoItsFolder) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the expected bytes are those of code page 1252";
+  const std::filesystem::path settings = folder_ / L"settings";
+  std::filesystem::create_directory(settings);
+  const std::wstring cafe = L"C:\\Caf\u00E9.mp3";
+  const std::wstring outside = L"C:\\" + kTibetan + L".mp3";
+  struct Case {
+    std::int32_t version;
+    std::optional<std::string> utf8;  // winamp.m3u8, if written
+  };
+  const Case cases[] = {
+      {0x5030, "#EXTM3U\r\n" + Utf8(cafe) + "\r\n" + Utf8(outside) + "\r\n"},
+      {0x5011, std::nullopt},
+  };
+  InstallStandIn(folder_.Path());
+  for (const Case& test : cases) {
+    SCOPED_TRACE("version " + std::to_string(test.version));
+    std::filesystem::remove(settings / L"winamp.m3u8");
+    App player = LaunchStandIn(folder_.Path(), L"--version " + std::to_wstring(test.version) + L" --ini-dir " +
+                                                   Quoted(settings) + L" --entry " + Quoted(cafe) + L" --entry " +
+                                                   Quoted(outside));
+    std::int32_t position = 0;
+    ASSERT_EQ(WindowPlayer(kLimits).WritePlayList(position), PlayerStatus::kOk);
+    EXPECT_EQ(ReadFileText(settings / L"winamp.m3u"), "#EXTM3U\r\nC:\\Caf\xE9.mp3\r\nC:\\?.mp3\r\n");
+    ASSERT_EQ(std::filesystem::exists(settings / L"winamp.m3u8"), test.utf8.has_value());
+    if (test.utf8) {
+      EXPECT_EQ(ReadFileText(settings / L"winamp.m3u8"), *test.utf8);
+    }
+    // Added back, the file the player reads best gives the same list.
+    const std::filesystem::path written = settings / (test.utf8 ? L"winamp.m3u8" : L"winamp.m3u");
+    const std::string before = ReadFileText(written);
+    ASSERT_EQ(WindowPlayer(kLimits).ClearPlayList(), PlayerStatus::kOk);
+    ASSERT_EQ(WindowPlayer(kLimits).AddToPlayList(written.wstring()), PlayerStatus::kOk);
+    ASSERT_EQ(WindowPlayer(kLimits).WritePlayList(position), PlayerStatus::kOk);
+    EXPECT_EQ(ReadFileText(written), before);
+  }
 }
 
 }  // namespace
