@@ -163,16 +163,6 @@ TEST_F(StoreTest, AStoreHeldOpenAtStartIsReportedAndNoneOfItsEntriesIsLost) {
   EXPECT_EQ(run.CueIniBytes(), kThreeEntries);
 }
 
-TEST_F(StoreTest, TextTheCodePageCannotHoldIsRefusedAtSave) {
-  run.Start();
-  SetText(run[ids::kNameBox], L"\u65e5\u672c\u8a9e news");
-  SetText(run[ids::kCommandBox], L"C:\\news.mp3");
-  ClickAsync(run[ids::kSaveButton]);
-  AnswerMessageBox(run.app().ProcessId(), L"Save");
-  EXPECT_EQ(ItemCount(run[ids::kSavedList]), 0);
-  EXPECT_FALSE(std::filesystem::exists(run.CueIni()));
-}
-
 TEST_F(StoreTest, AKilledProgramLeavesAStoreItWroteWhole) {
   // A store large enough that its rewrite takes a while, so that kills
   // land inside it rather than before the click or after the write.
