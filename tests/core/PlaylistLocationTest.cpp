@@ -16,6 +16,11 @@ using brevoni::testing::WriteBytes;
 
 class PlaylistLocationTest : public testing::Test {
  protected:
+  // A name in a folder, with the separator the folder's own path uses (the
+  // temporary folder's differs between the native and the Windows build).
+  static std::wstring In(const std::wstring& folder, const std::wstring& name) {
+    return folder + (folder.find(L'\\') == std::wstring::npos ? L"/" : L"\\") + name;
+  }
   std::wstring Program() const { return folder.path().wstring(); }
   std::wstring Exe() const { return Program() + L"/winamp.exe"; }
   std::wstring Resume(const std::optional<PlaylistFolder>& fromPlayer = std::nullopt) {
@@ -54,7 +59,7 @@ TEST_F(PlaylistLocationTest, PathsIniNamesTheFolderWithItsVariablesAndNumbers) {
       {"[Winamp]\r\ninidir=/settings\r\nm3udir=/lists\r\n", L"/lists"},
       {"[Winamp]\r\nm3udir=  /lists  \r\n", L"/lists"},
       // A relative folder is taken from the program's.
-      {"[Winamp]\r\ninidir=Profile\r\n", program + L"/Profile"},
+      {"[Winamp]\r\ninidir=Profile\r\n", In(program, L"Profile")},
       // An unset variable or folder number would name some other folder.
       {"[Winamp]\r\nm3udir=%UNSET%/lists\r\ninidir=/settings\r\n", L"/settings"},
       {"[Winamp]\r\ninidir={99}/Winamp\r\n", L""},
@@ -69,7 +74,7 @@ TEST_F(PlaylistLocationTest, PathsIniNamesTheFolderWithItsVariablesAndNumbers) {
     SCOPED_TRACE(c.pathsIni);
     WriteBytes(folder / "paths.ini", c.pathsIni);
     EXPECT_EQ(PathsIniPlaylistFolder(iniStore, Exe(), lookups).value_or(L""), c.folder);
-    EXPECT_EQ(Resume(), c.folder.empty() ? kSetting : c.folder + L"/winamp.m3u");
+    EXPECT_EQ(Resume(), c.folder.empty() ? kSetting : In(c.folder, L"winamp.m3u"));
   }
 }
 
