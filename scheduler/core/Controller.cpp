@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <variant>
 
+#include "scheduler/core/Fallback.h"
+
 namespace cuelark {
 namespace {
 
@@ -70,6 +72,7 @@ Controller::Controller(IniStore& iniStore, Player& player, PlayerSettings& playe
 void Controller::Load() {
   // Taken before the reading, so that a change during it is read again.
   knownStamp_ = StampNow();
+  options_ = OptionsStore(iniStore_, settings_.storePath).Read();
   SavedCommandStore::Loaded loaded = store_.LoadSavedCommands();
   storeRead_ = loaded.result.ok;
   schedule_.Assign(std::move(loaded.entries));
@@ -137,6 +140,7 @@ Controller::Outside Controller::ReadAgainIfChanged(std::wstring& reason) {
     return Outside::kUnreadable;
   }
   knownStamp_ = stamp;
+  options_ = OptionsStore(iniStore_, settings_.storePath).Read();
   schedule_.Reconcile(std::move(loaded.entries));
   ListChanged();
   view_.Report({L"cue.ini was changed by another program and has been read again", kCaption, Severity::kWarning, {}});
@@ -283,9 +287,85 @@ void Controller::OnClockTick(const LocalDateTime& now, int utcOffsetMinutes) {
         HistoryEvent{overdue.due, std::nullopt, overdue.name, overdue.command, Outcome::kMissed, kWaitedTooLong});
   }
   if (!missed.empty()) WriteHistory(missed);
-  for (const Firing& firing : step.due)
-    RequestExecution(firing.id, firing.second, firing.daylightSaving ? kDaylightSaving : L"");
+  for (const Firing& firing : step.due) {
+    if (!PlayedFallbackFor(firing))
+      RequestExecution(firing.id, firing.second, firing.daylightSaving ? kDaylightSaving : L"");
+  }
+  if (options_.checkAhead) {
+    for (const Firing& firing : DueForCheckAhead(schedule_.Entries(), checkedAheadUpTo_, now)) {
+      if (const SavedCommand* entry = schedule_.Find(firing.id))
+        view_.StartInputCheck({firing.id, firing.second, entry->name, entry->command});
+    }
+    checkedAheadUpTo_ = now;
+  } else {
+    checkedAheadUpTo_.reset();
+  }
   UpdateNextFiring(false);
+  UpdateWakeTimer(utcOffsetMinutes);
+  // Kept awake from the wake until the firing and its resume are done, and
+  // while the next firing is close enough that the computer would sleep
+  // through it otherwise.
+  const bool firingClose =
+      nextFiring_ && SerialSecond(nextFiring_->second) - SerialSecond(now) <= 2 * kWakeAheadSeconds;
+  if (keptAwake_ && executor_.Idle() && !firingClose) {
+    keptAwake_ = false;
+    view_.KeepAwake(false);
+  }
+}
+
+bool Controller::PlayedFallbackFor(const Firing& firing) {
+  if (!options_.checkAhead || !settings_.checkAtOnce) return false;
+  const SavedCommand* entry = schedule_.Find(firing.id);
+  if (!entry) return false;
+  const std::optional<std::wstring> fallback =
+      FallbackInput(options_, PlayFailure::kCheckFailed, entry->command, false);
+  // Without a fallback the entry plays as it always did, whatever a check
+  // would say.
+  if (!fallback) return false;
+  const std::optional<std::wstring> reason = settings_.checkAtOnce(entry->command);
+  if (!reason) return false;
+  WriteCheckFailed({firing.id, firing.second, entry->name, entry->command}, *reason);
+  executor_.RequestExecute({firing.id, firing.second, entry->name, *fallback, std::wstring(kFallbackDetail)});
+  return true;
+}
+
+void Controller::WriteCheckFailed(const InputCheckRequest& request, const std::wstring& reason) {
+  WriteHistory({HistoryEvent{request.due, std::nullopt, request.name, request.command, Outcome::kCheckFailed, reason}});
+  view_.Notify(request.name, reason);
+}
+
+void Controller::OnInputChecked(const InputCheckRequest& request, const std::optional<std::wstring>& reason) {
+  if (shuttingDown_ || !reason) return;
+  WriteCheckFailed(request, *reason);
+}
+
+void Controller::OnWakeTimerSignalled() {
+  if (shuttingDown_ || keptAwake_) return;
+  keptAwake_ = true;
+  view_.KeepAwake(true);
+}
+
+StoreResult Controller::SaveOptions(const Options& options) {
+  if (shuttingDown_) return {false, L"Cuelark is ending", false};
+  // A change of another program's is read first, so that this write is not
+  // taken for one later.
+  std::wstring unread;
+  if (ReadAgainIfChanged(unread) == Outside::kUnreadable) return {false, unread, false};
+  const StoreResult written = OptionsStore(iniStore_, settings_.storePath).Write(options);
+  if (!written.ok) return written;
+  knownStamp_ = StampNow();
+  options_ = options;
+  return written;
+}
+
+void Controller::UpdateWakeTimer(int utcOffsetMinutes) {
+  WakeSetting setting;  // off: nothing else counts
+  if (options_.wakeForFirings && settings_.utcNow && settings_.utcOffsetAt)
+    setting = {nextFiring_ ? std::optional(nextFiring_->second) : std::nullopt, utcOffsetMinutes, true};
+  if (wakeSetting_ == setting) return;
+  wakeSetting_ = setting;
+  view_.SetWakeTimer(setting.on ? WakeTimerDue(setting.firing, settings_.utcNow(), settings_.utcOffsetAt)
+                                : std::nullopt);
 }
 
 void Controller::OnResumeTick() { executor_.RequestResume(); }
@@ -296,6 +376,10 @@ void Controller::OnShutdown(std::optional<TwipsPosition> position) {
   if (shuttingDown_) return;
   executor_.Stop();
   view_.DisarmResumeTimer();
+  if (keptAwake_) {
+    keptAwake_ = false;
+    view_.KeepAwake(false);
+  }
   // Entries added while the store could not be read are written now if it
   // can be read at last; the position alone is safe to write either way,
   // because writing it keeps whatever else the file holds.
@@ -315,8 +399,17 @@ void Controller::ExecutionEnded(const ExecutionRequest& request, const Execution
   WriteHistory({HistoryEvent{request.due, result.started, request.name, request.command, OutcomeOf(status),
                              status == PlayerStatus::kOk ? request.detail : FailureText({status, false, {}})}});
   // An entry meant to run once stays until it has run: when nothing played,
-  // the user is told and can still execute it by hand.
-  if (status != PlayerStatus::kOk) return;
+  // the user is told and can still execute it by hand. An input that could
+  // not play is followed by the fallback, in the same slot.
+  if (status != PlayerStatus::kOk) {
+    const std::optional<PlayFailure> failure = FailureOf(status);
+    if (const std::optional<std::wstring> fallback =
+            failure ? FallbackInput(options_, *failure, request.command, request.detail == kFallbackDetail)
+                    : std::nullopt) {
+      executor_.RequestExecute({id, request.due, request.name, *fallback, std::wstring(kFallbackDetail)});
+    }
+    return;
+  }
   ChangeAndWrite([&] {
     const SavedCommand* entry = schedule_.Find(id);
     if (!entry || !entry->remWhenDone) return Changed::kNothing;

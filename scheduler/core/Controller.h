@@ -16,12 +16,15 @@
 #include "scheduler/core/Executor.h"
 #include "scheduler/core/History.h"
 #include "scheduler/core/IniStore.h"
+#include "scheduler/core/InputCheck.h"
+#include "scheduler/core/Options.h"
 #include "scheduler/core/Player.h"
 #include "scheduler/core/PlayerSettings.h"
 #include "scheduler/core/PlaylistLocation.h"
 #include "scheduler/core/Schedule.h"
 #include "scheduler/core/ScheduleClock.h"
 #include "scheduler/core/Store.h"
+#include "scheduler/core/WakeTime.h"
 #include "scheduler/core/WeekdayLabels.h"
 
 namespace cuelark {
@@ -44,6 +47,14 @@ inline bool CanSave(std::size_t nameLength, std::size_t commandLength) {
 }
 
 enum class Severity { kStop, kWarning };
+
+// An entry's input to check ahead of its due second.
+struct InputCheckRequest {
+  EntryId id = 0;
+  LocalDateTime due{};
+  std::wstring name;
+  std::wstring command;
+};
 
 struct UserMessage {
   std::wstring text;
@@ -80,6 +91,16 @@ class ControllerView {
   // These executions and missed firings were added to the history, oldest
   // first: a history on screen takes them in without reading the file again.
   virtual void HistoryAdded(const std::vector<HistoryEvent>& events) = 0;
+  // Checks the input away from the window, which goes on meanwhile; the
+  // answer comes to OnInputChecked.
+  virtual void StartInputCheck(const InputCheckRequest& request) = 0;
+  // A notification of the tray icon: seen at once, waits for nobody.
+  virtual void Notify(const std::wstring& title, const std::wstring& text) = 0;
+  // Sets the timer that wakes the computer, or cancels it; its signal is
+  // OnWakeTimerSignalled.
+  virtual void SetWakeTimer(const std::optional<UtcInstant>& due) = 0;
+  // Keeps the computer from going back to sleep, or lets it.
+  virtual void KeepAwake(bool keep) = 0;
 };
 
 struct ControllerSettings {
@@ -96,6 +117,12 @@ struct ControllerSettings {
   // The store file's stamp now; without it, changes by other programs are
   // not looked for.
   std::function<StoreStamp()> storeStamp;
+  // The check of an input at its due second (CheckCommandAtOnce).
+  std::function<std::optional<std::wstring>(const std::wstring& command)> checkAtOnce;
+  // The wall clock in UTC, and local time minus UTC at any instant, for the
+  // wake timer.
+  std::function<UtcInstant()> utcNow;
+  UtcOffsetAt utcOffsetAt;
 };
 
 // The most characters the tray shows as its tip.
@@ -139,6 +166,15 @@ class Controller final : private ExecutorHost {
   void OnClockChanged() { skipReason_ = kClockChanged; }
   void OnResumeTick();
   void OnPlayingCheckTick();
+  // A background check of OnClockTick's asking has its answer: nothing
+  // when the input can play, else why not.
+  void OnInputChecked(const InputCheckRequest& request, const std::optional<std::wstring>& reason);
+  // The computer was woken (or the timer came due while awake): it stays
+  // awake until the firing and its playlist resume are done.
+  void OnWakeTimerSignalled();
+  const Options& CurrentOptions() const { return options_; }
+  // Saves the options in the store and lets them count from now on.
+  StoreResult SaveOptions(const Options& options);
   // Something in the store's folder changed: when it is the store, written
   // by another program, the list shows what it holds now.
   void OnStoreFolderChanged();
@@ -177,6 +213,11 @@ class Controller final : private ExecutorHost {
   void RequestExecution(EntryId id, const LocalDateTime& due, std::wstring detail);
   void WriteHistory(const std::vector<HistoryLine>& lines);
   void UpdateNextFiring(bool listChanged);
+  void UpdateWakeTimer(int utcOffsetMinutes);
+  // A firing whose input is found unable to play at its due second plays
+  // the fallback instead, when there is one; false when it plays as it is.
+  bool PlayedFallbackFor(const Firing& firing);
+  void WriteCheckFailed(const InputCheckRequest& request, const std::wstring& reason);
 
   // Reads the store once more while its entries are not in the list yet;
   // what it holds goes before the entries added meanwhile. Returns why it
@@ -220,6 +261,19 @@ class Controller final : private ExecutorHost {
   const wchar_t* skipReason_ = kClockChanged;
   // Set while history lines fail to be written: one box for each such streak.
   bool historyFailureReported_ = false;
+  Options options_;
+  // The clock's second when the entries due ahead were last looked for.
+  std::optional<LocalDateTime> checkedAheadUpTo_;
+  // What the wake timer was last set from: the next firing and the UTC
+  // offset while waking is on; it is set again only when that changes.
+  struct WakeSetting {
+    std::optional<LocalDateTime> firing;
+    int utcOffsetMinutes = 0;
+    bool on = false;
+    friend bool operator==(const WakeSetting&, const WakeSetting&) = default;
+  };
+  WakeSetting wakeSetting_;
+  bool keptAwake_ = false;
   std::optional<NextFiring> nextFiring_;
   CivilDate nextFiringDay_{};
   std::wstring nextFiringText_;

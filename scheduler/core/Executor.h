@@ -101,6 +101,8 @@ class Executor {
   std::vector<ExecutionRequest> TakeQueuedDueBefore(const LocalDateTime& earliest);
   // The entry was removed: its queued executions are not run.
   void DropQueued(EntryId id);
+  // Nothing running, waiting, queued or still to be given back.
+  bool Idle() const { return !busy_ && !playingWait_ && queue_.empty() && !resumePending_; }
   // The execution running now, or else the one that ran last; for telling
   // the user which entry a message is about.
   const std::optional<ExecutionRequest>& LastStarted() const { return lastStarted_; }

@@ -191,6 +191,22 @@ std::optional<std::wstring> CheckCommand(const std::wstring& command, InputFiles
   return std::nullopt;
 }
 
+std::optional<std::wstring> CheckCommandAtOnce(const std::wstring& command, InputFiles& files) {
+  // Addresses inside a playlist are never reached, so none is needed here.
+  class Unreached final : public InputAddresses {
+    std::optional<std::wstring> Reach(const std::wstring&) override { return std::nullopt; }
+  } unreached;
+  switch (ClassifyCommand(command)) {
+    case CommandKind::kLocalPath: return CheckCommand(command, files, unreached);
+    case CommandKind::kPlaylist:
+      return IsNetworkPath(command) ? std::nullopt : CheckCommand(command, files, unreached);
+    case CommandKind::kNetworkPath:
+    case CommandKind::kAddress:
+    case CommandKind::kOther: return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 std::vector<Firing> DueForCheckAhead(const std::vector<SavedCommand>& entries,
                                      const std::optional<LocalDateTime>& lastLooked, const LocalDateTime& now) {
   const std::int64_t nowSerial = SerialSecond(now);

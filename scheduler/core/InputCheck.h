@@ -71,6 +71,11 @@ class InputAddresses {
 // cannot, in words, for the history and the user.
 std::optional<std::wstring> CheckCommand(const std::wstring& command, InputFiles& files, InputAddresses& addresses);
 
+// The check at the due second, which must not hold up the firing: only what
+// lies on this computer's own disks. A network path or an address passes
+// here; whether it plays is told by the player's playing.
+std::optional<std::wstring> CheckCommandAtOnce(const std::wstring& command, InputFiles& files);
+
 inline constexpr std::int64_t kCheckAheadSeconds = 300;
 
 // The ticked entries to check now, kCheckAheadSeconds before they are due:

@@ -44,6 +44,19 @@ class FakeView : public ControllerView {
   void DisarmPlayingCheckTimer() override { log_.push_back(L"DisarmPlayingCheckTimer"); }
   void ShowNextFiring(const std::wstring& text) override { nextFiring = text; }
   void HistoryAdded(const std::vector<HistoryEvent>&) override {}
+  void StartInputCheck(const InputCheckRequest& request) override {
+    checks.push_back(request);
+    log_.push_back(L"StartInputCheck " + request.name);
+  }
+  void Notify(const std::wstring& title, const std::wstring& text) override {
+    log_.push_back(L"Notify " + title + L": " + text);
+  }
+  void SetWakeTimer(const std::optional<UtcInstant>& due) override {
+    log_.push_back(due ? L"SetWakeTimer " + std::to_wstring(due->serial) : L"SetWakeTimer none");
+  }
+  void KeepAwake(bool keep) override { log_.push_back(keep ? L"KeepAwake" : L"LetSleep"); }
+
+  std::vector<InputCheckRequest> checks;
 
   std::wstring nextFiring;
 
@@ -91,7 +104,11 @@ class ControllerTest : public testing::Test {
                         ControllerSettings{store.wstring(), test::kMondayFirst, lookups,
                                            [](const std::wstring& file) { return std::filesystem::exists(file); },
                                            folder.path(), [this] { return StartedAt{now, 250}; },
-                                           [this] { return StampOf(store); }});
+                                           [this] { return StampOf(store); },
+                                           [this](const std::wstring& command) { return checkAtOnce(command); },
+                                           // One hour east of UTC, all year.
+                                           [this] { return UtcInstant{SerialSecond(now) - 3600}; },
+                                           [](UtcInstant) { return 60; }});
     controller_->Load();
     return *controller_;
   }
@@ -110,6 +127,9 @@ class ControllerTest : public testing::Test {
   EngineIniStore iniStore{files};
   PlayerSettings playerSettings{iniStore, (folder / "winamp.ini").wstring()};
   Log log;
+  std::function<std::optional<std::wstring>(const std::wstring&)> checkAtOnce = [](const std::wstring&) {
+    return std::optional<std::wstring>();
+  };
   PlaylistLookups lookups{[](std::wstring_view) { return std::nullopt; }, [](int) { return std::nullopt; },
                           [](const std::wstring& file) { return std::filesystem::exists(file); }};
   FakePlayer player{log};
