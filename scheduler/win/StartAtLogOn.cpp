@@ -81,7 +81,9 @@ std::optional<std::wstring> Disable() {
 
 LogOnState State() {
   LogOnState state;
-  const std::optional<std::vector<BYTE>> run = ReadValue(kRunKey, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, state.error);
+  // A value another tool wrote as expandable names the program all the same.
+  const std::optional<std::vector<BYTE>> run =
+      ReadValue(kRunKey, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, state.error);
   if (!state.error.empty()) return state;
   if (run) {
     state.inRun = true;
