@@ -65,7 +65,8 @@ Socket Listen(unsigned short& port) {
 }
 
 // Serves one request: keeps its head, then answers with `answer` (nothing
-// when empty) and holds the connection until the client closes it.
+// when empty) and holds the connection until the client closes it, or
+// until a limit well past the client's.
 class OneRequestServer {
  public:
   explicit OneRequestServer(std::string answer) : listener_(Listen(port_)) {
@@ -73,15 +74,20 @@ class OneRequestServer {
     thread_ = std::thread([this, answer, listening = listener_.get()] {
       const Socket client(accept(listening, nullptr, nullptr));
       if (client.get() == INVALID_SOCKET) return;
+      const DWORD limitMs = 15000;
+      setsockopt(client.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limitMs), sizeof(limitMs));
       char buffer[1024];
       while (head_.find("\r\n\r\n") == std::string::npos) {
         const int got = recv(client.get(), buffer, sizeof(buffer), 0);
         if (got <= 0) return;
         head_.append(buffer, static_cast<std::size_t>(got));
       }
+      SetEvent(requested_.get());
       if (!answer.empty()) send(client.get(), answer.data(), static_cast<int>(answer.size()), 0);
-      while (recv(client.get(), buffer, sizeof(buffer), 0) > 0) {
+      int got = 0;
+      while ((got = recv(client.get(), buffer, sizeof(buffer), 0)) > 0) {
       }
+      clientClosed_ = got == 0;
     });
   }
   ~OneRequestServer() {
@@ -93,7 +99,12 @@ class OneRequestServer {
   std::wstring Address(const std::wstring& path) const {
     return L"http://127.0.0.1:" + std::to_wstring(port_) + path;
   }
-  // Once the server thread is done.
+  bool WaitForRequest() const { return WaitForSingleObject(requested_.get(), 10000) == WAIT_OBJECT_0; }
+  // Both once the server thread is done.
+  bool ClientClosed() {
+    if (thread_.joinable()) thread_.join();
+    return clientClosed_;
+  }
   std::string RequestLine() {
     if (thread_.joinable()) thread_.join();
     return head_.substr(0, head_.find("\r\n"));
@@ -101,8 +112,10 @@ class OneRequestServer {
 
  private:
   unsigned short port_ = 0;
+  win32::unique_handle requested_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   Socket listener_;
   std::string head_;
+  bool clientClosed_ = false;
   std::thread thread_;
 };
 
@@ -140,6 +153,8 @@ TEST_F(AddressProbeTest, AnyAnswerPassesAndSilenceFails) {
       EXPECT_EQ(*reason, L"no answer within 5 seconds");
     }
     EXPECT_EQ(server.RequestLine(), "GET /live/a.mp3?x=1 HTTP/1.1");
+    // Not kept open for another request, which would receive a stream on.
+    EXPECT_TRUE(server.ClientClosed());
   }
 }
 
@@ -195,6 +210,7 @@ TEST_F(AddressProbeTest, ACheckerGoesWithChecksUnderWay) {
   auto checker = InputChecker::Create(window.get(), kTestMessage, std::make_unique<AddressProbe>(), error);
   ASSERT_TRUE(checker);
   for (EntryId id = 1; id <= 3; ++id) checker->Check({id, {}, L"silent", server.Address(L"/")});
+  ASSERT_TRUE(server.WaitForRequest());
   checker.reset();
   // Nothing is announced by a checker that has gone.
   EXPECT_FALSE(WaitForPosted(kTestMessage, milliseconds(200)));
