@@ -45,7 +45,8 @@ std::optional<std::wstring> AddressProbe::Reach(const std::wstring& address) {
   parts.dwHostNameLength = static_cast<DWORD>(-1);
   parts.dwUrlPathLength = static_cast<DWORD>(-1);
   parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) return ReasonFor(GetLastError());
+  if (!WinHttpCrackUrl(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts))
+    return ReasonFor(GetLastError());
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
   path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
@@ -58,12 +59,10 @@ std::optional<std::wstring> AddressProbe::Reach(const std::wstring& address) {
   if (!connection) return ReasonFor(GetLastError());
   // GET rather than HEAD: a stream server may refuse HEAD. The body is
   // never read; closing the request ends it.
-  unique_hinternet request(
-      WinHttpOpenRequest(connection.get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                         WINHTTP_DEFAULT_ACCEPT_TYPES, parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
+  const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+  const unique_hinternet request(WinHttpOpenRequest(connection.get(), L"GET", path.c_str(), nullptr,
+                                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
   if (!request) return ReasonFor(GetLastError());
-  // A stream does not end: a connection kept for another request would go
-  // on receiving it.
   // The limit shared out over the steps, so that all of them together cannot
   // take longer: finding the name, connecting, sending, and the answer's
   // head, which has a limit of its own beside the one for reading.
@@ -73,6 +72,8 @@ std::optional<std::wstring> AddressProbe::Reach(const std::wstring& address) {
                           static_cast<int>(limit / 10), static_cast<int>(answerLimit)) ||
       !WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerLimit, sizeof(answerLimit)))
     return ReasonFor(GetLastError());
+  // A stream does not end: a connection kept for another request would go
+  // on receiving it.
   DWORD feature = WINHTTP_DISABLE_KEEP_ALIVE;
   if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof(feature)))
     return ReasonFor(GetLastError());

@@ -22,7 +22,8 @@ constexpr DWORD kCheckBox = WS_TABSTOP | BS_AUTOCHECKBOX;
 
 // In tab order.
 constexpr std::array kControls{
-    ControlPlacement{ids::kStartAtLogOnBox, L"BUTTON", L"Start Cuelark when I log on", kCheckBox, 0, {120, 120, 5175, 255}},
+    ControlPlacement{ids::kStartAtLogOnBox, L"BUTTON", L"Start Cuelark when I log on", kCheckBox, 0,
+                     {120, 120, 5175, 255}},
     ControlPlacement{ids::kWakeForFiringsBox, L"BUTTON", L"Wake the computer for scheduled commands", kCheckBox, 0,
                      {120, 420, 5175, 255}},
     ControlPlacement{ids::kCheckAheadBox, L"BUTTON", L"Check each command 5 minutes before it plays", kCheckBox, 0,
@@ -49,7 +50,8 @@ void Tick(HWND dialog, int id, bool ticked) { CheckDlgButton(dialog, id, ticked 
 std::unique_ptr<OptionsDialog> OptionsDialog::Create(HINSTANCE instance, OptionsAccess access,
                                                      std::wstring programPath, std::function<void()> onClosed) {
   if (!RegisterWindowClass(instance, ids::kOptionsDialogClass)) return nullptr;
-  auto dialog = std::make_unique<OptionsDialog>(instance, std::move(access), std::move(programPath), std::move(onClosed));
+  auto dialog =
+      std::make_unique<OptionsDialog>(instance, std::move(access), std::move(programPath), std::move(onClosed));
   const HWND hwnd = CreateWindowExW(kExStyle, ids::kOptionsDialogClass, kCaption, kStyle, 0, 0, 0, 0, nullptr, nullptr,
                                     instance, dialog.get());
   if (!hwnd) return nullptr;

@@ -20,7 +20,8 @@ inline bool WaitForPosted(UINT message, std::chrono::milliseconds limit) {
       if (posted.message == message) return true;
       DispatchMessageW(&posted);
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
   }
