@@ -32,11 +32,23 @@ constexpr int kRemoveButton = 1203;
 constexpr int kSelectPlayerCommand = 1301;
 constexpr int kExitCommand = 1302;
 constexpr int kHistoryCommand = 1303;
+constexpr int kOptionsCommand = 1304;
 
 // The player dialog, "Select Winamp Executable ...".
 constexpr int kPlayerPathBox = 2001;
 constexpr int kPlayerBrowseButton = 2002;
 constexpr int kCancelSaveButton = 2003;
+
+// The options dialog, "Options".
+constexpr int kStartAtLogOnBox = 2101;
+constexpr int kWakeForFiringsBox = 2102;
+constexpr int kCheckAheadBox = 2103;
+constexpr int kFallbackLabel = 2104;
+constexpr int kFallbackBox = 2105;
+constexpr int kFallbackBrowseButton = 2106;
+constexpr int kOptionsNote = 2107;
+constexpr int kOptionsSaveButton = 2108;
+constexpr int kOptionsCancelButton = 2109;
 
 // The history window.
 constexpr int kHistoryNextLine = 3001;
@@ -47,6 +59,7 @@ constexpr int kHistoryProblemLine = 3003;
 inline constexpr wchar_t kMainWindowClass[] = L"CuelarkMainWindow";
 inline constexpr wchar_t kPlayerDialogClass[] = L"CuelarkPlayerDialog";
 inline constexpr wchar_t kHistoryWindowClass[] = L"CuelarkHistory";
+inline constexpr wchar_t kOptionsDialogClass[] = L"CuelarkOptions";
 
 // Private message the tray icon sends to the main window (WM_APP + 1); its
 // lParam is the mouse message, as the notification-area functions define it.

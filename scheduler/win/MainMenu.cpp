@@ -10,6 +10,7 @@ bool AttachMainMenu(HWND window) {
   win32::unique_hmenu file(CreatePopupMenu());
   if (!bar || !file || !AppendMenuW(file.get(), MF_STRING, ids::kSelectPlayerCommand, L"Select Winamp Executable") ||
       !AppendMenuW(file.get(), MF_STRING, ids::kHistoryCommand, L"History ...") ||
+      !AppendMenuW(file.get(), MF_STRING, ids::kOptionsCommand, L"Options ...") ||
       !AppendMenuW(file.get(), MF_STRING, ids::kExitCommand, L"E&xit") ||
       !AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"File"))
     return false;

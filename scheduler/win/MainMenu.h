@@ -1,5 +1,5 @@
-// The main window's menu bar: File with "Select Winamp Executable", "History ..."
-// and "Exit".
+// The main window's menu bar: File with "Select Winamp Executable", "History ...",
+// "Options ..." and "Exit".
 #pragma once
 
 #include <windows.h>

@@ -10,6 +10,7 @@
 #include "scheduler/win/Resources.h"
 #include "scheduler/win/SystemClock.h"
 #include "scheduler/win/WindowPlacement.h"
+#include "common/win32/ModulePath.h"
 #include "common/win32/Twips.h"
 #include "scheduler/win/WinText.h"
 
@@ -185,6 +186,7 @@ void MainWindow::OnCommand(int id, int notification) {
   if (editor_.OnCommand(id, notification) || savedList_.OnCommand(id, notification)) return;
   if (id == ids::kSelectPlayerCommand) OnSelectPlayerClicked();
   if (id == ids::kHistoryCommand) OnHistoryClicked();
+  if (id == ids::kOptionsCommand) OnOptionsClicked();
   if (id == ids::kExitCommand) OnExitClicked();
 }
 
@@ -274,6 +276,17 @@ void MainWindow::OnHistoryClicked() {
   }
   historyWindow_ = HistoryWindow::Create(instance_, *controller_);
   if (!historyWindow_) Report({L"The history window could not be opened.", kCaption, Severity::kWarning, {}});
+}
+
+void MainWindow::OnOptionsClicked() {
+  if (optionsDialog_ && optionsDialog_->IsOpen()) {
+    SetForegroundWindow(optionsDialog_->Handle());
+    return;
+  }
+  if (optionsAccess_.read && optionsAccess_.save)
+    optionsDialog_ = OptionsDialog::Create(instance_, optionsAccess_, win32::ModulePath(), [] {});
+  if (!optionsDialog_ || !optionsDialog_->IsOpen())
+    Report({L"The options dialog could not be opened.", kCaption, Severity::kWarning, {}});
 }
 
 void MainWindow::OnPlayerDialogClosed() {

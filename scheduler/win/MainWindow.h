@@ -17,6 +17,7 @@
 #include "scheduler/win/EditorTab.h"
 #include "scheduler/win/HistoryWindow.h"
 #include "scheduler/win/NoticeBoxes.h"
+#include "scheduler/win/OptionsDialog.h"
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
 #include "scheduler/win/TrayIcon.h"
@@ -47,6 +48,9 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   // folder cannot be watched.
   HANDLE FolderWatch() const { return folderWatch_.get(); }
   void OnFolderChanged();
+  // What the options dialog reads and saves; until it is given, "Options ..."
+  // says that it cannot open.
+  void SetOptionsAccess(OptionsAccess access) { optionsAccess_ = std::move(access); }
 
  private:
   friend class BaseWindow<MainWindow>;
@@ -59,6 +63,7 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   void OnTrayClicked();
   void OnSelectPlayerClicked();
   void OnHistoryClicked();
+  void OnOptionsClicked();
   void OnExitClicked();
   void OnClose();
   void OnPlayerDialogClosed();
@@ -97,6 +102,8 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   TrayIcon trayIcon_;
   std::unique_ptr<PlayerDialog> playerDialog_;
   std::unique_ptr<HistoryWindow> historyWindow_;
+  OptionsAccess optionsAccess_;
+  std::unique_ptr<OptionsDialog> optionsDialog_;
 };
 
 // Asks a running Cuelark to show its window (a second start sends it).

@@ -1,7 +1,5 @@
 #include "scheduler/win/TrayIcon.h"
 
-#include <shellapi.h>
-
 #include <iterator>
 
 #include "scheduler/win/ControlIds.h"
@@ -13,11 +11,16 @@ constexpr UINT kTrayIconId = 1;
 
 }  // namespace
 
-bool TrayIcon::Notify(DWORD action) {
+NOTIFYICONDATAW TrayIcon::IconData() const {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);
   data.hWnd = window_;
   data.uID = kTrayIconId;
+  return data;
+}
+
+bool TrayIcon::Notify(DWORD action) {
+  NOTIFYICONDATAW data = IconData();
   if (action != NIM_DELETE) {
     data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     data.uCallbackMessage = ids::kTrayMessage;
@@ -38,6 +41,16 @@ void TrayIcon::SetTip(const std::wstring& tip) {
   tip_ = tip;
   // Not yet added: the tip goes with the icon when it is.
   if (added_) Notify(NIM_MODIFY);
+}
+
+bool TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) {
+  if (!added_) return false;
+  NOTIFYICONDATAW data = IconData();
+  data.uFlags = NIF_INFO;
+  data.dwInfoFlags = NIIF_WARNING;
+  lstrcpynW(data.szInfoTitle, title.c_str(), static_cast<int>(std::size(data.szInfoTitle)));
+  lstrcpynW(data.szInfo, text.c_str(), static_cast<int>(std::size(data.szInfo)));
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 void TrayIcon::Remove() {

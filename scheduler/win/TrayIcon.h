@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -25,8 +26,12 @@ class TrayIcon {
   bool IsShellRestart(UINT message) const { return message != 0 && message == taskbarCreated_; }
   // The text shown while the pointer rests on the icon.
   void SetTip(const std::wstring& tip);
+  // A warning that the shell shows beside the icon for a while, cut to the
+  // lengths it takes. False while the icon is not there to carry it.
+  bool ShowBalloon(const std::wstring& title, const std::wstring& text);
 
  private:
+  NOTIFYICONDATAW IconData() const;
   bool Notify(DWORD action);
 
   HWND window_ = nullptr;
