@@ -334,9 +334,9 @@ void Controller::WriteCheckFailed(const InputCheckRequest& request, const std::w
   view_.Notify(request.name, reason);
 }
 
-void Controller::OnInputChecked(const InputCheckRequest& request, const std::optional<std::wstring>& reason) {
-  if (shuttingDown_ || !reason) return;
-  WriteCheckFailed(request, *reason);
+void Controller::OnInputChecked(const InputCheckResult& result) {
+  if (shuttingDown_ || !result.reason) return;
+  WriteCheckFailed({result.id, result.due, result.name, result.command}, *result.reason);
 }
 
 void Controller::OnWakeTimerSignalled() {

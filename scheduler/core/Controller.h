@@ -48,13 +48,6 @@ inline bool CanSave(std::size_t nameLength, std::size_t commandLength) {
 
 enum class Severity { kStop, kWarning };
 
-// An entry's input to check ahead of its due second.
-struct InputCheckRequest {
-  EntryId id = 0;
-  LocalDateTime due{};
-  std::wstring name;
-  std::wstring command;
-};
 
 struct UserMessage {
   std::wstring text;
@@ -166,9 +159,8 @@ class Controller final : private ExecutorHost {
   void OnClockChanged() { skipReason_ = kClockChanged; }
   void OnResumeTick();
   void OnPlayingCheckTick();
-  // A background check of OnClockTick's asking has its answer: nothing
-  // when the input can play, else why not.
-  void OnInputChecked(const InputCheckRequest& request, const std::optional<std::wstring>& reason);
+  // A background check of OnClockTick's asking has its answer.
+  void OnInputChecked(const InputCheckResult& result);
   // The computer was woken (or the timer came due while awake): it stays
   // awake until the firing and its playlist resume are done.
   void OnWakeTimerSignalled();

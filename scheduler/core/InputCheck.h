@@ -78,6 +78,23 @@ std::optional<std::wstring> CheckCommandAtOnce(const std::wstring& command, Inpu
 
 inline constexpr std::int64_t kCheckAheadSeconds = 300;
 
+// An entry's input to check ahead of its due second, and what was found.
+struct InputCheckRequest {
+  EntryId id = 0;
+  LocalDateTime due{};
+  std::wstring name;
+  std::wstring command;
+};
+
+struct InputCheckResult {
+  EntryId id = 0;
+  LocalDateTime due{};
+  std::wstring name;
+  std::wstring command;
+  // Nothing when the input can play as far as can be told.
+  std::optional<std::wstring> reason;
+};
+
 // The ticked entries to check now, kCheckAheadSeconds before they are due:
 // those due after `now` whose moment to check came after `lastLooked`, the
 // `now` of the previous call. Without one (the first call), everything due

@@ -64,5 +64,8 @@ inline constexpr wchar_t kOptionsDialogClass[] = L"CuelarkOptions";
 // Private message the tray icon sends to the main window (WM_APP + 1); its
 // lParam is the mouse message, as the notification-area functions define it.
 constexpr unsigned kTrayMessage = 0x8000 + 1;
+// Posted by the wake timer's signal, and when background checks have results.
+constexpr unsigned kWakeTimerMessage = 0x8000 + 2;
+constexpr unsigned kInputCheckedMessage = 0x8000 + 3;
 
 }  // namespace cuelark::ids

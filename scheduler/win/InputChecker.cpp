@@ -71,7 +71,7 @@ void InputChecker::RunOne() {
     request = std::move(queued_.front());
     queued_.erase(queued_.begin());
   }
-  InputCheckResult result{request.id, request.due, std::move(request.name), std::nullopt};
+  InputCheckResult result{request.id, request.due, std::move(request.name), request.command, std::nullopt};
   // Nothing may leave a thread-pool callback; a check that breaks says so.
   try {
     result.reason = CheckCommand(request.command, files_, *addresses_);

@@ -19,21 +19,6 @@
 
 namespace cuelark {
 
-struct InputCheckRequest {
-  EntryId id = 0;
-  LocalDateTime due;
-  std::wstring name;
-  std::wstring command;
-};
-
-struct InputCheckResult {
-  EntryId id = 0;
-  LocalDateTime due;
-  std::wstring name;
-  // Nothing when the input can play as far as can be told.
-  std::optional<std::wstring> reason;
-};
-
 class InputChecker {
   class Token {
     friend class InputChecker;

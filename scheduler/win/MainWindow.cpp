@@ -4,10 +4,12 @@
 
 #include <array>
 
+#include "scheduler/win/AddressProbe.h"
 #include "scheduler/win/ControlIds.h"
 #include "scheduler/win/MainMenu.h"
 #include "scheduler/win/PlayerDialog.h"
 #include "scheduler/win/Resources.h"
+#include "scheduler/win/StartAtLogOn.h"
 #include "scheduler/win/SystemClock.h"
 #include "scheduler/win/WindowPlacement.h"
 #include "common/win32/ModulePath.h"
@@ -64,7 +66,18 @@ bool MainWindow::Create(Controller& controller, int showCommand) {
   }
   ShowWindow(hwnd, showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd);
+  std::wstring problem;
+  wakeTimer_ = WakeTimer::Create(hwnd, ids::kWakeTimerMessage, problem);
+  if (!wakeTimer_) Report({L"Cuelark cannot wake the computer: " + problem, kCaption, Severity::kWarning, {}});
+  inputChecker_ = InputChecker::Create(hwnd, ids::kInputCheckedMessage, std::make_unique<AddressProbe>(), problem);
+  if (!inputChecker_) Report({L"Cuelark cannot check commands ahead: " + problem, kCaption, Severity::kWarning, {}});
   controller.Load();
+  // A copy started from a folder it was moved to starts from there at the next log-on.
+  if (controller.CurrentOptions().startAtLogOn) {
+    if (const std::optional<std::wstring> failed = logon::RepairIfMoved(win32::ModulePath()))
+      Report({L"The start at log-on could not be moved to this copy of Cuelark: " + *failed, kCaption,
+              Severity::kWarning, {}});
+  }
   ArmClock();
   // Without a watch, another program's change is still found before the next write.
   const HANDLE watch = FindFirstChangeNotificationW(
@@ -99,6 +112,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ArmClock();
       }
       return TRUE;
+    case ids::kWakeTimerMessage:
+      controller_->OnWakeTimerSignalled();
+      return 0;
+    case ids::kInputCheckedMessage:
+      OnInputsChecked();
+      return 0;
     case ids::kTrayMessage:
       if (LOWORD(lParam) == WM_LBUTTONUP || LOWORD(lParam) == WM_LBUTTONDBLCLK) OnTrayClicked();
       return 0;
@@ -118,6 +137,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       KillTimer(hwnd_.get(), kTrayRetryTimer);
       KillTimer(hwnd_.get(), kFolderChangeTimer);
       folderWatch_.reset();
+      // Neither posts to a window that is gone.
+      inputChecker_.reset();
+      wakeTimer_.reset();
       trayIcon_.Remove();
       PostQuitMessage(0);
       return 0;
@@ -333,6 +355,41 @@ void MainWindow::ArmResumeTimer() {
 }
 
 void MainWindow::DisarmResumeTimer() { KillTimer(hwnd_.get(), kResumeTimer); }
+
+void MainWindow::StartInputCheck(const InputCheckRequest& request) {
+  if (inputChecker_) inputChecker_->Check(request);
+}
+
+void MainWindow::OnInputsChecked() {
+  if (!inputChecker_) return;
+  for (const InputCheckResult& result : inputChecker_->TakeResults()) controller_->OnInputChecked(result);
+}
+
+void MainWindow::Notify(const std::wstring& title, const std::wstring& text) {
+  // Without the icon (a shell not started yet) the history still holds it.
+  trayIcon_.ShowBalloon(title, text);
+}
+
+void MainWindow::SetWakeTimer(const std::optional<UtcInstant>& due) {
+  if (!wakeTimer_) return;
+  if (!due) {
+    wakeTimer_->Cancel();
+    return;
+  }
+  const WakeTimerSetting setting = wakeTimer_->Set(*due);
+  const std::wstring problem = setting.set && setting.wakes ? std::wstring() : setting.reason;
+  if (!problem.empty() && problem != wakeProblem_)
+    Report({L"The computer cannot be woken for the next command: " + problem, kCaption, Severity::kWarning, {}});
+  wakeProblem_ = problem;
+}
+
+void MainWindow::KeepAwake(bool keep) {
+  if (keep) {
+    keptAwake_.emplace();
+  } else {
+    keptAwake_.reset();
+  }
+}
 
 bool MainWindow::ArmPlayingCheckTimer() {
   return SetTimer(hwnd_.get(), kPlayingCheckTimer, static_cast<UINT>(kPlayingCheckMs), nullptr) != 0;

@@ -16,11 +16,13 @@
 #include "scheduler/win/BaseWindow.h"
 #include "scheduler/win/EditorTab.h"
 #include "scheduler/win/HistoryWindow.h"
+#include "scheduler/win/InputChecker.h"
 #include "scheduler/win/NoticeBoxes.h"
 #include "scheduler/win/OptionsDialog.h"
 #include "scheduler/win/SavedListTab.h"
 #include "scheduler/win/StatusBar.h"
 #include "scheduler/win/TrayIcon.h"
+#include "scheduler/win/WakeTimer.h"
 #include "common/win32/Handles.h"
 
 namespace cuelark {
@@ -84,6 +86,11 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   void DisarmPlayingCheckTimer() override;
   void ShowNextFiring(const std::wstring& text) override;
   void HistoryAdded(const std::vector<HistoryEvent>& events) override;
+  void StartInputCheck(const InputCheckRequest& request) override;
+  void Notify(const std::wstring& title, const std::wstring& text) override;
+  void SetWakeTimer(const std::optional<UtcInstant>& due) override;
+  void KeepAwake(bool keep) override;
+  void OnInputsChecked();
 
   HINSTANCE instance_;
   // From the first step of shut-down on, boxes wait for the user: the
@@ -104,6 +111,13 @@ class MainWindow final : public BaseWindow<MainWindow>, public ControllerView {
   std::unique_ptr<HistoryWindow> historyWindow_;
   OptionsAccess optionsAccess_;
   std::unique_ptr<OptionsDialog> optionsDialog_;
+  // Without them (the system had none to give), nothing is checked ahead and
+  // the computer is not woken; the user is told once.
+  std::unique_ptr<WakeTimer> wakeTimer_;
+  std::unique_ptr<InputChecker> inputChecker_;
+  std::optional<cuelark::KeepAwake> keptAwake_;
+  // Why the wake timer could not be set last time, so that it is told once.
+  std::wstring wakeProblem_;
 };
 
 // Asks a running Cuelark to show its window (a second start sends it).

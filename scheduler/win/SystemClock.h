@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "scheduler/core/History.h"
+#include "scheduler/core/WakeTime.h"
 #include "scheduler/core/Calendar.h"
 
 namespace cuelark {
@@ -15,5 +16,8 @@ StartedAt CurrentTime();
 // instant, so that a daylight-saving change between two readings cannot mix
 // them.
 std::pair<LocalDateTime, int> LocalTimeAndOffset();
+// The wall clock in UTC, and local time minus UTC (minutes) at an instant.
+UtcInstant UtcNow();
+int UtcOffsetMinutesAt(UtcInstant instant);
 
 }  // namespace cuelark

@@ -9,8 +9,10 @@
 
 #include "common/win32/ComApartment.h"
 #include "common/win32/Handles.h"
+#include "common/win32/TextConversion.h"
 #include "scheduler/core/Controller.h"
 #include "scheduler/core/DiskHistoryFiles.h"
+#include "scheduler/core/DiskInputFiles.h"
 #include "scheduler/core/InstanceLock.h"
 #include "scheduler/core/PlayerSettings.h"
 #include "scheduler/win/ControlIds.h"
@@ -119,11 +121,19 @@ int RunProgram(HINSTANCE instance, int showCommand) {
   playerLink.chosenPlayer = [&playerSettings] { return playerSettings.ReadExe(); };
   cuelark::WindowPlayer player(std::move(playerLink));
   cuelark::DiskHistoryFiles historyFiles;
+  cuelark::DiskInputFiles inputFiles(
+      [](std::string_view bytes) { return win32::CodePageToWide(CP_ACP, bytes); });
   cuelark::Controller controller(*iniStore, player, playerSettings, historyFiles, window,
                                  {storePath, cuelark::SystemWeekLocale(),
                                   cuelark::SystemPlaylistLookups(), cuelark::CanReadFile,
                                   std::filesystem::path(folder), cuelark::CurrentTime,
-                                  [storePath] { return StampOf(storePath); }});
+                                  [storePath] { return StampOf(storePath); },
+                                  [&inputFiles](const std::wstring& command) {
+                                    return cuelark::CheckCommandAtOnce(command, inputFiles);
+                                  },
+                                  cuelark::UtcNow, cuelark::UtcOffsetMinutesAt});
+  window.SetOptionsAccess({[&controller] { return controller.CurrentOptions(); },
+                           [&controller](const cuelark::Options& options) { return controller.SaveOptions(options); }});
   return window.Create(controller, showCommand) ? RunMessageLoop(window) : 1;
 }
 
