@@ -568,5 +568,111 @@ TEST_F(ControllerTest, TheTrayTipFollowsTheListTheTicksAndTheFirings) {
   EXPECT_EQ(view.nextFiring, L"Cuelark: next Daily tomorrow 11:30:00");
 }
 
+// Entry 1 of StoreWith fires at 01:00:00; the ticks run up to `last`.
+void TickUntil(Controller& controller, LocalDateTime& now, const LocalDateTime& last) {
+  for (; SerialSecond(now) <= SerialSecond(last); now = FromSerialSecond(SerialSecond(now) + 1))
+    controller.OnClockTick(now, 60);
+}
+
+TEST_F(ControllerTest, InputsAreCheckedFiveMinutesAheadOnceAndAFailureIsWrittenAndShown) {
+  WriteBytes(store, StoreWith(1));
+  now = {kToday, {0, 54, 58}};
+  Controller& controller = Start();
+  ASSERT_TRUE(controller.SaveOptions({false, false, true, L""}).ok);
+  TickUntil(controller, now, {kToday, {0, 54, 59}});
+  EXPECT_TRUE(view.checks.empty());
+  TickUntil(controller, now, {kToday, {0, 56, 0}});
+  ASSERT_EQ(view.checks.size(), 1u) << "checked once, when it came within five minutes";
+  const InputCheckRequest& asked = view.checks[0];
+  EXPECT_EQ(asked.command, L"C:\\m\\1.mp3");
+  EXPECT_EQ(asked.due, (LocalDateTime{kToday, {1, 0, 0}}));
+
+  controller.OnInputChecked({asked.id, asked.due, asked.name, asked.command, std::nullopt});
+  controller.OnInputChecked({asked.id, asked.due, asked.name, asked.command, L"C:\\m\\1.mp3 was not found"});
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::wstring& line) { return line.starts_with(L"Notify"); }), 1);
+  EXPECT_TRUE(Logged(L"Notify Entry 1: C:\\m\\1.mp3 was not found"));
+  EXPECT_EQ(Summary(controller.HistoryNewestFirst()).front(),
+            L"2026-12-07 01:00:00 Entry 1 check-failed C:\\m\\1.mp3 was not found");
+  // The options are kept in the store through its rewrites.
+  controller.OnSaveClicked(Fields(L"Later"));
+  EXPECT_EQ(OptionsStore(iniStore, store.wstring()).Read(), (Options{false, false, true, L""}));
+}
+
+TEST_F(ControllerTest, AnInputThatCannotPlayIsFollowedByTheFallbackOnlyWhenOneIsSet) {
+  struct Case {
+    const char* what;
+    std::wstring fallback;
+    bool missingAtDueSecond;
+    int notPlayingLooks;  // "not playing" answers before the player plays
+    std::vector<std::wstring> history;  // newest first
+  };
+  const std::wstring checkFailed = L"2026-12-07 01:00:00 Entry 1 check-failed gone";
+  const std::wstring fallbackPlayed = L"2026-12-07 01:00:00 Entry 1 played fallback";
+  const std::wstring notPlaying =
+      L"2026-12-07 01:00:00 Entry 1 not-playing Winamp Did Not Start Playing, Command not Executed!";
+  const Case kCases[] = {
+      {"missing, no fallback: played as always", L"", true, 0, {L"2026-12-07 01:00:00 Entry 1 played "}},
+      {"missing at the due second", L"C:\\fallback.mp3", true, 0, {fallbackPlayed, checkFailed}},
+      {"not playing", L"C:\\fallback.mp3", false, 11, {fallbackPlayed, notPlaying}},
+      {"the fallback does not play either", L"C:\\fallback.mp3", false, 30,
+       {L"2026-12-07 01:00:00 Entry 1 not-playing Winamp Did Not Start Playing, Command not Executed!", notPlaying}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    controller_.reset();
+    std::filesystem::remove(folder / "history.tsv");
+    WriteBytes(store, StoreWith(1));
+    now = {kToday, {0, 59, 59}};
+    int checked = 0;
+    checkAtOnce = [&](const std::wstring&) {
+      ++checked;
+      return c.missingAtDueSecond ? std::optional<std::wstring>(L"gone") : std::nullopt;
+    };
+    player.playingStates.assign(static_cast<std::size_t>(c.notPlayingLooks), 0);
+    Controller& controller = Start();
+    ASSERT_TRUE(controller.SaveOptions({false, false, true, c.fallback}).ok);
+    TickUntil(controller, now, {kToday, {1, 0, 0}});
+    for (int tick = 0; tick < 30; ++tick) {
+      now = FromSerialSecond(SerialSecond(now) + 1);
+      controller.OnPlayingCheckTick();
+    }
+    EXPECT_EQ(checked, c.fallback.empty() ? 0 : 1) << "without a fallback nothing is checked at the due second";
+    std::vector<std::wstring> lines;
+    for (const std::wstring& line : Summary(controller.HistoryNewestFirst()))
+      if (line.find(L" Entry 1 ") != std::wstring::npos) lines.push_back(line);
+    EXPECT_EQ(lines, c.history);
+  }
+}
+
+TEST_F(ControllerTest, TheWakeTimerFollowsTheNextFiringAndTheWakeKeepsTheComputerUpUntilTheResume) {
+  WriteBytes(store, StoreWith(1));  // 01:00:00 local, one hour east of UTC
+  now = {kToday, {0, 50, 0}};
+  Controller& controller = Start();
+  const auto wakeLines = [&] {
+    std::vector<std::wstring> lines;
+    for (const std::wstring& line : log)
+      if (line.starts_with(L"SetWakeTimer") || line == L"KeepAwake" || line == L"LetSleep") lines.push_back(line);
+    return lines;
+  };
+  controller.OnClockTick(now, 60);
+  EXPECT_TRUE(wakeLines().empty()) << "waking is off";
+  ASSERT_TRUE(controller.SaveOptions({false, true, false, L""}).ok);
+  TickUntil(controller, now, {kToday, {0, 50, 2}});
+  const std::int64_t due = SerialSecond({kToday, {1, 0, 0}}) - 3600 - 60;
+  EXPECT_EQ(wakeLines(), (std::vector<std::wstring>{L"SetWakeTimer " + std::to_wstring(due)}));
+
+  TickUntil(controller, now, {kToday, {0, 59, 0}});
+  controller.OnWakeTimerSignalled();  // a minute ahead, as set
+  TickUntil(controller, now, {kToday, {1, 0, 0}});
+  controller.OnResumeTick();
+  TickUntil(controller, now, {kToday, {1, 0, 1}});
+  const std::int64_t tomorrow = due + 86400;
+  EXPECT_EQ(wakeLines(), (std::vector<std::wstring>{L"SetWakeTimer " + std::to_wstring(due), L"KeepAwake",
+                                                    L"SetWakeTimer " + std::to_wstring(tomorrow), L"LetSleep"}));
+  ASSERT_TRUE(controller.SaveOptions({false, false, false, L""}).ok);
+  TickUntil(controller, now, {kToday, {1, 0, 2}});
+  EXPECT_EQ(wakeLines().back(), L"SetWakeTimer none");
+}
+
 }  // namespace
 }  // namespace cuelark
