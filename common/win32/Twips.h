@@ -35,6 +35,17 @@ inline SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, U
   return OuterSize(window, TwipsToPixels(clientWidth, dpi), TwipsToPixels(clientHeight, dpi), dpi);
 }
 
+// Sizes a dialog for its client area designed in twips and centres it on
+// the work area, where the taskbar does not cover it.
+inline void PlaceDialog(HWND window, int clientWidth, int clientHeight, UINT dpi) {
+  const SIZE outer = OuterSizeForClient(window, clientWidth, clientHeight, dpi);
+  RECT work{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SetWindowPos(window, nullptr, work.left + (work.right - work.left - outer.cx) / 2,
+               work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // A font height in hundredths of a point, as the window designer gives it
 // (8.25 pt is 825), turned into a LOGFONT height for the DPI.
 inline int FontHeight(int centiPoints, UINT dpi) { return -MulDiv(centiPoints, static_cast<int>(dpi), 7200); }

@@ -105,12 +105,7 @@ bool OptionsDialog::CreateControls() {
   controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
   SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
-  // A fixed client area, centred on the work area.
-  const SIZE outer = win32::OuterSizeForClient(hwnd_.get(), kClientWidth, kClientHeight, dpi);
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  SetWindowPos(hwnd_.get(), nullptr, work.left + (work.right - work.left - outer.cx) / 2,
-               work.top + (work.bottom - work.top - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  win32::PlaceDialog(hwnd_.get(), kClientWidth, kClientHeight, dpi);
 
   for (const ControlPlacement& control : kControls)
     if (!CreateControl(hwnd_.get(), instance_, control, dpi, controlFont_.get())) return false;

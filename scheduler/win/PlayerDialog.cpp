@@ -66,14 +66,7 @@ void PlayerDialog::CreateControls() {
   controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
   SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
-  // A fixed client area, centred on the work area.
-  const SIZE outer = win32::OuterSizeForClient(hwnd_.get(), kClientWidth, kClientHeight, dpi);
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = outer.cx;
-  const int height = outer.cy;
-  SetWindowPos(hwnd_.get(), nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  win32::PlaceDialog(hwnd_.get(), kClientWidth, kClientHeight, dpi);
 
   for (const ControlPlacement& control : kControls) CreateControl(hwnd_.get(), instance_, control, dpi, controlFont_.get());
 }

@@ -2,6 +2,7 @@
 // an input checked ahead and at its due second, the fallback in its place.
 #include <gtest/gtest.h>
 
+#include "tests/win/RunValue.h"
 #include "tests/win/ui/CuelarkRun.h"
 #include "tools/player/StandInControl.h"
 
@@ -9,14 +10,6 @@ namespace cuelark::test {
 namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-std::optional<std::wstring> RunValue() {
-  wchar_t value[1024];
-  DWORD size = sizeof(value);
-  if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Cuelark", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return std::wstring(value);
-}
 
 class UnattendedTest : public ::testing::Test {
  protected:
@@ -42,7 +35,7 @@ TEST_F(UnattendedTest, TheOptionsFromTheMenuAreSavedInTheStoreAndTheStartAtLogOn
   EXPECT_EQ(run.IniValue(run.CueIni(), L"Options", L"WakeForFirings"), L"0");
   EXPECT_EQ(run.IniValue(run.CueIni(), L"Options", L"CheckAhead"), L"1");
   EXPECT_EQ(run.IniValue(run.CueIni(), L"Options", L"Fallback"), L"C:\\fallback.mp3");
-  EXPECT_EQ(RunValue(), L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"");
+  EXPECT_EQ(CuelarkRunValue(), L"\"" + (run.Folder() / "Cuelark.exe").wstring() + L"\"");
 
   // Shown as saved; off takes the program out of the log-on again.
   dialog = OpenOptions();
@@ -50,7 +43,7 @@ TEST_F(UnattendedTest, TheOptionsFromTheMenuAreSavedInTheStoreAndTheStartAtLogOn
   SetChecked(FindControl(dialog, ids::kStartAtLogOnBox), false);
   Click(FindControl(dialog, ids::kOptionsSaveButton));
   WaitUntilGone(dialog, kDefaultTimeoutMs);
-  EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_EQ(CuelarkRunValue(), std::nullopt);
 
   dialog = OpenOptions();
   PressKey(dialog, VK_ESCAPE);

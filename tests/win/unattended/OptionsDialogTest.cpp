@@ -12,6 +12,7 @@
 #include "scheduler/win/OptionsDialog.h"
 #include "scheduler/win/StartAtLogOn.h"
 #include "scheduler/win/TrayIcon.h"
+#include "tests/win/RunValue.h"
 #include "tests/win/unattended/Messages.h"
 #include "tools/driver/Driver.h"
 
@@ -19,15 +20,6 @@ namespace cuelark::test {
 namespace {
 
 constexpr wchar_t kProgram[] = L"C:\\Cuelark\\Cuelark.exe";
-
-std::optional<std::wstring> RunValue() {
-  wchar_t buffer[512];
-  DWORD size = sizeof(buffer);
-  if (RegGetValueW(HKEY_CURRENT_USER, logon::kRunKey, logon::kValueName, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  return std::wstring(buffer);
-}
 
 // The program's own loop, as far as the dialog needs it: keyboard
 // navigation through IsDialogMessage.
@@ -105,7 +97,7 @@ TEST_F(OptionsDialogTest, SaveAppliesStartUpAndStoresTheFourChoices) {
   Click(Control(ids::kOptionsSaveButton));
   ASSERT_EQ(saved_.size(), 1u);
   EXPECT_EQ(saved_[0], (Options{true, false, true, L"D:\\Music\\rescue.m3u"}));
-  EXPECT_EQ(RunValue(), L"\"" + std::wstring(kProgram) + L"\"");
+  EXPECT_EQ(CuelarkRunValue(), L"\"" + std::wstring(kProgram) + L"\"");
   EXPECT_TRUE(closed_);
 
   stored_ = saved_[0];
@@ -115,7 +107,7 @@ TEST_F(OptionsDialogTest, SaveAppliesStartUpAndStoresTheFourChoices) {
   Click(Control(ids::kOptionsSaveButton));
   ASSERT_EQ(saved_.size(), 2u);
   EXPECT_FALSE(saved_[1].startAtLogOn);
-  EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_EQ(CuelarkRunValue(), std::nullopt);
 }
 
 TEST_F(OptionsDialogTest, AFailedSaveKeepsTheDialogOpenAndSaysWhy) {
