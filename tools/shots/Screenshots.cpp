@@ -129,6 +129,14 @@ int wmain(int argc, wchar_t** argv) {
     SaveWindow(dialog, out / "dialog.bmp");
     SendMessageW(dialog, WM_CLOSE, 0, 0);
 
+    SendMenuCommand(app.MainWindow(), ids::kOptionsCommand);
+    const HWND options = app.Window(ids::kOptionsDialogClass);
+    SetChecked(FindControl(options, ids::kWakeForFiringsBox), true);
+    SetChecked(FindControl(options, ids::kCheckAheadBox), true);
+    SetText(FindControl(options, ids::kFallbackBox), L"C:\\Music\\station id.mp3");
+    SaveWindow(options, out / "options.bmp");
+    SendMessageW(options, WM_CLOSE, 0, 0);
+
     SendMenuCommand(app.MainWindow(), ids::kHistoryCommand);
     const HWND history = app.Window(ids::kHistoryWindowClass);
     SetWindowPos(history, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
