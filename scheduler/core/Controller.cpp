@@ -317,14 +317,14 @@ bool Controller::PlayedFallbackFor(const Firing& firing) {
   if (!options_.checkAhead || !settings_.checkAtOnce) return false;
   const SavedCommand* entry = schedule_.Find(firing.id);
   if (!entry) return false;
-  const std::optional<std::wstring> fallback =
-      FallbackInput(options_, PlayFailure::kCheckFailed, entry->command, false);
-  // Without a fallback the entry plays as it always did, whatever a check
-  // would say.
-  if (!fallback) return false;
   const std::optional<std::wstring> reason = settings_.checkAtOnce(entry->command);
   if (!reason) return false;
   WriteCheckFailed({firing.id, firing.second, entry->name, entry->command}, *reason);
+  // Without a fallback the entry plays as it always did: the check may be
+  // wrong, and the player tells whether it plays.
+  const std::optional<std::wstring> fallback =
+      FallbackInput(options_, PlayFailure::kCheckFailed, entry->command, false);
+  if (!fallback) return false;
   executor_.RequestExecute({firing.id, firing.second, entry->name, *fallback, std::wstring(kFallbackDetail)});
   return true;
 }

@@ -206,8 +206,9 @@ class Controller final : private ExecutorHost {
   void WriteHistory(const std::vector<HistoryLine>& lines);
   void UpdateNextFiring(bool listChanged);
   void UpdateWakeTimer(int utcOffsetMinutes);
-  // A firing whose input is found unable to play at its due second plays
-  // the fallback instead, when there is one; false when it plays as it is.
+  // Checks a firing's input at its due second: a failure is written and
+  // shown, and the fallback plays instead when there is one; false when the
+  // entry is to play as it is.
   bool PlayedFallbackFor(const Firing& firing);
   void WriteCheckFailed(const InputCheckRequest& request, const std::wstring& reason);
 
