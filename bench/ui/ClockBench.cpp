@@ -78,7 +78,9 @@ int Run(const wchar_t* cuelarkExe, const wchar_t* dll, const wchar_t* standInExe
   int n = 0;
   auto add = [&](long long second) {
     const std::string k = std::to_string(++n);
-    const std::string command = "C:\\bench\\" + k + ".mp3";
+    // The player plays only what exists, and only playing counts as played.
+    const std::string command = (folder / ("bench " + k + ".mp3")).string();
+    WriteFileText(command, "");
     due[command] = second;
     store += "name" + k + "=Bench " + k + "\r\ncommand" + k + "=" + command + "\r\nstartDate" + k +
              "=EVERY DAY\r\nstartTime" + k + "=" + TimeText(second) + "\r\nisChecked" + k + "=True\r\nremWhenDone" +

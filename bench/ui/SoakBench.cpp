@@ -177,8 +177,10 @@ std::string StoreOf(int entries) {
   return text;
 }
 
-std::wstring Command(int round, int k) {
-  return L"C:\\soak\\" + std::to_wstring(round) + L"-" + std::to_wstring(k) + L".mp3";
+// In the given folder: the player plays only what exists, and only playing
+// counts as played.
+std::wstring Command(const std::filesystem::path& folder, int round, int k) {
+  return (folder / (std::to_wstring(round) + L"-" + std::to_wstring(k) + L".mp3")).wstring();
 }
 
 long long SecondOfDay(const SYSTEMTIME& t) { return t.wHour * 3600LL + t.wMinute * 60LL + t.wSecond; }
@@ -239,7 +241,7 @@ class Soak {
           [&] {
             const std::multiset<std::string> played = PlayedCommands(playerFolder_.Path());
             for (int k = 0; k < kPerRound; ++k)
-              if (played.count(Narrow(Command(round, k))) != 1) return false;
+              if (played.count(Narrow(Command(folder_.Path(), round, k))) != 1) return false;
             return true;
           },
           std::chrono::seconds(60), "the round's executions");
@@ -279,7 +281,10 @@ class Soak {
     due.wMinute = static_cast<WORD>(dueSecond / 60 % 60);
     due.wSecond = static_cast<WORD>(dueSecond % 60);
     const auto saving = Clock::now();
-    for (int k = 0; k < kPerRound; ++k) Save(Command(round, k), due);
+    for (int k = 0; k < kPerRound; ++k) {
+      WriteFileText(Command(folder_.Path(), round, k), "");
+      Save(Command(folder_.Path(), round, k), due);
+    }
     saveMs_ = std::chrono::duration<double, std::milli>(Clock::now() - saving).count() / kPerRound;
     SYSTEMTIME now;
     GetLocalTime(&now);
