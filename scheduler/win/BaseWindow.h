@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <span>
 #include <string>
 
 #include "common/win32/Twips.h"
@@ -138,6 +139,28 @@ inline win32::unique_hfont CreateDesignFont(const wchar_t* face, int centiPoints
   return win32::unique_hfont(CreateFontW(FontHeight(centiPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                   DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH, face));
+}
+
+// The fonts a small dialog keeps for as long as it lives: its own and its
+// controls'.
+struct DialogFonts {
+  win32::unique_hfont window;
+  win32::unique_hfont controls;
+};
+
+// Lays out a small dialog as designed: its fonts for its DPI, its client
+// area in twips centred on the work area, its controls. False when a control
+// could not be created.
+inline bool LayOutDialog(HWND dialog, HINSTANCE instance, std::span<const ControlPlacement> controls, int clientWidth,
+                         int clientHeight, DialogFonts& fonts) {
+  const UINT dpi = DpiOf(dialog);
+  fonts.window = CreateDesignFont(L"Arial", 825, dpi);
+  fonts.controls = CreateDesignFont(L"MS Sans Serif", 825, dpi);
+  SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.window.get()), FALSE);
+  win32::PlaceDialog(dialog, clientWidth, clientHeight, dpi);
+  for (const ControlPlacement& control : controls)
+    if (!CreateControl(dialog, instance, control, dpi, fonts.controls.get())) return false;
+  return true;
 }
 
 }  // namespace cuelark

@@ -61,7 +61,7 @@ std::unique_ptr<OptionsDialog> OptionsDialog::Create(HINSTANCE instance, Options
 }
 
 bool OptionsDialog::OnCreate() {
-  if (!CreateControls()) return false;
+  if (!LayOutDialog(hwnd_.get(), instance_, kControls, kClientWidth, kClientHeight, fonts_)) return false;
   LoadOptions();
   return true;
 }
@@ -97,19 +97,6 @@ LRESULT OptionsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
       return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   }
-}
-
-bool OptionsDialog::CreateControls() {
-  const UINT dpi = DpiOf(hwnd_.get());
-  windowFont_ = CreateDesignFont(L"Arial", 825, dpi);
-  controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
-  SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-
-  win32::PlaceDialog(hwnd_.get(), kClientWidth, kClientHeight, dpi);
-
-  for (const ControlPlacement& control : kControls)
-    if (!CreateControl(hwnd_.get(), instance_, control, dpi, controlFont_.get())) return false;
-  return true;
 }
 
 void OptionsDialog::LoadOptions() {

@@ -42,7 +42,6 @@ class OptionsDialog final : public BaseWindow<OptionsDialog> {
   friend class BaseWindow<OptionsDialog>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCreate();
-  bool CreateControls();
   void LoadOptions();
   void OnBrowseClicked();
   void OnSaveClicked();
@@ -52,8 +51,7 @@ class OptionsDialog final : public BaseWindow<OptionsDialog> {
   OptionsAccess access_;
   std::wstring programPath_;
   std::function<void()> onClosed_;
-  win32::unique_hfont windowFont_;
-  win32::unique_hfont controlFont_;
+  DialogFonts fonts_;
   // The file dialog remembers its last choice for as long as this window lives.
   std::wstring dialogFileName_;
 };

@@ -38,7 +38,7 @@ std::unique_ptr<PlayerDialog> PlayerDialog::Create(HINSTANCE instance, PlayerSet
 }
 
 bool PlayerDialog::OnCreate() {
-  CreateControls();
+  if (!LayOutDialog(hwnd_.get(), instance_, kControls, kClientWidth, kClientHeight, fonts_)) return false;
   LoadSettings();
   return true;
 }
@@ -58,17 +58,6 @@ LRESULT PlayerDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     default:
       return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   }
-}
-
-void PlayerDialog::CreateControls() {
-  const UINT dpi = DpiOf(hwnd_.get());
-  windowFont_ = CreateDesignFont(L"Arial", 825, dpi);
-  controlFont_ = CreateDesignFont(L"MS Sans Serif", 825, dpi);
-  SendMessageW(hwnd_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-
-  win32::PlaceDialog(hwnd_.get(), kClientWidth, kClientHeight, dpi);
-
-  for (const ControlPlacement& control : kControls) CreateControl(hwnd_.get(), instance_, control, dpi, controlFont_.get());
 }
 
 void PlayerDialog::LoadSettings() {

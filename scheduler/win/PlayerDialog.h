@@ -31,7 +31,6 @@ class PlayerDialog final : public BaseWindow<PlayerDialog> {
   friend class BaseWindow<PlayerDialog>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCreate();
-  void CreateControls();
   void LoadSettings();
   void OnBrowseClicked();
   void OnCancelSaveClicked();
@@ -39,8 +38,7 @@ class PlayerDialog final : public BaseWindow<PlayerDialog> {
   HINSTANCE instance_;
   PlayerSettings& settings_;
   std::function<void()> onClosed_;
-  win32::unique_hfont windowFont_;
-  win32::unique_hfont controlFont_;
+  DialogFonts fonts_;
   std::wstring exePath_;
   std::wstring playListPath_;
   // A file was picked: the button reads "Save" instead of "Cancel".
