@@ -98,9 +98,17 @@ App App::Launch(const std::filesystem::path& exe, const std::filesystem::path& f
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                      block.empty() ? nullptr : block.data(), folder.c_str(), &startup, &started))
-    FailLastError("Starting " + name + " in " + Narrow(folder.wstring()));
+  // Wine now and then refuses to start a program just copied into place with
+  // an internal error that the next attempt does not repeat; any other
+  // refusal is the test's to report.
+  constexpr int kAttempts = 5;
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                       block.empty() ? nullptr : block.data(), folder.c_str(), &startup, &started))
+      break;
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == kAttempts)
+      FailLastError("Starting " + name + " in " + Narrow(folder.wstring()));
+  }
   const unique_handle thread(started.hThread);
   App app(unique_handle(started.hProcess), started.dwProcessId, std::wstring(mainClass));
 
